@@ -1,0 +1,57 @@
+#include "app/events.h"
+
+#include <string>
+
+#include "app/keys.h"
+#include "app/tick.h"
+
+namespace keldar {
+
+void handleEvent(Panel& panel) {
+  PanelState& s = panel.state;
+  switch (s.currentMessage) {
+    case kCloseRequestEvent:
+      s.running = 0;
+      break;
+    case kTimerEvent:
+      handleTimerTick(panel);
+      break;
+    case kKeyDownEvent:
+      handleKey(panel);
+      break;
+    case kKeyUpEvent:
+      s.keyDown = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
+  switch (message) {
+    case kKeyDownEvent:
+      panel.traceLine("KEY", std::to_string(wparam));
+      break;
+    case kKeyUpEvent:
+      panel.traceLine("KEYUP", std::to_string(wparam));
+      break;
+    case kTimerEvent:
+      panel.traceLine("TICK");
+      break;
+    case kCloseRequestEvent:
+      panel.traceLine("CLOSE");
+      break;
+    default:
+      break;
+  }
+  PanelState& s = panel.state;
+  const int32_t savedMessage = s.currentMessage;
+  const int32_t savedWParam = s.currentWParam;
+  s.currentMessage = message;
+  s.currentWParam = wparam;
+  handleEvent(panel);
+  s.currentMessage = savedMessage;
+  s.currentWParam = savedWParam;
+}
+
+}  // namespace keldar

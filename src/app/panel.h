@@ -1,0 +1,39 @@
+// The context every operation runs over: the state plus the platform parts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/panel_state.h"
+#include "runtime/platform.h"
+#include "runtime/text.h"
+#include "runtime/trace.h"
+
+namespace keldar {
+
+struct Panel {
+  Panel(SerialPorts& serialPorts, Sound& soundOut, FrontEnd& frontEnd, Clock& clockIn,
+        FileSystem& fileSystem)
+      : serial(serialPorts), sound(soundOut), screen(frontEnd), clock(clockIn), fs(fileSystem) {}
+
+  PanelState state;
+  SerialPorts& serial;
+  Sound& sound;
+  FrontEnd& screen;
+  Clock& clock;
+  FileSystem& fs;
+  Trace* trace = nullptr;
+  RandomSource random;
+  // Directory the panel's files live in; empty means the current directory.
+  std::string workDir;
+
+  // A file of the working directory ("savmem.dat", "wave/on.wav").
+  std::string path(std::string_view name) const {
+    return workDir.empty() ? std::string(name) : workDir + "/" + std::string(name);
+  }
+  void traceLine(std::string_view kind, std::string_view rest = {}) {
+    if (trace != nullptr) trace->line(kind, rest);
+  }
+};
+
+}  // namespace keldar

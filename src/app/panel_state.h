@@ -1,0 +1,186 @@
+// The one record of all run state. Field names, types and start values are
+// the panel's own vocabulary; start-up assigns the configured values.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "runtime/files.h"
+#include "runtime/platform.h"
+#include "runtime/text.h"
+
+namespace keldar {
+
+// The panel window as the logic sees it; the pixels live in the front-end.
+struct WindowRecord {
+  bool open = false;
+  int textX = 0;
+  int textY = 0;
+  FontSpec font;
+};
+
+constexpr int kBandCount = 14;
+constexpr int kChannelCount = 100;
+
+struct PanelState {
+  // ---- Configuration -------------------------------------------------------
+  int32_t comPort = 0;
+  int32_t baudRate = 0;
+  int32_t powerLevel = 0;
+  int32_t maxPower = 0;
+  int32_t swrOnTx = 0;
+  int32_t tunerSetting = 0;
+  BasicString bandCoverage;
+  int32_t powerSwitch = 0;
+  int32_t dcsAllowed = 0;
+  BasicString shift10m;
+  int32_t shift10mMinus = 0;
+  BasicString shift6m;
+  int32_t shift6mMinus = 0;
+  BasicString shift2m;
+  int32_t shift2mMinus = 0;
+  BasicString shift70cm;
+  int32_t shift70cmMinus = 0;
+  int32_t relayPort = 0;
+  int32_t debugLog = 0;
+
+  // ---- Program, files and fixed texts ----------------------------------------
+  int32_t running = 0;
+  int32_t simulationMode = 0;
+  BasicString versionText = "3.3b";
+  BasicString bannerText = "*** Keldar V 3.3b ***";
+  BasicString phraseDir = "wave\\";
+  WindowRecord panelWindow;
+  FileHandle debugFile;
+  FileHandle configFile;
+  FileHandle memoryFile;
+  FileHandle listingFile;
+  int32_t serialDataBits = 8;
+  int32_t serialParity = 0;
+  int32_t serialStopBits = 2;
+  BasicString modeCommandLsb = "MD01";
+  BasicString modeCommandUsb = "MD02";
+  BasicString modeCommandCw = "MD03";
+  BasicString modeCommandAm = "MD05";
+  BasicString modeCommandFmNarrow = "MD0B";
+  BasicString modeCommandC4fm = "MD0E";
+  BasicString modeCommandFmWide = "MD04";
+
+  // ---- Radio link and polling ------------------------------------------------
+  BasicString commandText;
+  ReplyBuffer replyText;
+  int32_t portBytes = 0;
+  BasicString lastFrequencyCommand;
+  BasicString debugLine;
+  int32_t radioId = 0;
+  int32_t connected = 0;
+  int32_t quitCountdown = 0;
+  int32_t replyPending = 0;
+  int32_t pollPhase = 0;
+  int32_t tickCount = 0;
+  int32_t pollingBlocked = 0;
+  int32_t relayActive = 0;
+  BasicString relayPending;
+  BasicString relayChunk;
+  int32_t relayPos = 0;
+  int32_t relayFaPos = 0;
+
+  // ---- Frequency, band and mode ------------------------------------------------
+  int32_t frequency = 0;
+  BasicString frequencyDisplay;
+  BasicString frequencyReply;
+  BasicString vfoAText;
+  BasicString vfoBText;
+  int32_t vfoB = 0;
+  BasicString splitFrequencyText;
+  int32_t bandIndex = 4;
+  // Rows 1..14 at indices 1..14; index 0 is unused so that row i is band i.
+  std::array<BasicString, kBandCount + 1> bandTable{};
+  int32_t bandRecordValid = 0;
+  int32_t modeIndex = 1;
+  int32_t wideFm = 0;
+  int32_t savedMode = 0;
+  int32_t repeaterMode = 0;
+  int32_t announceOnReply = 0;
+  int32_t frequencyTracking = 0;
+
+  // ---- Levels --------------------------------------------------------------------
+  int32_t afGain = 50;
+  int32_t rfGain = 250;
+  int32_t micGain = 0;
+  int32_t keySpeed = 15;
+  int32_t widthIndex = 14;
+  int32_t ssbWidthIndex = 14;
+  int32_t cwWidthIndex = 11;
+  int32_t quietLimits = 1;
+  int32_t squelchLevel = 8;
+  int32_t contourFrequency = 1200;
+  int32_t processorLevel = 0;
+  int32_t noiseBlankerLevel = 0;
+  int32_t noiseReductionLevel = 1;
+  BasicString monitorLevel = "050";
+
+  // ---- Functions on and off ----------------------------------------------------
+  int32_t preampOn = 0;
+  int32_t preampLevel = 0;
+  int32_t attenuatorOn = 0;
+  int32_t noiseBlankerOn = 0;
+  int32_t noiseReduction = 0;
+  int32_t notchOn = 0;
+  int32_t contourState = 0;
+  int32_t speechProcessor = 0;
+  int32_t breakInOn = 0;
+  int32_t voxOn = 0;
+  int32_t monitorOn = 0;
+  int32_t tunerArmed = 0;
+  int32_t levelTarget = 0;
+
+  // ---- Transmit and meters -----------------------------------------------------
+  int32_t txState = 0;
+  int32_t tuneActive = 0;
+  int32_t swrHoldOff = 0;
+  BasicString swrText;
+  int32_t sMeterReading = 0;
+  int32_t alcAnnounce = 0;
+  int32_t alcPeak = 0;
+  int32_t speakingTxFrequency = 0;
+
+  // ---- Keys and multi-key entries ------------------------------------------------
+  int32_t keyCode = 0;
+  int32_t keyDown = 0;
+  int32_t pendingMode = 0;
+  int32_t toneEntry = 0;
+  BasicString toneCode = "999";
+  BasicString savedToneCode;
+  int32_t toneIsDcs = 0;
+  int32_t toneBeingApplied = 0;
+  int32_t freqEntryActive = 0;
+  int32_t freqEntryValue = 999;
+  int32_t freqEntryMhzDigits = 0;
+  int32_t freqEntryPointTyped = 0;
+  int32_t freqEntryBand = 0;
+  BasicString menuNumber;
+  BasicString menuValue;
+  int32_t memoryMode = 0;
+  int32_t memoryBankStep = 0;
+  int32_t channelBank = 99;
+  int32_t channelSlot = 0;
+  std::array<BasicString, kChannelCount> memoryChannels{};
+
+  // ---- Scratch values --------------------------------------------------------------
+  int32_t scratchValue = 0;
+  int32_t entryInvalid = 0;
+  int32_t menuValueEnd = 0;
+  BasicString numberText;
+  BasicString workText;
+
+  // ---- Set by the runtime ----------------------------------------------------------
+  int32_t currentMessage = 0;
+  int32_t currentWParam = 0;
+  int32_t numberPrecision = 2;
+};
+
+// The default band rows 1..14 (index 0 unused).
+extern const std::array<const char*, kBandCount + 1> kDefaultBandTable;
+
+}  // namespace keldar

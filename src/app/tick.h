@@ -1,0 +1,12 @@
+// The 50 ms timer tick: alternate polls of the frequency and a meter.
+#pragma once
+
+#include <string_view>
+
+#include "app/panel.h"
+
+namespace keldar {
+
+void handleTimerTick(Panel& panel);
+
+}  // namespace keldar

@@ -1,0 +1,16 @@
+// Text output into the panel window: the window record keeps the text
+// position and font the logic last set; the front-end draws.
+#pragma once
+
+#include <string_view>
+
+#include "app/panel.h"
+
+namespace keldar {
+
+void moveTextPosition(Panel& panel, int x, int y);
+// A text ending in LF loses it (and a CR before it); nothing left, nothing drawn.
+void printText(Panel& panel, std::string_view text);
+void setFont(Panel& panel, const FontSpec& font);
+
+}  // namespace keldar

@@ -1,0 +1,90 @@
+// The platform seen from the panel: serial ports, sound, the front-end
+// (window or terminal), the clock and durable file replacement. Each has one
+// real implementation per platform and an in-memory fake for tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/text.h"
+
+namespace keldar {
+
+// Event codes delivered to the panel's handler.
+constexpr int32_t kKeyDownEvent = 0x100;
+constexpr int32_t kKeyUpEvent = 0x101;
+constexpr int32_t kTimerEvent = 0x113;
+constexpr int32_t kCloseRequestEvent = 0x8002;
+
+// The handle table of serial ports 1..256. Invalid or empty slots do nothing
+// and report 0.
+class SerialPorts {
+ public:
+  virtual ~SerialPorts() = default;
+  virtual int openPort(int port, int baud) = 0;                // 1 on success
+  virtual void setReadTimeouts(int port, int multiplier) = 0;  // -1: never wait
+  virtual int setLineFormat(int port, int dataBits, int parity, int stopBits) = 0;
+  virtual int bytesWaiting(int port) = 0;
+  virtual int readPort(int port, char* buffer, int maxCount) = 0;
+  virtual int writePort(int port, const char* buffer, int count) = 0;
+  virtual void closePort(int port) = 0;
+};
+
+// Plays one WAV file. With wait, returns when it has played; without, starts
+// it and returns (the next play stops it). A missing or unplayable file
+// returns at once, silently.
+class Sound {
+ public:
+  virtual ~Sound() = default;
+  virtual void playFile(const std::string& path, bool wait) = 0;
+};
+
+// Receives the events of the front-end's loop.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void onEvent(int32_t message, int32_t wparam) = 0;
+};
+
+struct FontSpec {
+  std::string face;
+  int pointSize = 0;
+  int weight = 0;
+  int style = 0;
+  bool operator==(const FontSpec&) const = default;
+};
+
+// The window or terminal the panel draws into and takes events from.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  virtual bool openWindow(const std::string& title, int x, int y, int width, int height) = 0;
+  virtual void closeWindow() = 0;
+  virtual void moveTextPosition(int x, int y) = 0;
+  // Draws text at the text position, which then moves on past it.
+  virtual void printText(std::string_view text) = 0;
+  virtual void setFont(const FontSpec& font) = 0;
+  virtual void startTimer(int periodMs, int id) = 0;
+  virtual void stopTimer(int id) = 0;
+  // Blocks until at least one event is queued (unless noWait), then delivers
+  // every queued event to the sink.
+  virtual void waitForEvents(EventSink& sink, bool noWait) = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime localTime() = 0;
+  virtual uint32_t tickMs() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Puts tempPath in place of finalPath so that a crash or power cut leaves
+  // either the old or the new content. False (and tempPath removed) on error.
+  virtual bool replaceFileDurably(const std::string& tempPath, const std::string& finalPath) = 0;
+};
+
+}  // namespace keldar

@@ -1,0 +1,117 @@
+// In-memory platform parts for tests: they record what the panel did and
+// replay what the test scripted. No panel logic lives here.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/platform.h"
+
+namespace keldar::testing {
+
+class FakeSerialPorts : public SerialPorts {
+ public:
+  struct Port {
+    bool open = false;
+    int baud = 0;
+    int dataBits = 0, parity = -1, stopBits = 0;
+    bool neverWait = false;
+    std::string written;   // every byte written since the test last took them
+    std::string incoming;  // bytes waiting to be read
+    int opens = 0;
+  };
+  // Answers each write on a port, like a radio; the answer is queued to read.
+  using Responder = std::function<std::string(int port, const std::string& written)>;
+
+  int openPort(int port, int baud) override;
+  void setReadTimeouts(int port, int multiplier) override;
+  int setLineFormat(int port, int dataBits, int parity, int stopBits) override;
+  int bytesWaiting(int port) override;
+  int readPort(int port, char* buffer, int maxCount) override;
+  int writePort(int port, const char* buffer, int count) override;
+  void closePort(int port) override;
+
+  Port& port(int n) { return ports_[n]; }
+  void feed(int n, const std::string& bytes) { ports_[n].incoming += bytes; }
+  std::string take(int n);
+  void failOpen(int n) { failing_.insert(n); }
+  void setResponder(Responder responder) { responder_ = std::move(responder); }
+
+ private:
+  static bool valid(int n) { return n >= 1 && n <= 256; }
+  std::map<int, Port> ports_;
+  std::set<int> failing_;
+  Responder responder_;
+};
+
+class FakeSound : public Sound {
+ public:
+  struct Play {
+    std::string path;
+    bool wait;
+  };
+  void playFile(const std::string& path, bool wait) override { plays.push_back({path, wait}); }
+  std::vector<Play> plays;
+};
+
+class FakeFrontEnd : public FrontEnd {
+ public:
+  struct Print {
+    int x, y;
+    FontSpec font;
+    std::string text;
+  };
+  struct Event {
+    int32_t message, wparam;
+  };
+
+  bool openWindow(const std::string& title, int x, int y, int width, int height) override;
+  void closeWindow() override { windowOpen = false; }
+  void moveTextPosition(int x, int y) override;
+  void printText(std::string_view text) override;
+  void setFont(const FontSpec& font) override { font_ = font; }
+  void startTimer(int periodMs, int id) override { timers[id] = periodMs; }
+  void stopTimer(int id) override { timers.erase(id); }
+  // Delivers the queued events; with none left, a close request, so a loop
+  // driven by a script always ends.
+  void waitForEvents(EventSink& sink, bool noWait) override;
+
+  // The screen model: the text each field holds, later prints overwriting.
+  std::string field(int x, int y) const;
+  void queue(int32_t message, int32_t wparam) { events.push_back({message, wparam}); }
+
+  bool windowOpen = false;
+  std::string title;
+  std::vector<Print> prints;
+  std::map<int, int> timers;
+  std::deque<Event> events;
+
+ private:
+  FontSpec font_;
+  int x_ = 0, y_ = 0;
+  std::size_t column_ = 0;
+  std::map<std::pair<int, int>, std::string> fields_;
+};
+
+class FakeClock : public Clock {
+ public:
+  LocalTime localTime() override { return now; }
+  uint32_t tickMs() override { return ms; }
+  LocalTime now{2026, 12, 8, 14, 5, 9};
+  uint32_t ms = 1000;
+};
+
+class FakeFileSystem : public FileSystem {
+ public:
+  bool replaceFileDurably(const std::string& tempPath, const std::string& finalPath) override;
+  bool fail = false;
+  int replaces = 0;
+};
+
+}  // namespace keldar::testing

@@ -1,0 +1,1 @@
+// Scenario tests for this area are added with its issue.
