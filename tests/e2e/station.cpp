@@ -238,7 +238,9 @@ bool Station::traceHas(std::string_view line) const {
 }
 
 bool Station::waitForTrace(std::string_view line, Millis limit) const {
-  return waitUntil([&] { return traceHas(line); }, limit);
+  // A panel that has ended will never write the line: stop waiting at once.
+  waitUntil([&] { return traceHas(line) || !panel_ || !panel_->running(); }, limit);
+  return traceHas(line);
 }
 
 bool Station::frontPanel(const std::string& line) {
@@ -251,6 +253,15 @@ bool Station::frontPanel(const std::string& line) {
     auto lines = readLines(dir_.path() / "emulator.log");
     return std::find(lines.begin(), lines.end(), "# " + line) != lines.end();
   });
+}
+
+std::string Station::radioState() {
+  if (!frontPanel("report")) return {};
+  auto lines = readLines(dir_.path() / "emulator.log");
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    if (line->rfind("# state ", 0) == 0) return line->substr(8);
+  }
+  return {};
 }
 
 int Station::quit() {

@@ -74,6 +74,8 @@ class Station {
   bool waitForTrace(std::string_view line, Millis limit = kHangGuard) const;
   // Waits until the emulator's log shows this front-panel line applied.
   bool frontPanel(const std::string& line);
+  // The radio's own account of its state: "FA014250000 FB007074000 MD02 FT0 PS1 TX0".
+  std::string radioState();
   bool press(std::string_view keys) { return panel_ && panel_->type(keys); }
   // Q, then the panel's own end; its exit code, or -1 when it did not end.
   int quit();
