@@ -178,6 +178,30 @@ TEST_F(MemoryBanks, FileThatCannotBeOpenedIsMovedAsideNotDeleted) {
   EXPECT_NE(takeStderr().find("cannot be opened"), std::string::npos);
 }
 
+TEST_F(MemoryBanks, EmptyFileIsRebuiltWithoutReplacingTheBackup) {
+  sc.writeFile("savmem.dat", "");
+  sc.writeFile("savmem.bak", "older backup");
+  loadMemoryBanks(sc.panel);
+  EXPECT_EQ(sc.readFile("savmem.bak"), "older backup");
+  EXPECT_EQ(sc.readFile("savmem.dat"), crlf(bankLines("KELDAR v3.2a 3.3b 40")));
+  EXPECT_NE(takeStderr().find("savmem.dat is empty"), std::string::npos);
+}
+
+TEST_F(MemoryBanks, LinkedFileIsUpdatedWhereItLives) {
+  namespace fs = std::filesystem;
+  fs::create_directory(sc.path("store"));
+  sc.writeFile("store/banks", crlf(bankLines("KELDAR v3.2a 3.3b 61")));
+  fs::create_symlink("store/banks", sc.path("savmem.dat"));
+  loadMemoryBanks(sc.panel);
+  EXPECT_EQ(sc.state().bandIndex, 6);
+  sc.state().memoryChannels[0] = "0206A014200000B0142000009991";
+  ASSERT_TRUE(saveMemoryBanks(sc.panel));
+  EXPECT_TRUE(fs::is_symlink(sc.path("savmem.dat")));
+  EXPECT_EQ(sc.readFile("store/banks").substr(0, 22), "KELDAR v3.2a 3.3b 61\r\n");
+  EXPECT_NE(sc.readFile("store/banks").find("0206A014200000B0142000009991"), std::string::npos);
+  EXPECT_FALSE(sc.fileExists("store/banks.tmp"));
+}
+
 TEST_F(MemoryBanks, RebuildThatCannotBeWrittenStopsOnceAndKeepsMemory) {
   sc.files.fail = true;
   sc.state().memoryChannels[7] = "0206A014200000B0142000009991";
@@ -197,8 +221,9 @@ TEST_F(MemoryBanks, RebuildThatCannotBeWrittenStopsOnceAndKeepsMemory) {
   gone.panel.workDir = gone.dir.path() + "/missing";
   ::testing::internal::CaptureStderr();
   loadMemoryBanks(gone.panel);
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot create savmem.dat.tmp"),
-            std::string::npos);
+  EXPECT_NE(
+      ::testing::internal::GetCapturedStderr().find("savmem.dat.tmp: No such file or directory"),
+      std::string::npos);
   EXPECT_EQ(gone.state().memoryChannels[0], "9");
 }
 
@@ -222,8 +247,7 @@ TEST_F(MemoryBanks, FailedSaveKeepsTheOldFilesAndSaysSo) {
   EXPECT_EQ(sc.readFile("savmem.dat"), oldBanks);
   EXPECT_EQ(sc.readFile("memory.txt"), oldListing);
   EXPECT_FALSE(leftoverTemp());
-  EXPECT_NE(takeStderr().find("keldar: savmem.dat not saved (cannot put savmem.dat in place)"),
-            std::string::npos);
+  EXPECT_NE(takeStderr().find("keldar: savmem.dat not saved (cannot put "), std::string::npos);
   EXPECT_NE(debugLog().find("savmem.dat not saved"), std::string::npos);
 
   sc.files.fail = false;

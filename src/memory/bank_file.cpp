@@ -87,14 +87,18 @@ bool setAside(Panel& panel, Found found, std::string& why) {
     case Found::Unopenable:
       return moveFile(panel, kBankFile, kBackupFile, why);
     default:
+      // An empty file holds nothing to keep; copying it would only replace
+      // an older backup.
+      if (fileIsEmpty(panel, kBankFile)) return true;
       return copyFileDurably(panel, kBankFile, kBackupFile, why);
   }
 }
 
-std::string whatWasFound(Found found) {
+std::string whatWasFound(const Panel& panel, Found found) {
+  if (found == Found::UnknownHeader && fileIsEmpty(panel, kBankFile)) {
+    return "savmem.dat is empty; rebuilt from memory";
+  }
   switch (found) {
-    case Found::Missing:
-      return "savmem.dat missing; writing a new one";
     case Found::Unopenable:
       return "savmem.dat cannot be opened; moved to savmem.bak and rebuilt";
     case Found::PreviousFormat:
@@ -150,7 +154,7 @@ void loadMemoryBanks(Panel& panel) {
                                      "); the channels in memory are used for this run");
       return;
     }
-    if (found != Found::Missing) reportMemoryProblem(panel, whatWasFound(found));
+    if (found != Found::Missing) reportMemoryProblem(panel, whatWasFound(panel, found));
     if (!saveMemoryBanks(panel)) {
       reportMemoryProblem(panel, "savmem.dat cannot be rebuilt; the channels in memory are kept");
       return;

@@ -26,15 +26,26 @@ std::string_view oneLine(std::string_view text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
+// Where the file really lives: a link is followed, so that a savmem.dat kept
+// elsewhere through a symbolic link is updated there and the link stays.
+std::string destinationOf(const Panel& panel, std::string_view name) {
+  const std::filesystem::path path = panel.path(name);
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+  const std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path.string() : target.string();
+}
+
 }  // namespace
 
 bool replaceWithLines(Panel& panel, FileHandle& handle, std::string_view name,
                       const std::vector<std::string>& lines, std::string& why) {
-  const std::string temp = panel.path(temporaryName(name));
+  const std::string destination = destinationOf(panel, name);
+  const std::string temp = destination + ".tmp";
   closeFile(handle);
   errno = 0;
   if (openFile(handle, temp, "W") != 0) {
-    why = "cannot create " + temporaryName(name) + ": " + errnoText();
+    why = "cannot create " + temp + ": " + errnoText();
     return false;
   }
   bool complete = true;
@@ -44,12 +55,12 @@ bool replaceWithLines(Panel& panel, FileHandle& handle, std::string_view name,
   }
   errno = 0;
   if (!closeFileChecked(handle) || !complete) {
-    why = "cannot write " + temporaryName(name) + ": " + errnoText();
+    why = "cannot write " + temp + ": " + errnoText();
     deleteFile(temp);
     return false;
   }
-  if (!panel.fs.replaceFileDurably(temp, panel.path(name))) {
-    why = "cannot put " + std::string(name) + " in place";
+  if (!panel.fs.replaceFileDurably(temp, destination)) {
+    why = "cannot put " + destination + " in place";
     deleteFile(temp);
     return false;
   }
@@ -85,6 +96,11 @@ bool moveFile(Panel& panel, std::string_view from, std::string_view to, std::str
 bool fileIsThere(const Panel& panel, std::string_view name) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(panel.path(name), ec));
+}
+
+bool fileIsEmpty(const Panel& panel, std::string_view name) {
+  std::error_code ec;
+  return std::filesystem::file_size(panel.path(name), ec) == 0 && !ec;
 }
 
 void reportMemoryProblem(Panel& panel, std::string_view text) {

@@ -29,6 +29,9 @@ bool moveFile(Panel& panel, std::string_view from, std::string_view to, std::str
 // counts: it still names something the user made).
 bool fileIsThere(const Panel& panel, std::string_view name);
 
+// Whether that entry is a file with nothing in it.
+bool fileIsEmpty(const Panel& panel, std::string_view name);
+
 // One line on stderr and, when logging, in debug.dat.
 void reportMemoryProblem(Panel& panel, std::string_view text);
 
