@@ -46,7 +46,7 @@ TEST_F(LoggerThroughPanel, RigctlReadsAndSetsTheRadioWhileThePanelPolls) {
 
   // Open and close alone (no command: rigctl reads its commands from an empty stdin).
   RunResult open = rig({});
-  EXPECT_EQ(open.exitCode, 0) << open.err;
+  ASSERT_EQ(open.exitCode, 0) << open.err;
 
   RunResult read = rig({"f"});
   ASSERT_EQ(read.exitCode, 0) << read.err;
