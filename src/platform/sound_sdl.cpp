@@ -25,6 +25,9 @@ std::vector<uint8_t> loadSamples(const std::string& path) {
   Uint8* data = nullptr;
   Uint32 length = 0;
   if (SDL_LoadWAV(path.c_str(), &spec, &data, &length) == nullptr) return {};
+  // Conversion works on whole frames; a cut-off last frame is dropped.
+  const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  if (frame > 0) length -= length % frame;
   SDL_AudioCVT cvt;
   const int build = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1,
                                       SdlSound::kRate);
