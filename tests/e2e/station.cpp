@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -107,8 +108,15 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  if (path_.empty()) return;
+  // KELDAR_E2E_KEEP=1 keeps every log of a run for a closer look.
+  const char* keep = getenv("KELDAR_E2E_KEEP");
+  if (keep != nullptr && std::string_view(keep) == "1") {
+    std::fprintf(stderr, "kept %s\n", path_.c_str());
+    return;
+  }
   std::error_code ignored;
-  if (!path_.empty()) fs::remove_all(path_, ignored);
+  fs::remove_all(path_, ignored);
 }
 
 Station::Station(StationOptions options) : options_(std::move(options)) {}
