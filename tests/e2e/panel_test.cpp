@@ -105,7 +105,7 @@ TEST_F(PanelOnRadio, AnswersLateAndInPiecesDoNotWedgeThePanel) {
   for (const char* line : {"delay 40", "pieces 2", "gap 20", "FA014074000;"}) {
     ASSERT_TRUE(station_->frontPanel(line));
   }
-  size_t polls = countOf(station_->radioLog(), "FA;");
+  int polls = countOf(station_->radioLog(), "FA;");
   ASSERT_TRUE(waitUntil([&] { return countOf(station_->radioLog(), "FA;") > polls + 10; }))
       << "the panel stopped polling";
   // Nothing half-read was drawn as a frequency.
