@@ -1,10 +1,104 @@
 #include "radio/relay.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "panel/display.h"
+#include "radio/cat.h"
+#include "radio/frequency_reply.h"
+#include "speech/player.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+// The mode a command such as "MD0B" sets, read back through the panel's own
+// mode command table; nothing for a code the panel has no mode for.
+std::optional<int32_t> modeForCommand(const PanelState& s, std::string_view command) {
+  const std::array<const BasicString*, 7> commands{
+      &s.modeCommandLsb,      &s.modeCommandUsb,  &s.modeCommandCw,     &s.modeCommandAm,
+      &s.modeCommandFmNarrow, &s.modeCommandC4fm, &s.modeCommandFmWide,
+  };
+  const std::string code = leftText(command, 4);
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    if (commands[i]->str() == code) return static_cast<int32_t>(i) + 1;
+  }
+  return std::nullopt;
+}
+
+bool relayUsable(const PanelState& s) {
+  // A relay on the radio's own port would feed the radio's answers back to it.
+  return s.relayPort > 0 && s.relayPort != s.comPort;
+}
+
+// Appends what the other program has sent, as much as relayPending can hold;
+// the rest waits in the port for the next service.
+void takeRelayBytes(Panel& panel) {
+  PanelState& s = panel.state;
+  s.portBytes = panel.serial.bytesWaiting(s.relayPort);
+  const int room = static_cast<int>(BasicString::kCapacity - s.relayPending.size());
+  if (s.portBytes <= 0 || room <= 0) return;
+  std::array<char, BasicString::kCapacity> buffer{};
+  const int count = std::clamp(panel.serial.readPort(s.relayPort, buffer.data(), room), 0, room);
+  s.relayChunk = std::string_view(buffer.data(), static_cast<std::size_t>(count));
+  s.relayPending = s.relayPending + s.relayChunk;
+}
+
+// A mode set by the other program: true when the panel took it over.
+bool followModeSetting(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::string_view sent = s.commandText;
+  if (!sent.starts_with("MD0") || charAt(sent, 4) == ';') return false;
+  if (const std::optional<int32_t> mode = modeForCommand(s, sent)) {
+    s.modeIndex = *mode;
+    drawFrequencyPanel(panel);
+  }
+  return true;
+}
+
+// Passes the radio's answer back; true when it was a frequency the panel took.
+bool passAnswerBack(Panel& panel) {
+  PanelState& s = panel.state;
+  playDelay(panel);
+  s.replyText.clear();
+  readReply(panel);
+  if (s.replyText.empty() || s.replyText == ";") return false;
+  writeDebugLine(panel, "***VTX1=" + s.replyText);
+  panel.serial.writePort(s.relayPort, s.replyText.c_str(), static_cast<int>(s.replyText.size()));
+  s.relayPos = static_cast<int32_t>(findText(s.replyText, ";")) + 1;
+  s.relayFaPos = static_cast<int32_t>(findText(s.replyText, "FA"));
+  s.replyText = midText(s.replyText, s.relayFaPos, s.relayPos - s.relayFaPos);
+  if (s.relayFaPos > 0 && s.replyText.size() > 5) {
+    handleFrequencyReply(panel);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void serviceRelay(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (!relayUsable(s)) return;
+  s.relayPos = 0;
+  takeRelayBytes(panel);
+  s.relayPos = static_cast<int32_t>(findText(s.relayPending, ";"));
+  if (s.relayPos == 0) {
+    // A text that fills the buffer without ever ending is no command.
+    if (s.relayPending.size() >= BasicString::kCapacity) s.relayPending.clear();
+    return;
+  }
+  s.relayActive = 1;
+  s.relayFaPos = 0;
+  writeDebugLine(panel, "***VRX1=" + s.relayPending);
+  // One command per service; the rest is forwarded on the following ones.
+  s.commandText = leftText(s.relayPending, s.relayPos - 1);
+  s.relayPending = midText(s.relayPending, s.relayPos + 1);
+  sendCommand(panel);
+  if (!followModeSetting(panel) && passAnswerBack(panel)) return;
+  s.relayChunk.clear();
 }
 
 }  // namespace keldar
