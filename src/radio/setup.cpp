@@ -89,7 +89,8 @@ void writeRepeaterShifts(Panel& panel) {
 // "A" and nine digits there sends nothing.
 void tuneBandFrequency(Panel& panel) {
   const std::string_view record = bandRecord(panel.state);
-  if (charAt(record, 3) != 'A' || !allDigits(midText(record, 4, 9))) return;
+  const std::string digits = midText(record, 4, 9);
+  if (charAt(record, 3) != 'A' || digits.size() != 9 || !allDigits(digits)) return;
   command(panel, "F" + midText(record, 3, 10));
 }
 
