@@ -80,6 +80,17 @@ TEST(CatSend, EightDigitRadioRefusesAFrequencyItWouldMisread) {
   EXPECT_NE(logged(sc).find("TX!=FA145000000;"), std::string::npos);
 }
 
+TEST(CatSend, EightDigitCommandFromTheRelayPassesAndIsRememberedInNineDigits) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  sc.state().radioId = 462;
+  send(sc, "FA14250000");
+  EXPECT_EQ(sc.takeRadio(), "FA14250000;");
+  EXPECT_EQ(sc.state().lastFrequencyCommand, "FA014250000;");
+  send(sc, "FA0014250000");  // ten digits: both dropped digits are "0"
+  EXPECT_EQ(sc.takeRadio(), "FA14250000;");
+}
+
 TEST(CatSend, NineDigitRadiosSendEveryDigit) {
   Scenario sc;
   testing::prepareRadio(sc);

@@ -54,6 +54,17 @@ TEST(Relay, QueryIsForwardedAndTheFrequencyAnswerAlsoUpdatesThePanel) {
   EXPECT_EQ(sc.takePhrases(), Commands{"delay"});
 }
 
+TEST(Relay, EightDigitAnswerGoesBackAsItCameAndUpdatesThePanel) {
+  Scenario sc;
+  prepareRelay(sc);
+  sc.state().radioId = 462;
+  testing::answerFrom(sc, {{"FA;", "FA14250000;"}});
+  fromPeer(sc, "FA;");
+  serviceRelay(sc.panel);
+  EXPECT_EQ(sc.takePort(kRelayPort), "FA14250000;");
+  EXPECT_EQ(sc.state().frequency, 14250000);
+}
+
 TEST(Relay, VfoBTurnsTheForwardedQueryIntoFb) {
   Scenario sc;
   prepareRelay(sc);

@@ -225,24 +225,5 @@ TEST(RadioSetup, OpensTheRelayPortLast) {
   EXPECT_EQ(same.serial.port(testing::kRadioPort).opens, 1);
 }
 
-TEST(RadioModels, TableAnswersForKnownAndUnknownRadios) {
-  EXPECT_TRUE(isEightDigitRadio(241));
-  EXPECT_TRUE(isEightDigitRadio(362));
-  EXPECT_TRUE(isEightDigitRadio(462));
-  EXPECT_FALSE(isEightDigitRadio(670));
-  EXPECT_FALSE(isEightDigitRadio(0));
-  EXPECT_EQ(radioModel(800).menuNumberLength, 6);
-  EXPECT_EQ(radioModel(650).menuNumberLength, 4);
-  EXPECT_EQ(radioModel(670).menuNumberLength, 3);
-  EXPECT_TRUE(radioModel(570).hasC4fm);
-  EXPECT_FALSE(radioModel(800).hasC4fm);
-  EXPECT_FALSE(radioModel(241).hasSpeechProcessor);
-  EXPECT_EQ(radioModel(241).noiseReductionMax, 11);
-  EXPECT_EQ(radioModel(251).processorLevelMax, 250);
-  EXPECT_TRUE(radioModel(462).shortProcessorQuery);
-  EXPECT_FALSE(radioModel(462).shortProcessorSwitch);
-  EXPECT_EQ(radioModel(1234).shiftWriteCount, 0);
-}
-
 }  // namespace
 }  // namespace keldar

@@ -50,7 +50,11 @@ void sendCommand(Panel& panel) {
       playPhrase(panel, "invalid");
       return;
     }
-    s.lastFrequencyCommand = nineDigits;
+    // A command that already came in the eight-digit form (from the relay)
+    // is remembered in the nine-digit form like every other.
+    s.lastFrequencyCommand = nineDigits.size() == kNineDigitCommandLength - 1
+                                 ? leftText(nineDigits, 2) + "0" + midText(nineDigits, 3)
+                                 : nineDigits;
   } else if (frequencySetting) {
     s.lastFrequencyCommand = text;
   }

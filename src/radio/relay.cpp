@@ -71,6 +71,7 @@ bool passAnswerBack(Panel& panel) {
   s.relayFaPos = static_cast<int32_t>(findText(s.replyText, "FA"));
   s.replyText = midText(s.replyText, s.relayFaPos, s.relayPos - s.relayFaPos);
   if (s.relayFaPos > 0 && s.replyText.size() > 5) {
+    widenFrequencyReply(panel);  // the panel's own copy; the peer got the radio's form
     handleFrequencyReply(panel);
     return true;
   }
