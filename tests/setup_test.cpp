@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "radio/models.h"
 #include "radio/setup.h"
 #include "radio_support.h"
 
