@@ -1,6 +1,7 @@
 // The timer tick's poll cycle and the handling of frequency replies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,25 @@ TEST(FrequencyReply, QuitTakesEffectAtTheSecondReplyAfterTheKey) {
   EXPECT_EQ(s.running, 0);
   EXPECT_EQ(s.quitCountdown, 0);
   EXPECT_EQ(s.announceOnReply, 1);  // the quit stops before any announcement
+}
+
+TEST(FrequencyReply, QuitThatCannotSaveTheBanksKeepsRunningAndSaysSo) {
+  Scenario sc;
+  prepareConnected(sc);
+  PanelState& s = sc.state();
+  s.running = 1;
+  s.quitCountdown = 2;
+  sc.files.fail = true;
+  handle(sc, "FA014250000;");
+  EXPECT_EQ(s.running, 1);
+  EXPECT_EQ(s.quitCountdown, 0);
+  const Commands heard = sc.takePhrases();
+  EXPECT_NE(std::find(heard.begin(), heard.end(), "notsaved"), heard.end());
+  sc.files.fail = false;
+  s.quitCountdown = 2;
+  handle(sc, "FA014250000;");
+  EXPECT_EQ(s.running, 0);
+  EXPECT_TRUE(sc.fileExists("savmem.dat"));
 }
 
 TEST(FrequencyReply, AnnouncementAndTracking) {

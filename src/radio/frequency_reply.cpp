@@ -89,9 +89,15 @@ bool advanceQuit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.quitCountdown > 0) s.quitCountdown += 1;
   if (s.quitCountdown <= 2) return false;
-  saveMemoryBanks(panel);
-  closeFile(s.memoryFile);
   s.quitCountdown = 0;
+  const bool saved = saveMemoryBanks(panel);
+  closeFile(s.memoryFile);
+  if (!saved) {
+    // Ending now would lose the channels held only in memory: stay, say so;
+    // Q tries again.
+    playPhrase(panel, "notsaved");
+    return false;
+  }
   s.running = 0;
   return true;
 }
