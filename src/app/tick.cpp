@@ -37,7 +37,7 @@ bool takePollReply(Panel& panel) {
 
 // The S-meter field is redrawn through the readout with a phrase prefix
 // that names no recording, so nothing is heard.
-void refreshSMeterSilently(Panel& panel) {
+void takeSMeterReading(Panel& panel) {
   PanelState& s = panel.state;
   const std::optional<int32_t> reading = replyNumber(s.replyText, "SM", 3, 3);
   if (!reading) return;
@@ -81,7 +81,7 @@ void readPollReply(Panel& panel) {
   }
   const std::string_view reply = s.replyText;
   if (reply.starts_with("FA") || reply.starts_with("FB")) handleFrequencyReply(panel);
-  if (std::string_view(s.replyText).starts_with("SM")) refreshSMeterSilently(panel);
+  if (std::string_view(s.replyText).starts_with("SM")) takeSMeterReading(panel);
   takeSwrReading(panel);
   takeAlcReading(panel);
 }
