@@ -46,6 +46,33 @@ void takeRelayBytes(Panel& panel) {
   s.relayPending = s.relayPending + s.relayChunk;
 }
 
+// The answer to the panel's own last poll may still wait at the radio's port:
+// a pause merges ticks, so its reading tick can come before the radio has
+// answered. It must not go to the other program as the answer to its command.
+void dropLateAnswers(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.simulationMode == 1 || panel.serial.bytesWaiting(s.comPort) <= 0) return;
+  readReply(panel);  // logged as an "RX=" line, then dropped
+  s.replyText.clear();
+}
+
+// The radio's answers to `command` within `reply`: the pieces that begin
+// with its mnemonic, and the radio's "?;" refusal. Anything else answers one
+// of the panel's own polls and arrived late.
+std::string answersTo(std::string_view command, std::string_view reply) {
+  const std::string mnemonic = leftText(command.substr(0, command.find(';')), 2);
+  std::string kept;
+  std::size_t start = 0;
+  while (start < reply.size()) {
+    const std::size_t end = reply.find(';', start);
+    const std::size_t stop = end == std::string_view::npos ? reply.size() : end + 1;
+    const std::string_view piece = reply.substr(start, stop - start);
+    if ((!mnemonic.empty() && piece.starts_with(mnemonic)) || piece == "?;") kept += piece;
+    start = stop;
+  }
+  return kept;
+}
+
 // A mode set by the other program: true when the panel took it over.
 bool followModeSetting(Panel& panel) {
   PanelState& s = panel.state;
@@ -64,6 +91,7 @@ bool passAnswerBack(Panel& panel) {
   playDelay(panel);
   s.replyText.clear();
   readReply(panel);
+  s.replyText = answersTo(s.commandText, s.replyText);
   if (s.replyText.empty() || s.replyText == ";") return false;
   writeDebugLine(panel, "***VTX1=" + s.replyText);
   panel.serial.writePort(s.relayPort, s.replyText.c_str(), static_cast<int>(s.replyText.size()));
@@ -97,6 +125,7 @@ void serviceRelay(Panel& panel) {
   // One command per service; the rest is forwarded on the following ones.
   s.commandText = leftText(s.relayPending, s.relayPos - 1);
   s.relayPending = midText(s.relayPending, s.relayPos + 1);
+  dropLateAnswers(panel);
   sendCommand(panel);
   if (!followModeSetting(panel) && passAnswerBack(panel)) return;
   s.relayChunk.clear();
