@@ -56,6 +56,17 @@ void dropLateAnswers(Panel& panel) {
   s.replyText.clear();
 }
 
+// A program that got no answer in time, or a wrong one, sends the same
+// command again and takes the next answer as the answer to the repeat.
+// Forwarding the repeat as well would put every later answer one command
+// behind, so copies waiting right behind the command go with it.
+void dropRepeats(PanelState& s) {
+  const std::string command = s.commandText.str() + ";";
+  std::string rest = s.relayPending.str();
+  while (rest.starts_with(command)) rest.erase(0, command.size());
+  s.relayPending = rest;
+}
+
 // The radio's answers to `command` within `reply`: the pieces that begin
 // with its mnemonic, and the radio's "?;" refusal. Anything else answers one
 // of the panel's own polls and arrived late.
@@ -125,6 +136,7 @@ void serviceRelay(Panel& panel) {
   // One command per service; the rest is forwarded on the following ones.
   s.commandText = leftText(s.relayPending, s.relayPos - 1);
   s.relayPending = midText(s.relayPending, s.relayPos + 1);
+  dropRepeats(s);
   dropLateAnswers(panel);
   sendCommand(panel);
   if (!followModeSetting(panel) && passAnswerBack(panel)) return;
