@@ -158,6 +158,33 @@ TEST(Relay, SetAndReadBackPairsFromALoggerAllArriveThroughTheTick) {
   EXPECT_EQ(sc.takePort(kRelayPort), "ID0670;AI0;");
 }
 
+TEST(Relay, RepeatedCommandWaitingBehindItsFirstCopyIsForwardedOnce) {
+  Scenario sc;
+  prepareRelay(sc);
+  fromPeer(sc, "ID;ID;ID;FA;ID;");
+  const auto [radio, peer] = serviceAll(sc);
+  EXPECT_EQ(radio, (Commands{"ID;", "FA;", "ID;"}));
+  EXPECT_EQ(peer, "ID0670;FA014250000;ID0670;");
+}
+
+TEST(Relay, OnlyTheAnswerToTheForwardedCommandGoesBack) {
+  Scenario sc;
+  prepareRelay(sc);
+  sc.feedRadio("SM0120;");  // the panel's last poll, answered late
+  fromPeer(sc, "ID;");
+  serviceRelay(sc.panel);
+  EXPECT_EQ(sc.takePort(kRelayPort), "ID0670;");
+  // A poll answer that arrives during the pause is left out too, and the
+  // radio's refusal of a command is passed on.
+  testing::answerFrom(sc, {{"AI;", "SM0120;AI0;"}, {"ZZ;", "FA007100000;?;"}});
+  fromPeer(sc, "AI;");
+  serviceRelay(sc.panel);
+  fromPeer(sc, "ZZ;");
+  serviceRelay(sc.panel);
+  EXPECT_EQ(sc.takePort(kRelayPort), "AI0;?;");
+  EXPECT_EQ(sc.state().frequency, 0);
+}
+
 TEST(Relay, UnansweredCommandSendsNothingBack) {
   Scenario sc;
   prepareRelay(sc);
@@ -189,14 +216,14 @@ TEST(Relay, FloodingPeerNeverStopsThePoll) {
   Scenario sc;
   prepareRelay(sc);
   std::string flood;
-  for (int i = 0; i < 500; ++i) flood += "ID;";
+  for (int i = 0; i < 500; ++i) flood += i % 2 == 0 ? "ID;" : "AI;";
   fromPeer(sc, flood);
   sc.tick(40);
   const Commands radio = splitCommands(sc.takeRadio());
   // Each sending tick forwards one command and then sends its own query.
   ASSERT_EQ(radio.size(), 40u);
   for (std::size_t i = 0; i < radio.size(); i += 2) {
-    EXPECT_EQ(radio[i], "ID;");
+    EXPECT_EQ(radio[i], i % 4 == 0 ? "ID;" : "AI;");
     EXPECT_TRUE(radio[i + 1] == "FA;" || radio[i + 1] == "SM0;") << radio[i + 1];
   }
   EXPECT_LE(sc.state().relayPending.size(), BasicString::kCapacity);
