@@ -115,8 +115,8 @@ TEST(Polling, SwrIsPeakHeldAfterTheFirstTwoReadingsOfATransmission) {
   s.swrHoldOff = 2;
   s.swrText = "000";
   const std::vector<std::pair<std::string, std::string>> readings = {
-      {"RM6050;", "050"}, {"RM6030;", "030"},   {"RM6040;", "040"},
-      {"RM6020;", "040"}, {"xxRM6090;", "090"}, {"RM60", "090"},
+      {"RM6050;", "050"},   {"RM6030;", "030"}, {"RM6040;", "040"}, {"RM6020;", "040"},
+      {"xxRM6090;", "090"}, {"RM60", "090"},    {"50;", "090"},
   };
   for (const auto& [answer, held] : readings) {
     sc.tick(2);  // frequency half of the cycle
@@ -128,6 +128,32 @@ TEST(Polling, SwrIsPeakHeldAfterTheFirstTwoReadingsOfATransmission) {
   sc.tick(2);
   pollWithAnswer(sc, "RM6010;");
   EXPECT_EQ(s.swrText, "010");
+}
+
+TEST(Polling, AnswersThatStraddleTheReadingTickAreJoined) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  pollWithAnswer(sc, "FA0071");  // the rest comes with the next answer
+  EXPECT_EQ(s.connected, 0);
+  pollWithAnswer(sc, "00000;SM0");
+  EXPECT_EQ(s.connected, 1);
+  sc.takeRadio();
+  pollWithAnswer(sc, "120;FA0142");
+  EXPECT_EQ(s.sMeterReading, 120);
+  pollWithAnswer(sc, "50000;");
+  EXPECT_EQ(s.frequency, 14250000);
+  // Answers read together are each taken; a stray end of an older one is not.
+  pollWithAnswer(sc, "0;SM0077;FA014074000;RM");
+  EXPECT_EQ(s.sMeterReading, 77);
+  EXPECT_EQ(s.frequency, 14074000);
+  // A reader between the polls takes what follows the unfinished answer.
+  sc.feedRadio("6083;ML0001;");
+  s.commandText = "ML0;";
+  readReply(sc.panel);
+  EXPECT_EQ(s.pollReplyTail, "");
+  pollWithAnswer(sc, "FA014250000;");
+  EXPECT_EQ(s.frequency, 14250000);
 }
 
 TEST(Polling, AlcPeakIsHeldWhileTheReadoutRuns) {

@@ -71,6 +71,8 @@ void readReply(Panel& panel) {
   }
   s.portBytes = panel.serial.bytesWaiting(s.comPort);
   if (s.portBytes < 1) return;
+  // What follows an unfinished poll answer is taken here now.
+  s.pollReplyTail.clear();
   char buffer[kMaxRead];
   s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
   s.replyText = std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
