@@ -12,7 +12,7 @@ constexpr RadioModel kGeneric{};
 constexpr RadioModel withC4fmMenus(int32_t id) {
   RadioModel m;
   m.id = id;
-  m.hasC4fm = true;
+  m.c4fm = true;
   m.shiftWrites = {{{"EX0800", S::k10m, F::kFirst3},
                     {"EX0810", S::k6m, F::kFirst3},
                     {"EX0820", S::k2m, F::kFirst3},
@@ -26,7 +26,7 @@ constexpr RadioModel withSixDigitMenus(int32_t id, std::string_view menu10m,
                                        std::string_view menu6m) {
   RadioModel m;
   m.id = id;
-  m.menuNumberLength = 6;
+  m.menuDigits = 6;
   m.shiftWrites = {{{menu10m, S::k10m, F::kWhole}, {menu6m, S::k6m, F::kWhole}, {}, {}}};
   m.shiftWriteCount = 2;
   return m;
@@ -37,8 +37,9 @@ constexpr RadioModel model362() {
   m.id = 362;
   m.eightDigitFrequency = true;
   m.shortProcessorQuery = true;
-  m.shortProcessorSwitch = true;
-  m.processorLevelMax = 250;
+  m.shortProcessorCmds = true;
+  m.processorTest = 249;
+  m.processorMax = 250;
   m.shiftWrites = {{{"EX810", S::k10m, F::kWhole}, {"EX820", S::k6m, F::kWhole}, {}, {}}};
   m.shiftWriteCount = 2;
   return m;
@@ -58,7 +59,8 @@ constexpr RadioModel model241() {
   RadioModel m;
   m.id = 241;
   m.eightDigitFrequency = true;
-  m.hasSpeechProcessor = false;
+  m.speechProcessorKey = false;
+  m.noiseReductionTest = 10;
   m.noiseReductionMax = 11;
   m.shiftWrites = {{{"EX05000", S::k10m, F::kFirst1}, {}, {}, {}}};
   m.shiftWriteCount = 1;
@@ -68,7 +70,7 @@ constexpr RadioModel model241() {
 constexpr RadioModel model650() {
   RadioModel m;
   m.id = 650;
-  m.menuNumberLength = 4;
+  m.menuDigits = 4;
   return m;
 }
 
@@ -76,8 +78,9 @@ constexpr RadioModel model251() {
   RadioModel m;
   m.id = 251;
   m.shortProcessorQuery = true;
-  m.shortProcessorSwitch = true;
-  m.processorLevelMax = 250;
+  m.shortProcessorCmds = true;
+  m.processorTest = 249;
+  m.processorMax = 250;
   return m;
 }
 

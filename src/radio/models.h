@@ -1,6 +1,8 @@
 // The differences between the radio models the panel knows, in one table,
-// keyed by the number the radio answers to "ID". Code that needs a model
-// difference asks radioModel(radioId) instead of testing identifiers.
+// keyed by the number the radio answers to "ID": frequency digits, menu-number
+// length, C4FM, the speech-processor commands, level ranges and the menu rows
+// of the repeater shifts. Code that needs a model difference asks
+// radioModel(radioId) instead of testing identifiers.
 #pragma once
 
 #include <array>
@@ -32,21 +34,20 @@ struct RadioModel {
   // FA/FB carry eight frequency digits instead of nine.
   bool eightDigitFrequency = false;
   // Digits of a menu number typed for an "EX" command.
-  int menuNumberLength = 3;
-  // The radio has a speech processor ("PR") at all.
-  bool hasSpeechProcessor = true;
+  int menuDigits = 3;
+  // Offers C4FM (the D key).
+  bool c4fm = false;
+  // Has a speech processor at all (F7, the set-up's "PR" query).
+  bool speechProcessorKey = true;
+  // The processor is switched with "PR1"/"PR0" (and the simulator answers
+  // "PR"), instead of "PR01"/"PR00" (and "PR0").
+  bool shortProcessorCmds = false;
   // The set-up asks "PR" and reads the digit right after it, instead of
   // asking "PR0" and reading the digit after "PR0".
   bool shortProcessorQuery = false;
-  // The processor is switched with "PR1"/"PR0" (and the simulator answers
-  // "PR"), instead of "PR01"/"PR00" (and "PR0").
-  bool shortProcessorSwitch = false;
-  // Highest speech processor level.
-  int32_t processorLevelMax = 100;
-  // Highest noise reduction level.
-  int32_t noiseReductionMax = 15;
-  // C4FM is offered (the D key).
-  bool hasC4fm = false;
+  // A level stepped above its test value becomes its top value, with "max".
+  int32_t processorTest = 100, processorMax = 100;
+  int32_t noiseReductionTest = 14, noiseReductionMax = 15;
   // Menu writes of the configured repeater shifts, sent in this order.
   std::array<ShiftMenuWrite, 4> shiftWrites{};
   int shiftWriteCount = 0;

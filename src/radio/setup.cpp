@@ -139,7 +139,7 @@ void readMonitor(Panel& panel) {
 void readSpeechProcessor(Panel& panel) {
   PanelState& s = panel.state;
   const RadioModel& model = radioModel(s.radioId);
-  if (!model.hasSpeechProcessor) return;
+  if (!model.speechProcessorKey) return;
   const std::string_view reply = query(panel, model.shortProcessorQuery ? "PR" : "PR0");
   s.speechProcessor = 0;
   const long offset = model.shortProcessorQuery ? 2 : 3;

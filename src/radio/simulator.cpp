@@ -46,7 +46,7 @@ std::string simulatedReply(const PanelState& s) {
     if (command.starts_with(row.prefix)) reply = row.reply;
   }
   if (command.starts_with("PR")) {
-    reply = radioModel(s.radioId).shortProcessorSwitch ? "PR" : "PR0";
+    reply = radioModel(s.radioId).shortProcessorCmds ? "PR" : "PR0";
   }
   reply += s.speechProcessor != 0 ? "1" : "0";
   if (command.starts_with("FA"))
