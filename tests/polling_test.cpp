@@ -101,6 +101,10 @@ TEST(Polling, SMeterIsRedrawnWithoutASound) {
   pollWithAnswer(sc, "SM0120;");
   EXPECT_EQ(sc.state().sMeterReading, 120);
   EXPECT_TRUE(sc.takePhrases().empty());
+  const std::vector<std::string> asked = sc.takeSoundPaths();
+  ASSERT_FALSE(asked.empty());
+  for (const std::string& path : asked) EXPECT_EQ(path.rfind("xx", 0), 0u) << path;
+  EXPECT_FALSE(sc.field(750, 45).empty());  // the field is redrawn
   EXPECT_EQ(sc.state().phraseDir, "wave\\");
   pollWithAnswer(sc, "");
   pollWithAnswer(sc, "SM0;");  // no reading in it: the old one stays
@@ -166,6 +170,9 @@ TEST(Polling, AlcPeakIsHeldWhileTheReadoutRuns) {
     pollWithAnswer(sc, answer);
   }
   EXPECT_EQ(s.alcPeak, 70);
+  // Spoken once the tick count passed 10, at the third reading.
+  EXPECT_EQ(sc.takePhrases(), (Commands{"alc", "7", "0"}));
+  EXPECT_EQ(s.tickCount, 0);
   s.alcAnnounce = 0;
   sc.tick(2);
   pollWithAnswer(sc, "RM4099;");

@@ -74,17 +74,12 @@ const std::string* firstAnswer(const std::vector<std::string>& answers, std::str
   return nullptr;
 }
 
-// The S-meter field is redrawn through the readout with a phrase prefix
-// that names no recording, so nothing is heard.
 void takeSMeterReading(Panel& panel) {
   PanelState& s = panel.state;
   const std::optional<int32_t> reading = replyNumber(s.replyText, "SM", 3, 3);
   if (!reading) return;
   s.sMeterReading = *reading;
-  const BasicString phraseDir = s.phraseDir;
-  s.phraseDir = "xx";
-  speakSMeter(panel);
-  s.phraseDir = phraseDir;
+  refreshSMeterSilently(panel);
 }
 
 void takeSwrReading(Panel& panel) {
