@@ -91,11 +91,10 @@ class RadioOnPty : public ::testing::Test {
   }
 
   void control(const std::string& line) {
+    auto acknowledged = [&] { return countOf(readLines(dir_.path() / "log"), "# " + line); };
+    int before = acknowledged();
     std::ofstream(dir_.path() / "ctl") << line << "\n";
-    ASSERT_TRUE(waitUntil([&] {
-      auto lines = readLines(dir_.path() / "log");
-      return std::find(lines.begin(), lines.end(), "# " + line) != lines.end();
-    })) << line;
+    ASSERT_TRUE(waitUntil([&] { return acknowledged() > before; })) << line;
   }
 
   TempDir dir_;

@@ -252,15 +252,15 @@ bool Station::waitForTrace(std::string_view line, Millis limit) const {
 }
 
 bool Station::frontPanel(const std::string& line) {
+  // The same line may have been given before: wait for one more acknowledgement.
+  auto acknowledged = [&] { return countOf(readLines(dir_.path() / "emulator.log"), "# " + line); };
+  int before = acknowledged();
   {
     std::ofstream control(dir_.path() / "radio.ctl");
     control << line << "\n";
     if (!control) return false;
   }
-  return waitUntil([&] {
-    auto lines = readLines(dir_.path() / "emulator.log");
-    return std::find(lines.begin(), lines.end(), "# " + line) != lines.end();
-  });
+  return waitUntil([&] { return acknowledged() > before; });
 }
 
 std::string Station::radioState() {
