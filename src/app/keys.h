@@ -1,12 +1,23 @@
-// Key command dispatcher: every window event and every key press.
+// Key command dispatcher: every key press, in its fixed order of checks.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "app/panel.h"
 
 namespace keldar {
 
+// A key-down event: the key in currentWParam.
 void handleKey(Panel& panel);
+// A key-up event: that key may act again.
+void handleKeyRelease(Panel& panel);
+// The window's close request: ends the run without leaving the radio
+// transmitting or in an entry's temporary mode.
+void handleCloseRequest(Panel& panel);
+
+// The debug log line of a key ("*F", "*C/R", "*.", "*a (1)").
+std::string keyLogLine(int32_t keyCode);
 
 }  // namespace keldar
