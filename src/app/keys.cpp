@@ -93,7 +93,9 @@ bool preamble(Panel& panel) {
     quitKey(panel);
     return false;
   }
-  if (s.frequency == 0) {
+  // Until a frequency reply has been taken the radio is not there; a
+  // frequency stepped down to 0 Hz afterwards does not make it so.
+  if (s.frequency == 0 && s.frequencyReply.empty()) {
     playPhrase(panel, "nc");
     return false;
   }
