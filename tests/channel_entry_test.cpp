@@ -57,12 +57,16 @@ TEST(Store, RepeaterChannel) {
   s.shift2m = "600";
   s.shift2mMinus = 1;
   sc.type("c1");
-  EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-00000600999" "0");
+  EXPECT_EQ(s.memoryChannels[1],
+            "5512A145600000B-00000600999"
+            "0");
   s.bandIndex = 13;
   s.shift70cm = "7600";
   s.frequencyReply = "FA438650000";
   sc.type("c2");
-  EXPECT_EQ(s.memoryChannels[2], "5513A438650000B+00007600999" "0");
+  EXPECT_EQ(s.memoryChannels[2],
+            "5513A438650000B+00007600999"
+            "0");
 }
 
 TEST(Store, SplitWithoutAnFbReplyUsesTheStoredVfoB) {
@@ -109,8 +113,9 @@ TEST(Recall, SplitChannel) {
 }
 
 TEST(Recall, EmptyDamagedAndOutOfBandChannelsAreRefused) {
-  for (const char* record : {"9", "", "0200A014200000B0142000009990", "0215A014200000B0142000009990",
-                             "0206A014200000B014200000999", "0206A01420000XB0142000009990"}) {
+  for (const char* record :
+       {"9", "", "0200A014200000B0142000009990", "0215A014200000B0142000009990",
+        "0206A014200000B014200000999", "0206A01420000XB0142000009990"}) {
     KeyScenario sc;
     PanelState& s = sc.state();
     s.memoryChannels[4] = record;
@@ -149,7 +154,9 @@ TEST(Recall, RepeaterChannelEndsSplitAndSwitchesTheShiftOn) {
   KeyScenario sc;
   PanelState& s = sc.state();
   s.vfoB = 1;
-  s.memoryChannels[20] = "5512A145600000B-00000600999" "0";
+  s.memoryChannels[20] =
+      "5512A145600000B-00000600999"
+      "0";
   sc.type("gb20");
   const Rows sent = sc.commands();
   EXPECT_EQ(countOf(sent, "FT2;"), 1);
@@ -180,8 +187,8 @@ TEST(BandNumber, DigitSelectsAndSplitEndsOnce) {
 TEST(TypedBand, MegahertzTable) {
   KeyScenario sc;
   PanelState& s = sc.state();
-  const std::pair<int32_t, int32_t> cases[] = {{1, 1},   {3, 2},     {14, 6},    {29, 10},
-                                               {50, 11}, {148, 12},  {435, 13},  {440, 14},
+  const std::pair<int32_t, int32_t> cases[] = {{1, 1},   {3, 2},    {14, 6},   {29, 10},
+                                               {50, 11}, {148, 12}, {435, 13}, {440, 14},
                                                {27, 14}, {999, 14}};
   for (const auto& [mhz, band] : cases) {
     s.freqEntryValue = mhz;
@@ -196,8 +203,8 @@ TEST(SelectBand, WrapsByCoverageAndStaysInTheTable) {
   const struct {
     const char* coverage;
     int32_t from, to;
-  } cases[] = {{"2", 13, 1}, {"2", 0, 12}, {"1", 11, 1}, {"1", 0, 10}, {"6", 12, 1},
-               {"7", 0, 13}, {"7", 15, 14}, {"", 0, 10}, {"", -3, 10}, {"", 20, 14}};
+  } cases[] = {{"2", 13, 1}, {"2", 0, 12},  {"1", 11, 1}, {"1", 0, 10}, {"6", 12, 1},
+               {"7", 0, 13}, {"7", 15, 14}, {"", 0, 10},  {"", -3, 10}, {"", 20, 14}};
   for (const auto& c : cases) {
     s.bandCoverage = c.coverage;
     s.bandIndex = c.from;
@@ -219,7 +226,9 @@ TEST(SelectBand, RestoresToneRepeaterAndPreamp) {
   EXPECT_EQ(s.splitFrequencyText, "A145000000");
 
   // A DCS code goes back as DCS squelch.
-  s.bandTable[13] = "55A438650000B+00007600523" "0";
+  s.bandTable[13] =
+      "55A438650000B+00007600523"
+      "0";
   s.bandIndex = 13;
   s.toneIsDcs = 0;
   selectBand(sc.panel);
@@ -275,7 +284,9 @@ TEST(SaveBandState, RepeaterFormOnlyWhereThereIsAShift) {
   s.shift10m = "100";
   sc.tuneTo(29600000, 10, 5);
   saveBandState(sc.panel);
-  EXPECT_EQ(s.bandTable[10], "55A029600000B+00000100999" "0");
+  EXPECT_EQ(s.bandTable[10],
+            "55A029600000B+00000100999"
+            "0");
   EXPECT_TRUE(isWellFormedBandRecord(s.bandTable[10]));
   sc.tuneTo(14250000, 6, 2);
   saveBandState(sc.panel);
@@ -365,12 +376,9 @@ TEST(ToneSquelch, CtcssAndDcsCommands) {
   const struct {
     const char* code;
     Rows sent;
-  } cases[] = {{"523", {"EX0860;", "CN01023;"}},
-               {"603", {"EX0860;", "CN01103;"}},
-               {"600", {"EX0860;", "CN01100;"}},
-               {"500", {"EX0860;", "CN01000;"}},
-               {"702", {"EX0863;", "CN01102;"}},
-               {"712", {"EX0863;", "CN01012;"}}};
+  } cases[] = {{"523", {"EX0860;", "CN01023;"}}, {"603", {"EX0860;", "CN01103;"}},
+               {"600", {"EX0860;", "CN01100;"}}, {"500", {"EX0860;", "CN01000;"}},
+               {"702", {"EX0863;", "CN01102;"}}, {"712", {"EX0863;", "CN01012;"}}};
   for (const auto& c : cases) {
     s.toneCode = c.code;
     s.scratchValue = toInt32(textToNumber(c.code));
@@ -382,8 +390,12 @@ TEST(ToneSquelch, CtcssAndDcsCommands) {
 
 TEST(Records, LayoutChecks) {
   EXPECT_TRUE(isWellFormedBandRecord(kDefaultBandTable[5]));
-  EXPECT_TRUE(isWellFormedBandRecord("55A145000000B-00000600999" "0"));
-  EXPECT_FALSE(isWellFormedBandRecord("05A145000000B-00000600999" "0"));
+  EXPECT_TRUE(
+      isWellFormedBandRecord("55A145000000B-00000600999"
+                             "0"));
+  EXPECT_FALSE(
+      isWellFormedBandRecord("05A145000000B-00000600999"
+                             "0"));
   EXPECT_FALSE(isWellFormedBandRecord("52A145000000B1450000009990"));
   EXPECT_FALSE(isWellFormedBandRecord("02A014200000A0142000009990"));
   EXPECT_FALSE(isWellFormedBandRecord("08A014200000B0142000009990"));

@@ -23,9 +23,9 @@ TEST(FrequencyEntry, TypedFrequencies) {
     const char* sent;
     int32_t band;
   } cases[] = {
-      {"e14.225\n", "FA014225000;", 6},   {"e7\n", "FA007000000;", 4},
-      {"e145.5\n", "FA145500000;", 12},   {"e07.1\n", "FA007100000;", 4},
-      {"e9.99\n", "FA009990000;", 14},    {"e28.\n", "FA028000000;", 10},
+      {"e14.225\n", "FA014225000;", 6}, {"e7\n", "FA007000000;", 4},
+      {"e145.5\n", "FA145500000;", 12}, {"e07.1\n", "FA007100000;", 4},
+      {"e9.99\n", "FA009990000;", 14},  {"e28.\n", "FA028000000;", 10},
       {"e435.1\n", "FA435100000;", 13},
   };
   for (const auto& c : cases) {
@@ -98,7 +98,9 @@ TEST(FrequencyEntry, SplitFollowsTheTypedBandsRecord) {
   KeyScenario sc;
   PanelState& s = sc.state();
   s.bandTable[4] = "11A007100000B0071500009990";
-  s.bandTable[12] = "55A145000000B-00000600999" "0";
+  s.bandTable[12] =
+      "55A145000000B-00000600999"
+      "0";
   sc.type("e7.1\n");
   EXPECT_EQ(s.vfoB, 1);
   EXPECT_TRUE(inOrder(sc.commands(), {"FT3;", "FB007100000;"}));

@@ -14,8 +14,8 @@ using testing::inOrder;
 using testing::KeyScenario;
 using testing::Rows;
 
-constexpr int32_t kShift = 16, kSpace = 32, kPageUp = 33, kPageDown = 34, kLeft = 37,
-                  kRight = 39, kF11 = 122, kPlus = 187, kMinus = 189;
+constexpr int32_t kShift = 16, kSpace = 32, kPageUp = 33, kPageDown = 34, kLeft = 37, kRight = 39,
+                  kF11 = 122, kPlus = 187, kMinus = 189;
 
 TEST(Keys, AHeldKeyActsOnceAndOtherKeysStillAct) {
   KeyScenario sc;
@@ -131,10 +131,10 @@ TEST(Keys, PageStepsByBandAndMode) {
     int32_t band, mode, key;
     const char* sent;
   } cases[] = {
-      {12, 4, kPageUp, "FA145012500;"},   {12, 4, kPageDown, "FA144990000;"},
-      {12, 5, kPageUp, "FA145012500;"},   {12, 5, kPageDown, "FA144987500;"},
-      {14, 5, kPageUp, "FA145010000;"},   {14, 5, kPageDown, "FA144990000;"},
-      {6, 2, kPageUp, "FA145010000;"},    {12, 7, kPageDown, "FA144990000;"},
+      {12, 4, kPageUp, "FA145012500;"}, {12, 4, kPageDown, "FA144990000;"},
+      {12, 5, kPageUp, "FA145012500;"}, {12, 5, kPageDown, "FA144987500;"},
+      {14, 5, kPageUp, "FA145010000;"}, {14, 5, kPageDown, "FA144990000;"},
+      {6, 2, kPageUp, "FA145010000;"},  {12, 7, kPageDown, "FA144990000;"},
   };
   for (const auto& c : cases) {
     sc.tuneTo(145000000, c.band, c.mode);
@@ -225,8 +225,7 @@ TEST(Keys, TuneWithTheTunerOffKeysACarrierUntilTheNextT) {
   EXPECT_EQ(sc.commands(), Rows{});
   sc.press('T');
   EXPECT_TRUE(inOrder(sc.commands(), {"TX0;", "PC050;"}));
-  EXPECT_EQ(sc.takePhrases(),
-            (Rows{"tune", "off", "delay", "delay", "delay", "delay", "delay"}));
+  EXPECT_EQ(sc.takePhrases(), (Rows{"tune", "off", "delay", "delay", "delay", "delay", "delay"}));
   EXPECT_EQ(s.tuneActive, 0);
 }
 

@@ -140,8 +140,8 @@ TEST(Toggles, TunerCycleSendsBeforeSpeaking) {
 
 TEST(Toggles, PhrasesComeBeforeTheCommand) {
   KeyScenario sc;
-  EXPECT_EQ(sc.timeline(kF3),
-            (Rows{"say nb", "say on", "send NB01;", "send NL0;", "say delay", "send FA014200000;"}));
+  EXPECT_EQ(sc.timeline(kF3), (Rows{"say nb", "say on", "send NB01;", "send NL0;", "say delay",
+                                    "send FA014200000;"}));
   EXPECT_EQ(sc.timeline(kF1), (Rows{"say preamp", "say on", "send PA01;", "send FA014200000;"}));
   EXPECT_EQ(sc.timeline(kF9),
             (Rows{"say mon", "send ML1050;", "say on", "send ML0001;", "send FA014200000;"}));

@@ -177,7 +177,8 @@ void ruleNextChannel(Panel& panel) {
   int32_t slot = s.channelSlot;
   for (int step = 0; step < 10; ++step) {
     slot = (slot + 1) % 10;
-    const BasicString& record = s.memoryChannels[static_cast<std::size_t>(s.channelBank * 10 + slot)];
+    const BasicString& record =
+        s.memoryChannels[static_cast<std::size_t>(s.channelBank * 10 + slot)];
     if (!isWellFormedMemoryRecord(record)) continue;
     s.channelSlot = slot;
     s.keyCode = 48 + slot;
@@ -248,8 +249,8 @@ void ruleToneEnter(Panel& panel) {
   s.toneTyping = 0;
   const int32_t v = toInt32(textToNumber(s.toneCode));
   // Codes 0 to 49 are CTCSS tone numbers, 500 to 603 DCS codes.
-  bool refused = !isDigitText(s.toneCode) || s.toneCode.size() > 3 || v > 603 ||
-                 (v >= 50 && v <= 499);
+  bool refused =
+      !isDigitText(s.toneCode) || s.toneCode.size() > 3 || v > 603 || (v >= 50 && v <= 499);
   if (v >= 500 && s.dcsAllowed == 0) refused = true;
   if (refused) {
     playPhrase(panel, "invalid");

@@ -119,8 +119,7 @@ void endAlcReadout(Panel& panel) {
 bool earlySteps(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kF9) toggleMonitor(panel);
-  if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert ||
-      s.keyCode == kWindows) {
+  if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert || s.keyCode == kWindows) {
     return false;
   }
   if (s.alcAnnounce >= 1 && s.keyCode != kUp && s.keyCode != kDown) {
@@ -133,8 +132,7 @@ bool earlySteps(Panel& panel) {
     ruleEndKeySpeed(panel);
   }
   const int32_t k = s.keyCode;
-  if (s.pendingMode == 1 &&
-      (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
+  if (s.pendingMode == 1 && (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
     ruleBandLetter(panel);
     return false;
   }

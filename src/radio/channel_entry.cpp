@@ -188,9 +188,9 @@ void bandForTypedMhz(Panel& panel) {
   struct Row {
     int32_t low, high, band;
   };
-  static constexpr Row kRows[] = {{1, 1, 1},     {3, 3, 2},     {5, 5, 3},       {7, 7, 4},
-                                  {10, 10, 5},   {14, 14, 6},   {18, 18, 7},     {21, 21, 8},
-                                  {24, 24, 9},   {28, 29, 10},  {50, 54, 11},    {144, 148, 12},
+  static constexpr Row kRows[] = {{1, 1, 1},     {3, 3, 2},    {5, 5, 3},    {7, 7, 4},
+                                  {10, 10, 5},   {14, 14, 6},  {18, 18, 7},  {21, 21, 8},
+                                  {24, 24, 9},   {28, 29, 10}, {50, 54, 11}, {144, 148, 12},
                                   {430, 439, 13}};
   for (const Row& row : kRows) {
     if (m >= row.low && m <= row.high) {
@@ -255,8 +255,8 @@ void splitOff(Panel& panel) {
   const std::string_view split = s.splitFrequencyText;
   const bool known = split.size() == 10 && isDigitText(split.substr(1));
   const std::string record = validBand(s.bandIndex) ? s.bandTable[s.bandIndex].str() : "";
-  const std::string digits = known ? std::string(split.substr(1))
-                                   : storedDigits(record, 4, nineDigits(s.frequency));
+  const std::string digits =
+      known ? std::string(split.substr(1)) : storedDigits(record, 4, nineDigits(s.frequency));
   // VFO A goes back to the frequency it had when split was switched on.
   sendText(panel, "FA" + digits);
   if (s.relayActive == 1 || !validBand(s.bandIndex)) return;

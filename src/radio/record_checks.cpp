@@ -37,8 +37,8 @@ bool isRecordTail(char kind, std::string_view tail) {
   if (tail.size() != 24) return false;
   const std::string_view b = tail.substr(10, 10);
   const bool bPartFits = kind == '5' ? isShiftPart(b) : isFrequencyPart(b, 'B');
-  return isFrequencyPart(tail.substr(0, 10), 'A') && bPartFits &&
-         isToneText(tail.substr(20, 3)) && (tail[23] == '0' || tail[23] == '1');
+  return isFrequencyPart(tail.substr(0, 10), 'A') && bPartFits && isToneText(tail.substr(20, 3)) &&
+         (tail[23] == '0' || tail[23] == '1');
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "panel/display.h"
 #include "radio/channel_entry.h"
 #include "radio/radio_models.h"
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
 #include "radio/toggles.h"
-#include "panel/display.h"
 #include "speech/player.h"
 
 namespace keldar {
