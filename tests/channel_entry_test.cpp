@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "keyboard_fixture.h"
+#include "memory/records.h"
 #include "radio/channel_entry.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
@@ -30,6 +31,21 @@ TEST(Store, WritesAFullRecordAndSaysWhenTheFileWasNotSaved) {
   EXPECT_EQ(sc.takePhrases(), (Rows{"sch", "bank", "3", "channel", "7", "notsaved"}));
   EXPECT_EQ(s.memoryMode, 0);
   EXPECT_EQ(sc.commands(), Rows{});
+}
+
+TEST(Store, RewritesTheMemoryFileAtOnce) {
+  KeyScenario sc;
+  sc.type("cb37");
+  EXPECT_EQ(sc.takePhrases(), (Rows{"sch", "bank", "3", "channel", "7", "ok"}));
+  // Header, 14 band rows, then channels 0 to 99: channel 37 is line 53.
+  std::string file = sc.readFile("savmem.dat");
+  Rows lines;
+  for (std::size_t end; (end = file.find("\r\n")) != std::string::npos; file.erase(0, end + 2)) {
+    lines.push_back(file.substr(0, end));
+  }
+  ASSERT_EQ(lines.size(), 115u);
+  EXPECT_EQ(lines[52], "0206A014200000B0142000009990");
+  EXPECT_TRUE(sc.fileExists("memory.txt"));
 }
 
 TEST(Store, GeneralCoverageToneAndPreamp) {
@@ -287,7 +303,7 @@ TEST(SaveBandState, RepeaterFormOnlyWhereThereIsAShift) {
   EXPECT_EQ(s.bandTable[10],
             "55A029600000B+00000100999"
             "0");
-  EXPECT_TRUE(isWellFormedBandRecord(s.bandTable[10]));
+  EXPECT_TRUE(isBandRecord(s.bandTable[10]));
   sc.tuneTo(14250000, 6, 2);
   saveBandState(sc.panel);
   EXPECT_EQ(s.bandTable[6], "02A014250000B0142000009990");
@@ -388,22 +404,14 @@ TEST(ToneSquelch, CtcssAndDcsCommands) {
   }
 }
 
-TEST(Records, LayoutChecks) {
-  EXPECT_TRUE(isWellFormedBandRecord(kDefaultBandTable[5]));
-  EXPECT_TRUE(
-      isWellFormedBandRecord("55A145000000B-00000600999"
-                             "0"));
-  EXPECT_FALSE(
-      isWellFormedBandRecord("05A145000000B-00000600999"
-                             "0"));
-  EXPECT_FALSE(isWellFormedBandRecord("52A145000000B1450000009990"));
-  EXPECT_FALSE(isWellFormedBandRecord("02A014200000A0142000009990"));
-  EXPECT_FALSE(isWellFormedBandRecord("08A014200000B0142000009990"));
-  EXPECT_TRUE(isWellFormedMemoryRecord("0206A014200000B0142000009990"));
-  EXPECT_FALSE(isWellFormedMemoryRecord("0206A014200000B01420000099900"));
+TEST(Records, FrequencyTexts) {
   EXPECT_EQ(displayFromDigits("029700000"), "29.700000");
   EXPECT_EQ(displayFromDigits("145000000"), "145.000000");
+  EXPECT_EQ(displayFromDigits("000500000"), ".500000");
   EXPECT_EQ(nineDigits(-5), "000000000");
+  EXPECT_EQ(nineDigits(7100000), "007100000");
+  EXPECT_TRUE(isShiftPart("B-00000600"));
+  EXPECT_FALSE(isShiftPart("B000000600"));
 }
 
 }  // namespace

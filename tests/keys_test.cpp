@@ -4,6 +4,7 @@
 
 #include "app/keys.h"
 #include "keyboard_fixture.h"
+#include "memory/records.h"
 #include "radio/record_checks.h"
 
 namespace keldar {
@@ -331,7 +332,7 @@ TEST(Keys, SplitOnWritesAFullBandRecordAndOffRestoresVfoA) {
   EXPECT_EQ(sc.commands(), (Rows{"FT2;", "FA014250000;"}));
   EXPECT_EQ(sc.takePhrases(), (Rows{"split", "off"}));
   EXPECT_EQ(s.bandTable[6], "02A014250000B0142500000121");
-  EXPECT_TRUE(isWellFormedBandRecord(s.bandTable[6]));
+  EXPECT_TRUE(isBandRecord(s.bandTable[6]));
 }
 
 TEST(Keys, SplitRefusedOnGeneralCoverageAndRepeaterInFm) {

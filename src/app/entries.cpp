@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
 #include "radio/memory_channels.h"
@@ -179,7 +180,7 @@ void ruleNextChannel(Panel& panel) {
     slot = (slot + 1) % 10;
     const BasicString& record =
         s.memoryChannels[static_cast<std::size_t>(s.channelBank * 10 + slot)];
-    if (!isWellFormedMemoryRecord(record)) continue;
+    if (!isMemoryRecord(record)) continue;
     s.channelSlot = slot;
     s.keyCode = 48 + slot;
     playPhrase(panel, "channel");

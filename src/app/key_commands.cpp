@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/entries.h"
+#include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
 #include "radio/radio_models.h"
@@ -152,7 +153,7 @@ void splitOn(Panel& panel) {
     BasicString& record = s.bandTable[s.bandIndex];
     const std::string rewritten =
         leftText(record, 12) + "B" + rightText(s.splitFrequencyText, 9) + midText(record, 23, 4);
-    if (isWellFormedBandRecord(rewritten)) record = rewritten;
+    if (isBandRecord(rewritten)) record = rewritten;
   }
   sendText(panel, "F" + s.splitFrequencyText);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "memory/records.h"
 #include "panel/display.h"
 #include "radio/frequency_reply.h"
 #include "radio/memory_channels.h"
@@ -213,7 +214,7 @@ void selectBand(Panel& panel) {
   }
   // A row that lost its layout is of no use to the radio: the band's
   // default takes its place.
-  if (!isWellFormedBandRecord(s.bandTable[s.bandIndex])) {
+  if (!isBandRecord(s.bandTable[s.bandIndex])) {
     s.bandTable[s.bandIndex] = kDefaultBandTable[s.bandIndex];
   }
   const std::string r = s.bandTable[s.bandIndex].str();

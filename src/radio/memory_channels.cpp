@@ -3,6 +3,7 @@
 #include <string>
 
 #include "memory/bank_file.h"
+#include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
 #include "radio/record_checks.h"
@@ -94,7 +95,7 @@ void storeChannel(Panel& panel, int32_t d) {
   const std::string record = channelRecord(s);
   s.memoryMode = 0;
   // Only a complete record goes into the bank: a half-known state is refused.
-  if (slot < 0 || !isWellFormedMemoryRecord(record)) {
+  if (slot < 0 || !isMemoryRecord(record)) {
     playPhrase(panel, "invalid");
     return;
   }
@@ -110,7 +111,7 @@ void recallChannel(Panel& panel, int32_t d) {
   s.channelSlot = d;
   const std::string record = slot < 0 ? "" : s.memoryChannels[static_cast<std::size_t>(slot)].str();
   // Empty, damaged or out-of-band records are all refused alike.
-  if (!isWellFormedMemoryRecord(record)) {
+  if (!isMemoryRecord(record)) {
     playPhrase(panel, "invalid");
     s.memoryMode = 0;
     s.channelBank = 99;

@@ -25,37 +25,6 @@ bool isToneText(std::string_view text) {
   return text.size() == 3 && isDigitText(text);
 }
 
-namespace {
-
-bool isKindAndMode(char kind, char mode) {
-  return (kind == '0' || kind == '1' || kind == '5') && mode >= '1' && mode <= '7';
-}
-
-// The VFO and shift parts, tone and preamp that both layouts share, starting
-// at the "A" part.
-bool isRecordTail(char kind, std::string_view tail) {
-  if (tail.size() != 24) return false;
-  const std::string_view b = tail.substr(10, 10);
-  const bool bPartFits = kind == '5' ? isShiftPart(b) : isFrequencyPart(b, 'B');
-  return isFrequencyPart(tail.substr(0, 10), 'A') && bPartFits && isToneText(tail.substr(20, 3)) &&
-         (tail[23] == '0' || tail[23] == '1');
-}
-
-}  // namespace
-
-bool isWellFormedBandRecord(std::string_view record) {
-  return record.size() == kBandRecordLength && isKindAndMode(record[0], record[1]) &&
-         isRecordTail(record[0], record.substr(2));
-}
-
-bool isWellFormedMemoryRecord(std::string_view record) {
-  if (record.size() != kMemoryRecordLength || !isKindAndMode(record[0], record[1])) return false;
-  const std::string_view band = record.substr(2, 2);
-  if (!isDigitText(band)) return false;
-  const int bandNumber = (band[0] - '0') * 10 + (band[1] - '0');
-  return bandNumber >= 1 && bandNumber <= 14 && isRecordTail(record[0], record.substr(4));
-}
-
 std::string nineDigits(int64_t hz) {
   if (hz < 0) hz = 0;
   if (hz > 999999999) hz = 999999999;

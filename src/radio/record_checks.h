@@ -1,6 +1,6 @@
-// The fixed-position band (26 characters) and memory channel (28 characters)
-// records: checks that a text has the layout, and the small pieces records
-// are built from. Nothing here touches the panel state.
+// The small pieces band and channel records are built from, and checks of
+// single fields. Whole-record checks are in memory/records.h. Nothing here
+// touches the panel state.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,6 @@
 
 namespace keldar {
 
-constexpr std::size_t kBandRecordLength = 26;
-constexpr std::size_t kMemoryRecordLength = 28;
-
 bool isDigitText(std::string_view text);
 // A VFO part: the letter and nine digits ("A014250000").
 bool isFrequencyPart(std::string_view part, char letter);
@@ -19,9 +16,6 @@ bool isFrequencyPart(std::string_view part, char letter);
 bool isShiftPart(std::string_view part);
 // A tone code as stored: three digits.
 bool isToneText(std::string_view text);
-
-bool isWellFormedBandRecord(std::string_view record);
-bool isWellFormedMemoryRecord(std::string_view record);
 
 // Nine frequency digits with leading zeros; negative values give 0.
 std::string nineDigits(int64_t hz);
