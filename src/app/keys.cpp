@@ -159,8 +159,9 @@ bool earlySteps(Panel& panel) {
   return true;
 }
 
-// Steps 11 to 24: transmit, levels, entries and split. False when it ends.
-bool commandSteps(Panel& panel) {
+// The letters of steps 11 to 21 that act at once (each key is tested once,
+// so their order among the entry steps does not matter). False when it ends.
+bool letterSteps(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   switch (k) {
@@ -194,6 +195,14 @@ bool commandSteps(Panel& panel) {
     default:
       break;
   }
+  return true;
+}
+
+// Steps 15 to 24: the tone, menu and frequency entries and split. False
+// when the key ends.
+bool entrySteps(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.keyCode;
   if (k == key('I') && (s.modeIndex == 5 || s.modeIndex == 7)) {
     ruleToneKey(panel);
     return false;
@@ -353,7 +362,8 @@ std::string keyLogLine(int32_t keyCode) {
 void handleKey(Panel& panel) {
   if (!preamble(panel)) return;
   if (!earlySteps(panel)) return;
-  if (!commandSteps(panel)) return;
+  if (!letterSteps(panel)) return;
+  if (!entrySteps(panel)) return;
   if (!functionSteps(panel)) return;
   lateSteps(panel);
 }
