@@ -390,7 +390,7 @@ TEST(FrequencyReadout, SilentRightAfterAReset) {
   EXPECT_EQ(Rows(heard.end() - 4, heard.end()), (Rows{"ctcss", "0", "1", "2"}));
 }
 
-TEST(FrequencyReadout, TransmitFrequencyKeepsTheDisplayText) {
+TEST(FrequencyReadout, TransmitFrequencyAndVfoA) {
   KeyScenario sc;
   PanelState& s = sc.state();
   sc.tuneTo(145600000, 12, 5);
@@ -399,14 +399,33 @@ TEST(FrequencyReadout, TransmitFrequencyKeepsTheDisplayText) {
   s.shift2m = "600";
   s.shift2mMinus = 1;
   sc.type("xf");
+  EXPECT_EQ(sc.takePhrases(),
+            (Rows{"extcm", "on", "repeater", "tx", "1", "4", "5", "mhz", "fm", "nar"}));
   EXPECT_EQ(s.frequencyDisplay, "145.600000");
   EXPECT_EQ(s.speakingTxFrequency, 0);
   EXPECT_EQ(s.pendingMode, 0);
+
+  sc.tuneTo(29600000, 10, 7);
+  s.frequencyDisplay = " 29.600000";
+  s.shift10m = "100";
+  sc.type("xf");
+  EXPECT_EQ(sc.takePhrases(),
+            (Rows{"extcm", "on", "repeater", "tx", "2", "9", "point", "7", "mhz", "fm"}));
+
+  // Split: X F speaks VFO A from the band record.
+  sc.tuneTo(145600000, 12, 5);
   s.repeaterMode = 0;
   s.vfoB = 1;
   sc.type("xf");
-  EXPECT_TRUE(inOrder(sc.takePhrases(), {"vfoa"}));
-  EXPECT_EQ(s.frequencyDisplay, "145.600000");
+  EXPECT_EQ(sc.takePhrases(), (Rows{"extcm", "on", "vfoa", "1", "4", "5", "mhz", "fm", "nar"}));
+  EXPECT_EQ(s.frequencyDisplay, " 29.600000");
+
+  // Plain F: the frequency as shown, the mode.
+  s.vfoB = 0;
+  s.frequencyDisplay = " 14.250000";
+  s.modeIndex = 2;
+  sc.type("f");
+  EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "5", "mhz", "usb"}));
 }
 
 }  // namespace

@@ -395,19 +395,27 @@ TEST(Keys, LevelHelpPrefixAndEntryKeys) {
   EXPECT_EQ(s.pendingMode, 0);
   EXPECT_EQ(sc.commands(), Rows{});
 
+  sc.takePhrases();
+  sc.commands();
   s.modeIndex = 4;
   sc.press('W');
   EXPECT_EQ(s.pendingMode, 0);
+  EXPECT_EQ(sc.takePhrases(), Rows{});
   s.modeIndex = 2;
   sc.press('W');
   EXPECT_EQ(s.pendingMode, 2);
+  EXPECT_EQ(sc.takePhrases(), (Rows{"bw", "2", "point", "4", "khz"}));
   sc.press('A');
   EXPECT_EQ(s.pendingMode, 7);
   sc.press('R');
   EXPECT_EQ(s.pendingMode, 4);
+  EXPECT_EQ(sc.takePhrases(), (Rows{"af", "rf"}));
   sc.press('P');
   EXPECT_EQ(s.pendingMode, 3);
-  sc.takePhrases();
+  EXPECT_EQ(sc.takePhrases(), (Rows{"Power", "1", "0", "0", "watts"}));
+  sc.press('B');
+  EXPECT_EQ(s.pendingMode, 1);
+  EXPECT_EQ(sc.takePhrases(), (Rows{"band", "2", "metres"}));
   EXPECT_EQ(sc.commands(), Rows{});
 }
 
