@@ -6,6 +6,7 @@
 #include "keyboard_fixture.h"
 #include "memory/records.h"
 #include "radio/record_checks.h"
+#include "runtime/files.h"
 
 namespace keldar {
 namespace {
@@ -69,6 +70,22 @@ TEST(Keys, QuitOnAConnectedRadioWaitsAndASecondQEndsAtOnce) {
   EXPECT_EQ(sc.commands(), Rows{});
 }
 
+TEST(Keys, QuitEndsAfterTwoMoreFrequencyReplies) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  sc.serial.setResponder([](int, const std::string& w) -> std::string {
+    if (w == "FA;") return "FA014200000;";
+    return w == "SM0;" ? "SM0000;" : "";
+  });
+  sc.press('Q');
+  sc.tick(4);  // FA, its answer, SM0, its answer
+  EXPECT_EQ(s.running, 1);
+  EXPECT_EQ(s.quitCountdown, 2);
+  sc.tick(2);
+  EXPECT_EQ(s.running, 0);
+  EXPECT_TRUE(sc.fileExists("savmem.dat")) << "the banks are saved on the way out";
+}
+
 TEST(Keys, QuitAndCloseEndTheKeySpeedEntryFirst) {
   for (bool byClose : {false, true}) {
     KeyScenario sc;
@@ -118,12 +135,19 @@ TEST(Keys, UnassignedKeyResendsTheFrequency) {
   EXPECT_EQ(sc.commands(), Rows{});
 }
 
-TEST(Keys, KeyLogLines) {
-  EXPECT_EQ(keyLogLine(13), "*C/R");
-  EXPECT_EQ(keyLogLine(190), "*.");
-  EXPECT_EQ(keyLogLine(110), "*.");
-  EXPECT_EQ(keyLogLine(97), "*a (1)");
-  EXPECT_EQ(keyLogLine('F'), "*F");
+TEST(Keys, EachAcceptedKeyIsLoggedBeforeFolding) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  s.debugLog = 1;
+  ASSERT_EQ(openFile(s.debugFile, sc.path("debug.dat"), "W"), 0);
+  sc.press(97);  // numeric pad 1
+  sc.keyDown('J');
+  sc.keyDown('J');  // repeat: not logged
+  sc.press(13);
+  closeFile(s.debugFile);
+  const std::string log = sc.readFile("debug.dat");
+  EXPECT_EQ(log.find("*a (1)\r\n"), 0u) << log;
+  EXPECT_NE(log.find("*J\r\nTX=FA014200000;\r\n*C/R\r\n"), std::string::npos) << log;
 }
 
 TEST(Keys, PageStepsByBandAndMode) {
@@ -316,9 +340,11 @@ TEST(Keys, SplitOnWritesAFullBandRecordAndOffRestoresVfoA) {
   KeyScenario sc;
   PanelState& s = sc.state();
   s.bandTable[6] = "02A014200000B0141000000121";
-  s.lastFrequencyCommand = "FA014250000;";
   s.toneCode = "012";
   s.preampOn = 1;
+  sc.tuneTo(14250000, 6, 2);
+  sc.press('J');  // the last frequency sent is where VFO B starts
+  sc.commands();
   sc.press('V');
   EXPECT_EQ(s.vfoB, 1);
   EXPECT_EQ(sc.commands(), (Rows{"FT3;", "FB014250000;"}));

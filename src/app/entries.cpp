@@ -5,9 +5,10 @@
 
 #include "memory/records.h"
 #include "panel/display.h"
+#include "radio/cat.h"
 #include "radio/channel_entry.h"
 #include "radio/memory_channels.h"
-#include "radio/radio_models.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"
@@ -210,8 +211,7 @@ void ruleKeySpeedKey(Panel& panel) {
   sendText(panel, "KS");
   playDelay(panel);
   readReply(panel);
-  const long p = findText(s.replyText, "KS");
-  if (p > 0) s.keySpeed = toInt32(textToNumber(midText(s.replyText, p + 2, 3)));
+  if (const auto speed = replyNumber(s.replyText, "KS", 2, 3)) s.keySpeed = *speed;
   playPhrase(panel, "on");
   sendText(panel, "BI0");
   speakKeySpeed(panel);
@@ -407,8 +407,7 @@ void ruleMicGain(Panel& panel) {
   playDelay(panel);
   readReply(panel);
   // Without an answer the gain stays what the panel knew.
-  const long p = findText(s.replyText, "MG");
-  if (p > 0) s.micGain = toInt32(textToNumber(midText(s.replyText, p + 2, 3)));
+  if (const auto gain = replyNumber(s.replyText, "MG", 2, 3)) s.micGain = *gain;
   s.alcPeak = s.micGain;
   s.alcAnnounce = -1;
   speakAlc(panel);

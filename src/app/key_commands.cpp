@@ -8,7 +8,7 @@
 #include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
-#include "radio/radio_models.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"

@@ -83,7 +83,7 @@ bool preamble(Panel& panel) {
   s.keyCode = k;
   setHeld(s, k, true);
   s.relayActive = 0;
-  if (s.debugLog == 1) writeDebugLine(panel, keyLogLine(k));
+  writeKeyLine(panel);
   if (s.tuneActive == 1 && k != key('S') && k != key('T')) {
     playPhrase(panel, "ton");
     return false;
@@ -348,16 +348,6 @@ void lateSteps(Panel& panel) {
 }
 
 }  // namespace
-
-std::string keyLogLine(int32_t keyCode) {
-  const char c = static_cast<char>(keyCode);
-  if (keyCode == kEnter) return "*C/R";
-  if (keyCode == kPoint || keyCode == kPadPoint) return "*.";
-  if (keyCode >= kPadZero && keyCode <= kPadNine) {
-    return std::string("*") + c + " (" + static_cast<char>(keyCode - 48) + ")";
-  }
-  return std::string("*") + c;
-}
 
 void handleKey(Panel& panel) {
   if (!preamble(panel)) return;

@@ -17,7 +17,4 @@ void handleKeyRelease(Panel& panel);
 // transmitting or in an entry's temporary mode.
 void handleCloseRequest(Panel& panel);
 
-// The debug log line of a key ("*F", "*C/R", "*.", "*a (1)").
-std::string keyLogLine(int32_t keyCode);
-
 }  // namespace keldar

@@ -6,7 +6,7 @@
 
 #include "panel/display.h"
 #include "radio/channel_entry.h"
-#include "radio/radio_models.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
 #include "radio/toggles.h"
@@ -302,8 +302,7 @@ void readProcessorLevel(Panel& panel) {
   sendText(panel, "PL");
   playDelay(panel);
   readReply(panel);
-  const long p = findText(s.replyText, "PL");
-  if (p > 0) s.processorLevel = toInt32(textToNumber(midText(s.replyText, p + 2, 3)));
+  if (const auto level = replyNumber(s.replyText, "PL", 2, 3)) s.processorLevel = *level;
   drawStatusLine(panel);
 }
 

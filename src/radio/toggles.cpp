@@ -1,7 +1,7 @@
 #include "radio/toggles.h"
 
 #include "panel/display.h"
-#include "radio/radio_models.h"
+#include "radio/models.h"
 #include "radio/send_text.h"
 #include "radio/stepping.h"
 #include "speech/player.h"
@@ -11,14 +11,15 @@ namespace keldar {
 namespace {
 
 // After switching a function on, the radio is asked for its level: the
-// number after mnemonic + "0" in the reply, kept unchanged when absent.
-void readLevelAfter(Panel& panel, const char* query, const char* mnemonic, int32_t& level) {
+// digits after mnemonic + "0" in the reply; a level that is missing or cut
+// short keeps the old value.
+void readLevelAfter(Panel& panel, const char* query, const char* mnemonic, long digits,
+                    int32_t& level) {
   PanelState& s = panel.state;
   sendText(panel, query);
   playDelay(panel);
   readReply(panel);
-  const long p = findText(s.replyText, mnemonic);
-  if (p > 0) level = toInt32(textToNumber(midText(s.replyText, p + 3, 3)));
+  if (const auto value = replyNumber(s.replyText, mnemonic, 3, digits)) level = *value;
 }
 
 // Break-in and VOX switch the same way: name, then on or off.
@@ -87,7 +88,7 @@ void toggleNoiseBlanker(Panel& panel) {
     s.noiseBlankerOn = 1;
     s.levelTarget = 2;
     sendText(panel, "NB01");
-    readLevelAfter(panel, "NL0", "NL", s.noiseBlankerLevel);
+    readLevelAfter(panel, "NL0", "NL", 3, s.noiseBlankerLevel);
     return;
   }
   playPhrase(panel, "off");
@@ -105,7 +106,7 @@ void toggleNoiseReduction(Panel& panel) {
     s.levelTarget = 3;
     playPhrase(panel, "on");
     sendText(panel, "NR01");
-    readLevelAfter(panel, "RL0", "RL", s.noiseReductionLevel);
+    readLevelAfter(panel, "RL0", "RL", 2, s.noiseReductionLevel);
   } else {
     if (s.levelTarget == 3) s.levelTarget = 0;
     if (s.noiseReduction == 1) playPhrase(panel, "off");
