@@ -128,6 +128,17 @@ TEST(Recall, SplitChannel) {
   EXPECT_EQ(s.memoryMode, 0);
 }
 
+TEST(Recall, TheModeLandsInTheRecalledBandsRecord) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  sc.tuneTo(145000000, 12, 5);
+  s.memoryChannels[3] = "0206A014250000B0142500009990";
+  s.bandTable[6] = "01A014200000B0142000009991";
+  sc.type("g3");
+  EXPECT_EQ(s.bandIndex, 6);
+  EXPECT_EQ(s.bandTable[12], kDefaultBandTable[12]) << "the band left keeps its mode";
+}
+
 TEST(Recall, EmptyDamagedAndOutOfBandChannelsAreRefused) {
   for (const char* record :
        {"9", "", "0200A014200000B0142000009990", "0215A014200000B0142000009990",
