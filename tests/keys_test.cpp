@@ -105,25 +105,6 @@ TEST(Keys, QuitAndCloseEndTheKeySpeedEntryFirst) {
   }
 }
 
-TEST(Keys, CloseRequestNeverLeavesTheTransmitterOn) {
-  KeyScenario sc;
-  PanelState& s = sc.state();
-  sc.press(kSpace);
-  sc.commands();
-  sc.closeRequest();
-  EXPECT_EQ(sc.commands(), Rows{"TX0;"});
-  EXPECT_EQ(s.txState, 0);
-  EXPECT_EQ(s.running, 0);
-
-  KeyScenario tune;
-  tune.state().tunerSetting = 1;
-  tune.press('T');
-  tune.commands();
-  tune.closeRequest();
-  EXPECT_TRUE(inOrder(tune.commands(), {"TX0;", "PC100;"}));
-  EXPECT_EQ(tune.state().tuneActive, 0);
-}
-
 TEST(Keys, UnassignedKeyResendsTheFrequency) {
   KeyScenario sc;
   sc.press('J');

@@ -45,15 +45,13 @@ void startCarrier(Panel& panel) {
 }
 
 // Ends a tune: receive, the tune-cycle tuner setting back to on, the
-// operator's power and mode back. With spoken pauses unless silent.
-void stopTune(Panel& panel, bool withPauses) {
+// operator's power and mode back.
+void stopTune(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting >= 1) {
     sendText(panel, "TX0");
     if (s.tunerSetting == 3) s.tunerSetting = 0;
-    if (withPauses) {
-      for (int i = 0; i < 5; ++i) playDelay(panel);
-    }
+    for (int i = 0; i < 5; ++i) playDelay(panel);
     sendPowerLevel(panel);
     drawFrequencyPanel(panel);
   }
@@ -266,7 +264,7 @@ void tuneKey(Panel& panel) {
   playPhrase(panel, "tune");
   if (s.tuneActive != 0) {
     playPhrase(panel, "off");
-    stopTune(panel, true);
+    stopTune(panel);
     return;
   }
   playPhrase(panel, "on");
@@ -275,7 +273,7 @@ void tuneKey(Panel& panel) {
   if (tunerInUse && !runTuner(panel)) {
     // A tuner-only tune is over once the tuner has run.
     playEach(panel, {"tune", "off"});
-    stopTune(panel, true);
+    stopTune(panel);
     return;
   }
   // From here only S and T are taken until the next T.
@@ -309,14 +307,9 @@ void finalStep(Panel& panel) {
 }
 
 void endKeyActivities(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.pendingMode == 11) ruleEndKeySpeed(panel);
-  if (s.txState != 0) {
-    s.swrOnTx = s.txState - 10;
-    s.txState = 0;
-    sendText(panel, "TX0");
-  }
-  if (s.tuneActive == 1) stopTune(panel, false);
+  // Shutdown saves the band records: the key-speed entry's CW is not the
+  // band's mode. (Shutdown itself unkeys a transmitter left on.)
+  if (panel.state.pendingMode == 11) ruleEndKeySpeed(panel);
 }
 
 }  // namespace keldar

@@ -19,8 +19,8 @@ void nextModeKey(Panel& panel);     // M
 // then the frequency is sent again.
 void finalStep(Panel& panel);
 
-// What a close request must not leave behind: a key-speed entry's CW mode,
-// a transmission or a tune carrier.
+// What a close request must not leave behind for shutdown to save: a
+// key-speed entry's temporary CW mode.
 void endKeyActivities(Panel& panel);
 
 }  // namespace keldar

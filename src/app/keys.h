@@ -13,8 +13,8 @@ namespace keldar {
 void handleKey(Panel& panel);
 // A key-up event: that key may act again.
 void handleKeyRelease(Panel& panel);
-// The window's close request: ends the run without leaving the radio
-// transmitting or in an entry's temporary mode.
+// The window's close request: ends the run, first ending an entry whose
+// temporary mode shutdown would otherwise save.
 void handleCloseRequest(Panel& panel);
 
 }  // namespace keldar
