@@ -1,13 +1,23 @@
 // Start-up, configuration file and shutdown.
 #pragma once
 
-#include <string_view>
-
 #include "app/panel.h"
 
 namespace keldar {
 
-int startUp(Panel& panel);
+// What the command line asks of the run.
+struct StartOptions {
+  // The built-in simulated radio answers instead of the serial port.
+  bool simulate = false;
+};
+
+// The whole run: window, greeting, configuration, panel, event loop and
+// shutdown. Returns the process's exit status.
+int startUp(Panel& panel, const StartOptions& options = {});
 void initialisePanel(Panel& panel);
+
+// Everything after the event loop: the transmitter off, banks saved, window
+// closed, radio switched off when configured, port and log closed.
+void shutDown(Panel& panel);
 
 }  // namespace keldar
