@@ -141,20 +141,6 @@ std::string startFrequencyDisplay(std::string_view command) {
   return megahertz + "." + rightText(command, 6);
 }
 
-void tuneStartBand(Panel& panel) {
-  PanelState& s = panel.state;
-  // A damaged memory file may name any band; only rows 1..14 exist.
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = 4;
-  const BasicString& row = s.bandTable[s.bandIndex];
-  s.commandText = "F" + midText(row, 3, 10);
-  s.frequencyDisplay = startFrequencyDisplay(s.commandText);
-  sendCommand(panel);
-  send(panel, "VS0");
-  s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
-  if (s.modeIndex == 7) s.wideFm = 1;
-  s.savedMode = s.modeIndex;
-}
-
 void runEventLoop(Panel& panel) {
   PanelEventSink sink(panel);
   panel.state.running = 1;
@@ -201,6 +187,20 @@ void initialisePanel(Panel& panel) {
   switchRadioOn(panel);
   tuneStartBand(panel);
   drawFrequencyPanel(panel);
+}
+
+void tuneStartBand(Panel& panel) {
+  PanelState& s = panel.state;
+  // A damaged memory file may name any band; only rows 1..14 exist.
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = 4;
+  const BasicString& row = s.bandTable[s.bandIndex];
+  s.commandText = "F" + midText(row, 3, 10);
+  s.frequencyDisplay = startFrequencyDisplay(s.commandText);
+  sendCommand(panel);
+  send(panel, "VS0");
+  s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
+  if (s.modeIndex == 7) s.wideFm = 1;
+  s.savedMode = s.modeIndex;
 }
 
 void shutDown(Panel& panel) {

@@ -16,6 +16,10 @@ struct StartOptions {
 int startUp(Panel& panel, const StartOptions& options = {});
 void initialisePanel(Panel& panel);
 
+// Sends the start band: "FA" and the nine digits of VFO A of row bandIndex
+// (a band outside 1..14 becomes 4), then "VS0"; takes its mode.
+void tuneStartBand(Panel& panel);
+
 // Everything after the event loop: the transmitter off, banks saved, window
 // closed, radio switched off when configured, port and log closed.
 void shutDown(Panel& panel);

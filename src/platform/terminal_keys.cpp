@@ -91,7 +91,8 @@ void KeyDecoder::plainByte(char c, std::vector<int32_t>& keys) {
 void KeyDecoder::escapeByte(char c, std::vector<int32_t>& keys) {
   afterCr_ = false;
   if (c == kEscape) {
-    held_ = c;  // the earlier ESC stood alone
+    dropHeld();  // the earlier ESC stood alone
+    held_ = c;
     return;
   }
   if (held_.size() == 1) {
@@ -100,25 +101,29 @@ void KeyDecoder::escapeByte(char c, std::vector<int32_t>& keys) {
     if (c == '[' || c == 'O') {
       held_ += c;
     } else {
-      held_.clear();
+      dropHeld();
     }
     return;
   }
   if (held_[1] == 'O') {
     if (c >= 'P' && c <= 'S') keys.push_back(112 + (c - 'P'));  // F1..F4
-    held_.clear();
+    dropHeld();
     return;
   }
   if ((c >= '0' && c <= '9') || c == ';') {
-    held_ += c;
-    if (held_.size() > kLongestSequence) held_.clear();
+    // Swallowed to its final byte even when too long to be a key of ours.
+    if (held_.size() < kLongestSequence) {
+      held_ += c;
+    } else {
+      tooLong_ = true;
+    }
     return;
   }
-  if (c >= 0x40 && c <= 0x7E) {
+  if (c >= 0x40 && c <= 0x7E && !tooLong_) {
     const int32_t code = csiKeyCode(std::string_view(held_).substr(2), c);
     if (code != 0) keys.push_back(code);
   }
-  held_.clear();
+  dropHeld();
 }
 
 }  // namespace keldar

@@ -20,13 +20,17 @@ class KeyDecoder {
   // True while an escape sequence is unfinished.
   bool holding() const { return !held_.empty(); }
   // Nothing followed in time: a lone ESC (or a cut-off sequence) is no key.
-  void dropHeld() { held_.clear(); }
+  void dropHeld() {
+    held_.clear();
+    tooLong_ = false;
+  }
 
  private:
   void plainByte(char c, std::vector<int32_t>& keys);
   void escapeByte(char c, std::vector<int32_t>& keys);
 
   std::string held_;
+  bool tooLong_ = false;  // the held sequence is longer than any of ours
   bool afterCr_ = false;
 };
 
