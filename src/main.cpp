@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -58,7 +59,16 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
   keldar::StartOptions options;
   options.simulate = line.simulate;
-  return keldar::startUp(panel, options);
+  try {
+    return keldar::startUp(panel, options);
+  } catch (const std::exception& e) {
+    // Nothing in the panel throws by design; should the library run out of
+    // memory, still unkey the radio, and let the terminal be restored on the
+    // way out.
+    std::cerr << "keldar: " << e.what() << '\n';
+    keldar::unkeyTransmitter(panel);
+    return 1;
+  }
 }
 
 }  // namespace

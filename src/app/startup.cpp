@@ -203,15 +203,19 @@ void tuneStartBand(Panel& panel) {
   s.savedMode = s.modeIndex;
 }
 
+void unkeyTransmitter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.txState <= 0 && s.tuneActive != 1) return;
+  send(panel, "TX0");
+  s.txState = 0;
+  s.tuneActive = 0;
+}
+
 void shutDown(Panel& panel) {
   PanelState& s = panel.state;
   // A close request may come while the space key or a tune keeps the
   // transmitter keyed: it must not stay on the air after the panel is gone.
-  if (s.txState > 0 || s.tuneActive == 1) {
-    send(panel, "TX0");
-    s.txState = 0;
-    s.tuneActive = 0;
-  }
+  unkeyTransmitter(panel);
   panel.screen.stopTimer(kTimerId);
   saveMemoryBanks(panel);
   panel.screen.closeWindow();

@@ -20,6 +20,9 @@ void initialisePanel(Panel& panel);
 // (a band outside 1..14 becomes 4), then "VS0"; takes its mode.
 void tuneStartBand(Panel& panel);
 
+// Sends "TX0" when the space key or a tune may have keyed the transmitter.
+void unkeyTransmitter(Panel& panel);
+
 // Everything after the event loop: the transmitter off, banks saved, window
 // closed, radio switched off when configured, port and log closed.
 void shutDown(Panel& panel);
