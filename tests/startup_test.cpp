@@ -270,6 +270,28 @@ TEST(StartUp, AStartBandOutsideTheTableBecomesBandFour) {
   }
 }
 
+// savmem.dat with the band in its header and the default rows and channels.
+std::string bankFile(char bandCharacter) {
+  std::string text = std::string("KELDAR v3.2a 3.3b ") + bandCharacter + "0\r\n";
+  for (int row = 1; row <= kBandCount; ++row) text += std::string(kDefaultBandTable[row]) + "\r\n";
+  for (int i = 0; i < kChannelCount; ++i) text += "9\r\n";
+  return text;
+}
+
+TEST(StartUp, TheSavedBandIsTunedAndASavedBandZeroStartsOnBandFour) {
+  const std::pair<char, const char*> cases[] = {
+      {'0', "FA007100000;VS0;"}, {'<', "FA145000000;VS0;"}, {'6', "FA014200000;VS0;"}};
+  for (const auto& [band, sent] : cases) {
+    Scenario sc;
+    sc.writeFile("keldar.cfg", configText());
+    sc.writeFile("savmem.dat", bankFile(band));
+    ::testing::internal::CaptureStderr();
+    startUp(sc.panel);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sc.takeRadio().rfind(sent, 0), 0u) << band;
+  }
+}
+
 TEST(StartUp, TheStartBandGivesFrequencyTextAndMode) {
   struct Case {
     int band;
