@@ -13,7 +13,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -83,6 +82,16 @@ std::string readUntil(int fd, const std::string& want, std::chrono::milliseconds
     if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
   }
   return got;
+}
+
+// A text of the shape, where each '#' stands for a digit.
+bool hasShape(const std::string& text, const std::string& shape) {
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (shape[i] == '#' ? !digit : text[i] != shape[i]) return false;
+  }
+  return true;
 }
 
 Lines traceLines(const std::string& text, const std::string& kind) {
@@ -156,10 +165,8 @@ TEST(KeldarRun, OnAPtyRadioItTunesTheStartBandTicksAndEndsCleanlyOnSigterm) {
   EXPECT_NE(drawn.find("\x1b[?1049l"), std::string::npos) << "screen restored";
 
   const std::string log = readAll(work.path() + "/debug.dat");
-  EXPECT_TRUE(std::regex_search(log, std::regex("^KELDAR 3\\.3b  \\d\\d-\\d\\d-\\d{4}   "
-                                                "\\d\\d:\\d\\d:\\d\\d\r\n"
-                                                "Comport= 3  Speed= 38400 Baud\r\n")))
-      << log;
+  EXPECT_TRUE(hasShape(log.substr(0, 35), "KELDAR 3.3b  ##-##-####   ##:##:##\r")) << log;
+  EXPECT_EQ(log.substr(35, 32), "\nComport= 3  Speed= 38400 Baud\r\n");
   const std::string trace = readAll(tracePath);
   const Lines writes = traceLines(trace, "WRITE");
   ASSERT_GE(writes.size(), 2u);
