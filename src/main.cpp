@@ -31,6 +31,8 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
         std::ostream* traceOut) {
   keldar::PosixSerialPorts serial;
   keldar::SdlSound sound;
+  // Opened now, so the greeting is not held up by the device.
+  sound.open();
   keldar::SdlWindow window;
   keldar::TerminalPanel terminal(STDIN_FILENO, STDOUT_FILENO, closeSignals.fd());
   // The window takes SIGINT and SIGTERM as close requests itself.
