@@ -15,6 +15,7 @@ using testing::KeyScenario;
 using testing::Rows;
 
 constexpr int32_t kUp = 38;
+constexpr int32_t kDown = 40;
 constexpr int32_t kF11 = 122;
 
 // ---- Frequency entry ------------------------------------------------------------
@@ -280,6 +281,30 @@ TEST(KeySpeedEntry, CwWhileActiveAndBackAfter) {
   sc.press('J');
   EXPECT_EQ(s.modeIndex, 2);
   EXPECT_TRUE(inOrder(sc.commands(), {"BI1;", "FA014200000;"}));
+}
+
+TEST(KeySpeedEntry, AReplyOutsideTheKeyerRangeKeepsTheSpeedHeld) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  std::string answer = "KS470;";
+  sc.serial.setResponder([&](int, const std::string& w) { return w == "KS;" ? answer : ""; });
+  sc.press('K');
+  EXPECT_EQ(s.keySpeed, 15);
+  const Rows heard = sc.takePhrases();
+  EXPECT_EQ(Rows(heard.end() - 3, heard.end()), (Rows{"1", "5", "wpm"}));
+  sc.commands();
+  sc.press(kDown);
+  EXPECT_EQ(sc.commands(), Rows{"KS014;"});
+
+  // The ends of the range are taken.
+  sc.press('K');
+  answer = "KS060;";
+  sc.press('K');
+  EXPECT_EQ(s.keySpeed, 60);
+  sc.press('K');
+  answer = "KS004;";
+  sc.press('K');
+  EXPECT_EQ(s.keySpeed, 4);
 }
 
 TEST(MicGainEntry, ReadsTheGainAndKeepsItWithoutAnAnswer) {

@@ -25,6 +25,10 @@ constexpr int32_t kKeyS = 83;
 constexpr int32_t kKeyT = 84;
 constexpr int32_t kKeyU = 85;
 constexpr int32_t kKeyX = 88;
+// The keyer speeds a radio can take, in words per minute; a reply outside them
+// is damaged and would be spoken and stepped as nonsense.
+constexpr int32_t kMinKeySpeed = 4;
+constexpr int32_t kMaxKeySpeed = 60;
 
 bool isFmMode(int32_t mode) {
   return mode == 5 || mode == 7;
@@ -211,7 +215,8 @@ void ruleKeySpeedKey(Panel& panel) {
   sendText(panel, "KS");
   playDelay(panel);
   readReply(panel);
-  if (const auto speed = replyNumber(s.replyText, "KS", 2, 3)) s.keySpeed = *speed;
+  const auto speed = replyNumber(s.replyText, "KS", 2, 3);
+  if (speed && *speed >= kMinKeySpeed && *speed <= kMaxKeySpeed) s.keySpeed = *speed;
   playPhrase(panel, "on");
   sendText(panel, "BI0");
   speakKeySpeed(panel);
