@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "radio/relay.h"
 #include "radio_support.h"
 
@@ -254,6 +255,26 @@ TEST(Relay, NotServicedWithoutAPortOrOnTheRadiosOwnPort) {
   serviceRelay(sc.panel);
   EXPECT_EQ(sc.takeRadio(), "");
   EXPECT_EQ(sc.serial.bytesWaiting(testing::kRadioPort), 12);
+}
+
+// The other program keys the transmitter; once the panel is gone its release
+// could no longer reach the radio, so the panel's end releases it.
+TEST(Relay, ATransmitterKeyedByThePeerIsReleasedWhenThePanelEnds) {
+  Scenario sc;
+  prepareRelay(sc);
+  fromPeer(sc, "TX1;");
+  EXPECT_EQ(serviceAll(sc).first, Commands{"TX1;"});
+  sc.closeRequest();
+  shutDown(sc.panel);
+  EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"TX0;"});
+
+  // Released by the peer itself: nothing more at the end.
+  Scenario released;
+  prepareRelay(released);
+  fromPeer(released, "TX1;TX0;");
+  EXPECT_EQ(serviceAll(released).first, (Commands{"TX1;", "TX0;"}));
+  shutDown(released.panel);
+  EXPECT_EQ(released.takeRadio(), "");
 }
 
 }  // namespace

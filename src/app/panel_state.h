@@ -86,6 +86,9 @@ struct PanelState {
   // The unfinished end of the last poll read, completed by the next one.
   BasicString pollReplyTail;
   int32_t relayFaPos = 0;
+  // 1 while the other program has keyed the transmitter through the relay:
+  // its own unkeying cannot reach the radio once the panel is gone.
+  int32_t relayKeyed = 0;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;

@@ -20,7 +20,8 @@ void initialisePanel(Panel& panel);
 // (a band outside 1..14 becomes 4), then "VS0"; takes its mode.
 void tuneStartBand(Panel& panel);
 
-// Sends "TX0" when the space key or a tune may have keyed the transmitter.
+// Sends "TX0" when the space key, a tune or the other program through the
+// relay may have keyed the transmitter.
 void unkeyTransmitter(Panel& panel);
 
 // Everything after the event loop: the transmitter off, banks saved, window

@@ -117,6 +117,13 @@ bool passAnswerBack(Panel& panel) {
   return false;
 }
 
+// Follows the transmitter as the other program keys and releases it.
+void noteRelayKeying(PanelState& s) {
+  const std::string_view sent = s.commandText;
+  if (sent == "TX1;" || sent == "TX2;") s.relayKeyed = 1;
+  if (sent == "TX0;") s.relayKeyed = 0;
+}
+
 }  // namespace
 
 void serviceRelay(Panel& panel) {
@@ -139,6 +146,7 @@ void serviceRelay(Panel& panel) {
   dropRepeats(s);
   dropLateAnswers(panel);
   sendCommand(panel);
+  noteRelayKeying(s);
   if (!followModeSetting(panel) && passAnswerBack(panel)) return;
   s.relayChunk.clear();
 }
