@@ -138,9 +138,9 @@ std::string radioReply(Dice& dice, const std::string& written) {
 // One input from the program on the relay's port.
 std::string relayInput(Dice& dice) {
   static const std::vector<std::string> commands = {
-      "FA;",          "FB;",          "ID;",   "IF;",         "MD0;", "MD03;",
-      "MD0C;",        "AI;",          "FT;",   "SM0;",        "AG0;", "PC;",
-      "FA014074000;", "FB007050000;", "MD02;", "FA00014074;", "TX;",  "EX032;"};
+      "FA;",   "FB;",         "ID;",  "IF;",    "MD0;", "MD03;",        "MD0C;",
+      "AI;",   "FT;",         "SM0;", "AG0;",   "PC;",  "FA014074000;", "FB007050000;",
+      "MD02;", "FA00014074;", "TX;",  "EX032;", "TX1;", "TX0;"};
   switch (dice.below(6)) {
     case 0:
       return dice.bytes(dice.below(30));
