@@ -293,6 +293,9 @@ bool Station::restartPanel() {
     return false;
   }
   panel_.reset();
+  // The new run's trace only: nothing of the last run is read as its own.
+  std::error_code ignored;
+  fs::remove(dir_.path() / "trace.txt", ignored);
   return startPanel();
 }
 
