@@ -138,6 +138,21 @@ class Acceptance : public ::testing::Test {
     bool seen = waitUntil([&] { return findRun(sent(from), run) >= 0; }, Millis(5000));
     EXPECT_TRUE(seen) << "wanted " << printable(run) << "\nreceived " << printable(sent(from));
   }
+  // The same, in this order with other commands between them.
+  void expectSentInOrder(const Mark& from, const Lines& wanted) {
+    auto inOrder = [&] {
+      auto got = sent(from);
+      auto at = got.begin();
+      for (const auto& line : wanted) {
+        at = std::find(at, got.end(), line);
+        if (at == got.end()) return false;
+        ++at;
+      }
+      return true;
+    };
+    EXPECT_TRUE(waitUntil(inOrder, Millis(5000)))
+        << "wanted in order " << printable(wanted) << "\nreceived " << printable(sent(from));
+  }
   void expectSaid(const Mark& from, const Lines& run) {
     EXPECT_GE(findRun(said(from), run), 0)
         << "wanted " << printable(run) << "\nheard " << printable(said(from));
@@ -252,7 +267,7 @@ TEST_F(Acceptance, ChannelStoredBeforeQuitIsRecalledAfterRestart) {
   m = mark();
   ASSERT_NO_FATAL_FAILURE(type("gb37"));
   expectSaid(m, {"gch", "bank", "3", "channel", "7"});
-  expectSent(m, {"FT2;", "MD03;", "FA014225000;"});
+  expectSentInOrder(m, {"FT2;", "MD03;", "FA014225000;"});
   EXPECT_TRUE(radioShows("FA014225000 "));
   EXPECT_TRUE(radioShows(" MD03 "));
   EXPECT_EQ(station_->quit(), 0);
@@ -347,6 +362,94 @@ TEST_F(Acceptance, WidthStepsToItsLimitsInSsb) {
   for (int i = 0; i < 13; ++i) ASSERT_NO_FATAL_FAILURE(press({kDown}));
   expectSent(m, {"SH010;", "FA007100000;", "SH009;", "FA007100000;", "SH009;"});
   expectSaid(m, {"min"});
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// M steps LSB, USB, CW, AM and, below 10 m, back to LSB; each mode goes to the radio.
+TEST_F(Acceptance, ModeCycle) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  const std::vector<std::pair<std::string, std::string>> cycle = {
+      {"MD02;", "usb"}, {"MD03;", "cw"}, {"MD05;", "am"}, {"MD01;", "lsb"}};
+  for (const auto& [command, phrase] : cycle) {
+    Mark m = mark();
+    ASSERT_NO_FATAL_FAILURE(press({"m"}));
+    expectSent(m, {command});
+    expectSaid(m, {phrase});
+    EXPECT_TRUE(radioShows(" MD0" + command.substr(3, 1) + " "));
+  }
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+// T with the tuner off keys a 5 W AM carrier; only S and T act meanwhile; the
+// second T releases it and puts power and mode back.
+TEST_F(Acceptance, TuneCarrier) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  Mark m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"t"}));
+  expectSaid(m, {"tune", "on"});
+  expectSent(m, {"PC005;", "MD05;", "FA007100000;", "TX1;"});
+  EXPECT_TRUE(radioShows(" MD05 "));
+  EXPECT_TRUE(radioShows(" TX1"));
+  m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"f"}));
+  EXPECT_EQ(said(m), Lines{"ton"});
+  m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"t"}));
+  expectSaid(m, {"tune", "off"});
+  expectSent(m, {"TX0;", "PC100;", "MD01;"});
+  EXPECT_TRUE(radioShows(" MD01 "));
+  EXPECT_TRUE(radioShows(" TX0"));
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+// V: transmit on VFO B at the frequency of the moment; V again goes back.
+TEST_F(Acceptance, SplitOnAndOff) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  Mark m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"v"}));
+  expectSaid(m, {"split"});
+  expectSent(m, {"FT3;", "FB007100000;"});
+  EXPECT_TRUE(radioShows("FB007100000 MD01 FT1 "));
+  m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"v"}));
+  expectSaid(m, {"split", "off"});
+  expectSent(m, {"FT2;"});
+  EXPECT_TRUE(radioShows(" FT0 "));
+  std::string saved = readFile(station_->work() / "savmem.dat");
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+// 2 m FM: a CTCSS tone typed with I, the repeater shift with V, and X F
+// reading the transmit frequency 600 kHz below.
+TEST_F(Acceptance, RepeaterShiftWithToneOnTwoMetres) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  Mark m = mark();
+  ASSERT_NO_FATAL_FAILURE(type("bt"));
+  expectSentInOrder(m, {"MD0B;", "FA145000000;"});  // FM narrow
+  EXPECT_TRUE(radioShows("FA145000000 "));
+  ASSERT_TRUE(waitUntil([&] { return drawn("145.000000"); }));
+  m = mark();
+  ASSERT_NO_FATAL_FAILURE(type("i12"));
+  ASSERT_NO_FATAL_FAILURE(press({kEnter}));
+  expectSaid(m, {"ctcss", "on"});
+  expectSent(m, {"CN00012;", "CT01;"});
+  m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"v"}));
+  expectSaid(m, {"repeater", "on"});
+  expectSent(m, {"OS02;", "CT01;"});
+  ASSERT_NO_FATAL_FAILURE(press({"x"}));
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    m = mark();
+    ASSERT_NO_FATAL_FAILURE(press({"f"}));
+    if (!said(m).empty()) break;
+  }
+  EXPECT_EQ(said(m), (Lines{"repeater", "tx", "1", "4", "4", "point", "4", "mhz", "fm", "nar"}));
   EXPECT_EQ(station_->quit(), 0);
 }
 
