@@ -587,3 +587,48 @@ TEST_F(Acceptance, CloseRequestWhileTransmittingUnkeys) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Every function key in LSB on 40 m: its name, "on", and its command at the
+// radio; a second press turns it off again.
+TEST_F(Acceptance, FunctionKeys) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  struct Row {
+    std::string_view key;
+    Lines said;
+    Lines sent;
+    Lines saidAgain;
+    Lines sentAgain;
+  };
+  const Row rows[] = {
+      {"\x1bOP", {"preamp", "on"}, {"PA01;"}, {"preamp", "off"}, {"PA00;"}},
+      {"\x1bOQ", {"at", "on"}, {"RA01;"}, {"at", "off"}, {"RA00;"}},
+      {"\x1bOS", {"nr", "on"}, {"NR01;", "RL0;"}, {"nr", "off"}, {"NR00;"}},
+      {"\x1b[15~", {"notch", "on"}, {"BC01;"}, {"notch", "off"}, {"BC00;"}},
+      {"\x1b[18~", {"spc", "on"}, {"PR01;"}, {"spc", "off"}, {"PR00;"}},
+      {"\x1b[19~", {"vox", "on"}, {"VX1;"}, {"vox", "off"}, {"VX0;"}},
+      {"\x1b[20~", {"mon", "on"}, {"ML0001;"}, {"mon", "off"}, {"ML0000;"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(printable(row.said));
+    Mark m = mark();
+    ASSERT_NO_FATAL_FAILURE(press({row.key}));
+    expectSaid(m, row.said);
+    expectSentInOrder(m, row.sent);
+    m = mark();
+    ASSERT_NO_FATAL_FAILURE(press({row.key}));
+    expectSaid(m, row.saidAgain);
+    expectSentInOrder(m, row.sentAgain);
+  }
+  // F12 steps the tuner setting: on, both, off.
+  Mark m = mark();
+  ASSERT_NO_FATAL_FAILURE(press({"\x1b[24~"}));
+  expectSaid(m, {"tuner", "on"});
+  expectSent(m, {"AC001;"});
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+}  // namespace
+}  // namespace e2e
