@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>

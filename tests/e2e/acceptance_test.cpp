@@ -107,6 +107,14 @@ TEST_F(Acceptance, FrequencyReadoutAndATypedFrequency) {
   expectSaid(m, {"EF", "1", "4", "point", "2", "2", "5"});
   expectSent(m, {"FA014225000;"});
   EXPECT_TRUE(radioShows("FA014225000 "));
+  // debug.dat: each key as typed, and the command Enter sent right after its line.
+  auto debug = station_->debugLines();
+  Lines keyLines;
+  std::copy_if(debug.begin(), debug.end(), std::back_inserter(keyLines),
+               [](const std::string& l) { return l.rfind("*", 0) == 0; });
+  EXPECT_GE(findRun(keyLines, {"*E", "*1", "*4", "*.", "*2", "*2", "*5", "*C/R"}), 0)
+      << printable(keyLines);
+  EXPECT_GE(findRun(debug, {"*C/R", "TX=FA014225000;"}), 0);
   // The new frequency is read once the radio has reported it.
   ASSERT_TRUE(waitUntil([&] { return drawn(" 14.225000"); }));
   ASSERT_NO_FATAL_FAILURE(readFrequency({"1", "4", "point", "2", "2", "5", "mhz", "usb"}));
