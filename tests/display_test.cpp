@@ -1,1 +1,227 @@
-// Scenario tests for this area are added with its issue.
+// The front panel on the screen model: fields, padding, the status line and
+// what drawing a mode sends to the radio.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "panel/display.h"
+#include "panel/window.h"
+#include "testing/scenario.h"
+
+namespace keldar {
+namespace {
+
+using testing::Scenario;
+using testing::splitCommands;
+
+std::string trimmed(const std::string& text) {
+  const auto end = text.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+class Display : public ::testing::Test {
+ protected:
+  Display() {
+    sc.state().comPort = 1;
+    sc.serial.openPort(1, 38400);
+  }
+  std::vector<std::string> draw(int32_t mode) {
+    sc.state().modeIndex = mode;
+    drawFrequencyPanel(sc.panel);
+    return splitCommands(sc.takeRadio());
+  }
+  std::string modeField() const { return sc.field(kModeField.x, kModeField.y); }
+  std::string statusField(int x) const { return sc.field(x, kStatusLineY); }
+
+  Scenario sc;
+};
+
+TEST_F(Display, EveryModeNameCoversEveryOther) {
+  const char* shown[] = {"", "LSB", "USB", "CW", "AM", "FMN", "C4FM", "FM"};
+  for (int before = 1; before <= 7; ++before) {
+    for (int after = 1; after <= 7; ++after) {
+      Scenario fresh;
+      fresh.state().modeIndex = before;
+      drawFrequencyPanel(fresh.panel);
+      fresh.state().modeIndex = after;
+      drawFrequencyPanel(fresh.panel);
+      EXPECT_EQ(trimmed(fresh.field(50, 45)), shown[after]) << before << " then " << after;
+    }
+  }
+}
+
+TEST_F(Display, ModeCommandAndNarrowFilterFollowTheMode) {
+  EXPECT_EQ(draw(2).at(0), "MD02;");
+  EXPECT_EQ(draw(4).at(0), "MD05;");
+  EXPECT_EQ(draw(6).at(0), "MD0E;");
+  // Mode digits are the state's command texts, not constants.
+  sc.state().modeCommandAm = "MD0X";
+  EXPECT_EQ(draw(4).at(0), "MD0X;");
+
+  // CW takes over the CW width: below 11 the narrow filter is on.
+  sc.state().cwWidthIndex = 10;
+  sc.state().widthIndex = 14;
+  EXPECT_EQ(draw(3).at(1), "NA1;");
+  EXPECT_EQ(sc.state().widthIndex, 10);
+  sc.state().cwWidthIndex = 11;
+  EXPECT_EQ(draw(3).at(1), "NA0;");
+  // LSB takes over the sideband width; width 10 there is no reason for NA1.
+  sc.state().ssbWidthIndex = 10;
+  EXPECT_EQ(draw(1).at(1), "NA0;");
+  EXPECT_EQ(sc.state().widthIndex, 10);
+  EXPECT_EQ(modeField(), "LSB     ");
+  EXPECT_EQ(sc.state().quietLimits, 1);
+}
+
+TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
+  sc.state().squelchLevel = 8;
+  // A poll answer still waiting is dropped; the squelch answer arrives
+  // behind another poll answer.
+  sc.feedRadio("FA007100000;");
+  sc.serial.setResponder([](int, const std::string& written) {
+    return written == "SQ0;" ? std::string("FA014500000;SQ0023;") : std::string();
+  });
+  EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA0;", "SQ0;"}));
+  EXPECT_EQ(sc.state().squelchLevel, 23);
+  EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"delay", "delay"}));
+
+  // No FA in FM wide either: the frequency is not re-sent.
+  sc.state().frequency = 145500000;
+  sc.serial.setResponder([](int, const std::string& written) {
+    return written == "SQ0;" ? std::string("SQ0145;") : std::string();
+  });
+  EXPECT_EQ(draw(7), (std::vector<std::string>{"MD04;", "NA0;", "SQ0;"}));
+  EXPECT_EQ(sc.state().squelchLevel, 145);
+}
+
+TEST_F(Display, SquelchKeptWhenTheAnswerIsMissingOrCut) {
+  sc.state().squelchLevel = 31;
+  draw(5);  // no answer at all
+  EXPECT_EQ(sc.state().squelchLevel, 31);
+  for (const char* answer : {"?;", "SQ00", "SQ0;", "SQ0A2;"}) {
+    sc.serial.setResponder([answer](int, const std::string& written) {
+      return written == "SQ0;" ? std::string(answer) : std::string();
+    });
+    draw(7);
+    EXPECT_EQ(sc.state().squelchLevel, 31) << answer;
+  }
+}
+
+TEST_F(Display, DamagedModeIsNeitherSentNorShown) {
+  for (int32_t mode : {0, 8, -1, 57}) {
+    sc.state().commandText = "MD02;";
+    EXPECT_EQ(draw(mode), (std::vector<std::string>{"NA0;"})) << mode;
+    EXPECT_EQ(modeField(), "") << mode;
+  }
+}
+
+TEST_F(Display, ModeSetOnTheRelayPortIsShownButNotSentAgain) {
+  sc.state().relayActive = 1;
+  EXPECT_EQ(draw(4).at(0), "NA0;");
+  EXPECT_EQ(modeField(), "AM     ");
+}
+
+TEST_F(Display, ATypedToneIsClearedBeforeTheMode) {
+  sc.state().toneEntry = 1;
+  sc.state().toneCode = "008";
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(trimmed(statusField(780)), "ctcss=008");
+  const auto sent = draw(5);
+  EXPECT_EQ(sent.at(0), "CT00;");
+  EXPECT_EQ(sent.at(1), "MD0B;");
+  EXPECT_EQ(sc.state().toneCode, "999");
+  EXPECT_EQ(sc.state().toneEntry, 0);
+  EXPECT_EQ(trimmed(statusField(780)), "");
+}
+
+TEST_F(Display, ToneFieldShowsCtcssAndOnlyDcsCodesInUse) {
+  PanelState& s = sc.state();
+  s.toneCode = "008";
+  EXPECT_EQ(toneFieldText(s), "ctcss=008" + std::string(13, ' '));
+  s.toneCode = "523";
+  s.toneIsDcs = 1;
+  EXPECT_EQ(toneFieldText(s), "dcs=523" + std::string(14, ' '));
+  s.toneIsDcs = 0;
+  EXPECT_EQ(toneFieldText(s), std::string(28, ' '));
+  s.toneCode = "000";
+  EXPECT_EQ(toneFieldText(s), std::string(30, ' '));
+  s.toneCode = "999";
+  EXPECT_EQ(toneFieldText(s), std::string(30, ' '));
+  // A code being typed shows as far as it goes.
+  s.toneCode = "0";
+  EXPECT_EQ(toneFieldText(s), "ctcss=0" + std::string(13, ' '));
+}
+
+TEST_F(Display, StatusFieldsShowAndBlanksEraseThem) {
+  PanelState& s = sc.state();
+  s.preampOn = s.attenuatorOn = s.noiseBlankerOn = s.noiseReduction = s.notchOn = 1;
+  s.contourState = 2;
+  s.speechProcessor = 1;
+  s.voxOn = 1;
+  s.monitorOn = 1;
+  s.modeIndex = 2;
+  s.toneCode = "012";
+  drawStatusLine(sc.panel);
+  const std::vector<std::pair<int, std::string>> on = {
+      {40, "preamp"}, {170, "att"}, {240, "nb"},  {310, "nr"},  {360, "notch"},
+      {460, "Cont."}, {550, "spc"}, {620, "vox"}, {690, "mon"}, {780, "ctcss=012"}};
+  for (const auto& [x, text] : on) EXPECT_EQ(trimmed(statusField(x)), text) << x;
+
+  s.preampOn = s.attenuatorOn = s.noiseBlankerOn = s.noiseReduction = s.notchOn = 0;
+  s.contourState = 0;
+  s.speechProcessor = 0;
+  s.voxOn = 0;
+  s.monitorOn = 0;
+  s.toneCode = "999";
+  drawStatusLine(sc.panel);
+  for (const auto& [x, text] : on) EXPECT_EQ(trimmed(statusField(x)), "") << x;
+  EXPECT_EQ(statusField(690), std::string(11, ' '));
+}
+
+TEST_F(Display, ModeDependentStatusFields) {
+  PanelState& s = sc.state();
+  s.speechProcessor = 1;
+  s.breakInOn = 1;
+  s.voxOn = 1;
+  s.modeIndex = 3;
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(statusField(620), "bin ");
+  EXPECT_EQ(trimmed(statusField(550)), "");  // no processor in CW
+  s.breakInOn = 0;
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(trimmed(statusField(620)), "");  // VOX is not shown in CW
+  s.modeIndex = 4;
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(statusField(620), "vox  ");
+}
+
+TEST_F(Display, StatusLineIsSmallAndEverythingElseLarge) {
+  sc.state().modeIndex = 1;
+  drawFrequencyPanel(sc.panel);
+  moveTextPosition(sc.panel, kSMeterField.x, kSMeterField.y);
+  printText(sc.panel, "S5  ");
+  for (const auto& print : sc.screen.prints) {
+    const bool status = print.y == kStatusLineY;
+    EXPECT_EQ(print.font, status ? statusFont() : largeFont()) << print.x << "," << print.y;
+  }
+  EXPECT_EQ(largeFont(), (FontSpec{"Ariel", 50, 700, 0}));
+  EXPECT_EQ(statusFont(), (FontSpec{"Ariel", 20, 20, 0}));
+}
+
+TEST_F(Display, PrintsJoinAndALineEndAloneDrawsNothing) {
+  moveTextPosition(sc.panel, 280, 10);
+  printText(sc.panel, "ABC");
+  printText(sc.panel, "DEF\r\n");
+  EXPECT_EQ(sc.field(280, 10), "ABCDEF");
+  printText(sc.panel, "\r\n");
+  printText(sc.panel, "\n");
+  printText(sc.panel, "");
+  EXPECT_EQ(sc.screen.prints.size(), 2u);
+  printText(sc.panel, "G");
+  EXPECT_EQ(sc.field(280, 10), "ABCDEFG");
+  EXPECT_EQ(sc.state().panelWindow.textX, 280);
+}
+
+}  // namespace
+}  // namespace keldar
