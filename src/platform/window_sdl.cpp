@@ -4,6 +4,7 @@
 #include <SDL_ttf.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <tuple>
@@ -43,6 +44,12 @@ int advanceWidth(TTF_Font* font, const std::string& latin1) {
   return width;
 }
 
+uint64_t nowMicros() {
+  using namespace std::chrono;
+  return static_cast<uint64_t>(
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 SDL_Rect unite(const SDL_Rect& a, const SDL_Rect& b) {
   if (a.w <= 0 || a.h <= 0) return b;
   SDL_Rect both;
@@ -65,7 +72,7 @@ struct SdlWindow::Impl {
 
   bool timerOn = false;
   int timerId = 0;
-  uint64_t timerPeriod = 0;
+  uint64_t timerPeriod = 0;  // microseconds, like nextTick
   uint64_t nextTick = 0;
 
   void release();
@@ -169,9 +176,10 @@ bool SdlWindow::Impl::tickDue(uint64_t now) {
 // events the panel does not see (mouse motion, focus) do not end the wait.
 void SdlWindow::Impl::waitForSomething(std::vector<PendingEvent>& out) {
   while (out.empty()) {
-    const uint64_t now = SDL_GetTicks64();
+    const uint64_t now = nowMicros();
     if (timerOn && now >= nextTick) return;
-    const int timeout = timerOn ? static_cast<int>(nextTick - now) : -1;
+    // Rounded up: waking before the point would only mean waiting again.
+    const int timeout = timerOn ? static_cast<int>((nextTick - now + 999) / 1000) : -1;
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, timeout) == 1) translate(event, out);
   }
@@ -260,8 +268,8 @@ void SdlWindow::startTimer(int periodMs, int id) {
   if (w.window == nullptr || periodMs <= 0) return;
   w.timerOn = true;
   w.timerId = id;
-  w.timerPeriod = static_cast<uint64_t>(periodMs);
-  w.nextTick = SDL_GetTicks64() + w.timerPeriod;
+  w.timerPeriod = static_cast<uint64_t>(periodMs) * 1000;
+  w.nextTick = nowMicros() + w.timerPeriod;
 }
 
 void SdlWindow::stopTimer(int id) {
@@ -281,7 +289,7 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
   SDL_Event event;
   while (SDL_PollEvent(&event) == 1) w.translate(event, batch);
   // As on Windows, the tick comes after the input that is already queued.
-  if (w.tickDue(SDL_GetTicks64())) batch.push_back({kTimerEvent, w.timerId});
+  if (w.tickDue(nowMicros())) batch.push_back({kTimerEvent, w.timerId});
   for (const PendingEvent& pending : batch) {
     sink.onEvent(pending.message, pending.wparam);
     if (w.window == nullptr) return;  // the handler closed the window
