@@ -46,9 +46,11 @@ class MeasuringSink : public keldar::EventSink {
   MeasuringSink(keldar::Panel& panel, Clock::time_point start) : panel_(panel), start_(start) {}
   void onEvent(int32_t message, int32_t wparam) override {
     if (message == keldar::kTimerEvent) {
-      const auto since = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_);
+      const auto since =
+          std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_);
       lateness.push_back(static_cast<double>(since.count() % 50000) / 1000.0);
-      if (getenv("BENCH_DEBUG") && lateness.back() > 2) fprintf(stderr, "tick %ld late %.2f\n", ticks, lateness.back());
+      if (getenv("BENCH_DEBUG") && lateness.back() > 2)
+        fprintf(stderr, "tick %ld late %.2f\n", ticks, lateness.back());
       ++ticks;
     }
     keldar::deliverEvent(panel_, message, wparam);
@@ -105,8 +107,9 @@ int main(int argc, char** argv) {
   const double p99 = late.empty() ? 0.0 : late[late.size() * 99 / 100];
   std::printf("run                 %.2f s, %ld ticks of %ld points\n", wall, sink.ticks,
               static_cast<long>(wall * 20));
-  std::printf("radio               %s\n", s.connected == 1 ? "connected (simulated), polled"
-                                                            : "never answered (polling placeholder?)");
+  std::printf("radio               %s\n", s.connected == 1
+                                              ? "connected (simulated), polled"
+                                              : "never answered (polling placeholder?)");
   std::printf("CPU                 %.3f s = %.2f %% of a core (goal <= 1 %%)\n", cpu,
               100.0 * cpu / wall);
   std::printf("tick after point    median %.2f ms, 99th %.2f ms, worst %.2f ms (goal <= 5 ms)\n",

@@ -141,6 +141,29 @@ TEST_F(Window, BlanksEraseWholeCellsDescendersAndPlusSigns) {
   EXPECT_GT(clean.darkPixels(750, 45, 950, 125), 100);
 }
 
+TEST_F(Window, ATextRedrawnAfterSomethingCoveredItIsDrawnAgain) {
+  WindowPanel p;
+  WindowPanel reference;
+  ASSERT_TRUE(p.opened && reference.opened);
+  auto print = [](Panel& panel, int x, const char* text) {
+    moveTextPosition(panel, x, 300);
+    printText(panel, text);
+  };
+  print(p.panel, 100, "ABCD");
+  print(p.panel, 100, "ABCD");  // unchanged: may be skipped
+  print(p.panel, 100, "    ");
+  print(p.panel, 100, "ABCD");  // erased in between: must be drawn again
+  print(p.panel, 300, "EFGH");
+  print(p.panel, 310, "  ");  // another field's blanks reaching into it
+  print(p.panel, 300, "EFGH");
+  print(reference.panel, 100, "ABCD");
+  print(reference.panel, 300, "EFGH");
+  const Pixels redrawn(image(p.window, "redrawn"));
+  const Pixels clean(image(reference.window, "reference"));
+  EXPECT_TRUE(redrawn.sameAs(clean));
+  EXPECT_GT(clean.darkPixels(100, 300, 250, 320), 50);
+}
+
 TEST_F(Window, PrintsContinueWhereTheLastEndedAndLineEndsDrawNothing) {
   WindowPanel joined;
   WindowPanel whole;

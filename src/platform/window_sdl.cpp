@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -23,6 +22,15 @@ constexpr int kInitialWeight = 400;
 constexpr int kDpi = 96;
 
 using FontKey = std::tuple<std::string, int, int, int>;
+
+struct DrawnText {
+  SDL_Rect box;
+  TTF_Font* font;
+  std::string text;
+};
+
+// Enough for every field of the panel several times over.
+constexpr std::size_t kMaxIntactTexts = 256;
 
 struct PendingEvent {
   int32_t message;
@@ -69,6 +77,10 @@ struct SdlWindow::Impl {
   TTF_Font* font = nullptr;
   std::map<FontKey, TTF_Font*> fonts;
   SDL_Rect dirty{0, 0, 0, 0};
+  // Texts still whole on the backing surface. The panel redraws its fields
+  // after every poll answer, mostly with what they already show; such a
+  // print changes no pixel and is skipped.
+  std::vector<DrawnText> intact;
 
   bool timerOn = false;
   int timerId = 0;
@@ -78,6 +90,8 @@ struct SdlWindow::Impl {
   void release();
   TTF_Font* fontFor(const FontSpec& spec);
   void present(bool whole);
+  void draw(const SDL_Rect& box, const std::string& latin1);
+  bool stillShown(const SDL_Rect& box, const std::string& latin1) const;
   void translate(const SDL_Event& event, std::vector<PendingEvent>& out);
   bool tickDue(uint64_t now);
   void waitForSomething(std::vector<PendingEvent>& out);
@@ -87,6 +101,7 @@ void SdlWindow::Impl::release() {
   for (auto& entry : fonts) TTF_CloseFont(entry.second);
   fonts.clear();
   font = nullptr;
+  intact.clear();
   if (ttfStarted) TTF_Quit();
   ttfStarted = false;
   if (backing != nullptr) SDL_FreeSurface(backing);
@@ -140,6 +155,36 @@ void SdlWindow::Impl::present(bool whole) {
     SDL_UpdateWindowSurfaceRects(window, &shown, 1);
   }
   dirty = SDL_Rect{0, 0, 0, 0};
+}
+
+bool SdlWindow::Impl::stillShown(const SDL_Rect& box, const std::string& latin1) const {
+  for (const DrawnText& drawn : intact) {
+    if (drawn.box.x == box.x && drawn.box.y == box.y && drawn.font == font &&
+        drawn.text == latin1) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// An opaque box of the text's width and the font's full height in white,
+// then the glyphs in black clipped to it: printing blanks erases what was
+// there, descenders included.
+void SdlWindow::Impl::draw(const SDL_Rect& box, const std::string& latin1) {
+  SDL_FillRect(backing, &box, SDL_MapRGB(backing->format, 255, 255, 255));
+  SDL_Surface* glyphs = TTF_RenderText_Blended(font, latin1.c_str(), SDL_Color{0, 0, 0, 255});
+  if (glyphs != nullptr) {
+    SDL_Rect source{0, 0, box.w, box.h};
+    SDL_Rect target = box;
+    SDL_BlitSurface(glyphs, &source, backing, &target);
+    SDL_FreeSurface(glyphs);
+  }
+  dirty = unite(dirty, box);
+  std::erase_if(intact, [&box](const DrawnText& drawn) {
+    return SDL_HasIntersection(&drawn.box, &box) == SDL_TRUE;
+  });
+  if (intact.size() >= kMaxIntactTexts) intact.clear();
+  intact.push_back({box, font, latin1});
 }
 
 void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent>& out) {
@@ -234,9 +279,6 @@ void SdlWindow::moveTextPosition(int x, int y) {
   impl_->textY = y;
 }
 
-// An opaque box of the text's width and the font's full height in white,
-// then the glyphs in black clipped to it: printing blanks erases what was
-// there, descenders included.
 void SdlWindow::printText(std::string_view text) {
   Impl& w = *impl_;
   if (w.window == nullptr || w.font == nullptr || text.empty()) return;
@@ -244,15 +286,7 @@ void SdlWindow::printText(std::string_view text) {
   const int width = advanceWidth(w.font, latin1);
   if (width <= 0) return;
   const SDL_Rect box{w.textX, w.textY, width, TTF_FontHeight(w.font)};
-  SDL_FillRect(w.backing, &box, SDL_MapRGB(w.backing->format, 255, 255, 255));
-  SDL_Surface* glyphs = TTF_RenderText_Blended(w.font, latin1.c_str(), SDL_Color{0, 0, 0, 255});
-  if (glyphs != nullptr) {
-    SDL_Rect source{0, 0, box.w, box.h};
-    SDL_Rect target = box;
-    SDL_BlitSurface(glyphs, &source, w.backing, &target);
-    SDL_FreeSurface(glyphs);
-  }
-  w.dirty = unite(w.dirty, box);
+  if (!w.stillShown(box, latin1)) w.draw(box, latin1);
   w.textX += width;
 }
 
