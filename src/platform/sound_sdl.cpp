@@ -1,8 +1,144 @@
 #include "platform/sound_sdl.h"
 
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
 namespace keldar {
 
-// Placeholder until its issue lands: silent.
-void SdlSound::playFile(const std::string&, bool) {}
+namespace {
+
+constexpr uint32_t kBytesPerSample = 2;
+constexpr uint32_t kBufferBytes = SdlSound::kBufferSamples * kBytesPerSample;
+
+uint32_t bytesToMs(uint32_t bytes) {
+  return static_cast<uint32_t>(uint64_t{bytes} * 1000 / (SdlSound::kRate * kBytesPerSample));
+}
+
+// A WAV file as samples in the device's format; empty when the file is
+// missing or is not a WAV SDL can read.
+std::vector<uint8_t> loadSamples(const std::string& path) {
+  SDL_AudioSpec spec;
+  Uint8* data = nullptr;
+  Uint32 length = 0;
+  if (SDL_LoadWAV(path.c_str(), &spec, &data, &length) == nullptr) return {};
+  // Conversion works on whole frames; a cut-off last frame is dropped.
+  const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  if (frame > 0) length -= length % frame;
+  SDL_AudioCVT cvt;
+  const int build = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1,
+                                      SdlSound::kRate);
+  std::vector<uint8_t> samples;
+  if (build == 0) {
+    samples.assign(data, data + length);
+  } else if (build > 0) {
+    samples.resize(static_cast<std::size_t>(length) * static_cast<std::size_t>(cvt.len_mult));
+    std::memcpy(samples.data(), data, length);
+    cvt.buf = samples.data();
+    cvt.len = static_cast<int>(length);
+    if (SDL_ConvertAudio(&cvt) == 0) {
+      samples.resize(static_cast<std::size_t>(cvt.len_cvt));
+    } else {
+      samples.clear();
+    }
+  }
+  SDL_FreeWAV(data);
+  samples.resize(samples.size() - samples.size() % kBytesPerSample);
+  return samples;
+}
+
+}  // namespace
+
+SdlSound::~SdlSound() {
+  if (device_ != 0) {
+    // Let the last phrase ("quit") be heard to its end before the device goes.
+    if (asyncPlaying_) {
+      SDL_ClearQueuedAudio(device_);
+    } else {
+      waitForQueue(SDL_GetQueuedAudioSize(device_), 0);
+      SDL_Delay(2 * bytesToMs(kBufferBytes) + 1);
+    }
+    SDL_CloseAudioDevice(device_);
+  }
+  if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlSound::openDevice() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  initialised_ = true;
+  SDL_AudioSpec want;
+  SDL_zero(want);
+  want.freq = kRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 1;
+  want.samples = kBufferSamples;
+  want.callback = nullptr;  // fed with SDL_QueueAudio
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+  if (device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    initialised_ = false;
+    return false;
+  }
+  const char* name = SDL_GetCurrentAudioDriver();
+  driver_ = name != nullptr ? name : "";
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+bool SdlSound::open() {
+  if (opened_) return device_ != 0;
+  opened_ = true;
+  if (openDevice()) return true;
+  const std::string reason = SDL_GetError();
+  // No sound card or sound server: keep the same pacing, silently, so the
+  // panel behaves as it does with sound.
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  const bool fallback = openDevice();
+  SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  std::fprintf(stderr, "keldar: no sound device (%s); %s\n", reason.c_str(),
+               fallback ? "playing silently" : "no sound at all");
+  return fallback;
+}
+
+void SdlSound::waitForQueue(uint32_t bytes, uint32_t leftBytes) {
+  // A stalled device must not hold the panel: give up well after the sound
+  // should have ended.
+  const uint64_t deadline = SDL_GetTicks64() + 2 * bytesToMs(bytes) + 2000;
+  for (;;) {
+    const uint32_t queued = SDL_GetQueuedAudioSize(device_);
+    if (queued <= leftBytes) return;
+    if (SDL_GetTicks64() > deadline) {
+      SDL_ClearQueuedAudio(device_);
+      return;
+    }
+    // Drivers take whole buffers at their own pace, which is not quite the
+    // system clock's, so wake well before the estimate and look again: once
+    // at most one buffer is left there is a whole buffer period to return
+    // in and queue the next phrase.
+    const uint32_t aheadMs = bytesToMs(queued - leftBytes);
+    SDL_Delay(std::clamp<uint32_t>(aheadMs / 3, 1, 20));
+  }
+}
+
+void SdlSound::playFile(const std::string& path, bool wait) {
+  if (!opened_) open();
+  if (device_ == 0) return;
+  const std::vector<uint8_t> samples = loadSamples(path);
+  if (samples.empty()) return;
+  if (asyncPlaying_) {
+    // A phrase started without waiting is cut short by the next one.
+    SDL_ClearQueuedAudio(device_);
+    asyncPlaying_ = false;
+  }
+  if (SDL_QueueAudio(device_, samples.data(), static_cast<Uint32>(samples.size())) != 0) return;
+  if (!wait) {
+    asyncPlaying_ = true;
+    return;
+  }
+  waitForQueue(static_cast<uint32_t>(samples.size()), kBufferBytes);
+}
 
 }  // namespace keldar

@@ -1,13 +1,29 @@
-// The phrase player: one recorded phrase per name.
+// The phrase player: one recorded phrase per name, played to its end.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/panel.h"
 
 namespace keldar {
 
+// The file a phrase name stands for, relative to the working directory:
+// the prefix with the platform's separator, the name, and ".wav" when the
+// last component has none ("wave\" + "9" -> "wave/9.wav", "xx" + "9" ->
+// "xx9.wav").
+std::string phrasePath(std::string_view prefix, std::string_view name);
+
+// Whether a name can stand for a recording at all. An empty name, a name
+// with a blank, a control character or a separator, and a lone character
+// other than a digit have none.
+bool namesRecording(std::string_view name);
+
+// Plays the phrase and returns when it has been heard. A name without a
+// recording, or a file that is missing or unplayable, is silent and returns
+// at once. "help" is started and left playing; the next phrase stops it.
 void playPhrase(Panel& panel, std::string_view name);
+// The pause between a query to the radio and reading its answer.
 void playDelay(Panel& panel);
 
 }  // namespace keldar
