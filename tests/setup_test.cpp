@@ -1,1 +1,234 @@
-// Scenario tests for this area are added with its issue.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "radio/setup.h"
+#include "radio_support.h"
+
+namespace keldar {
+namespace {
+
+using testing::Scenario;
+using testing::splitCommands;
+using Commands = std::vector<std::string>;
+
+// A radio that answers the set-up's queries like a real one.
+std::map<std::string, std::string> radioAnswers(const std::string& id) {
+  return {{"ID;", "ID" + id + ";"}, {"AG0;", "AG0120;"}, {"ML0;", "ML0001;"},
+          {"ML1;", "ML1070;"},      {"PR0;", "PR01;"},   {"PR;", "PR1;"},
+          {"NR0;", "NR01;"},        {"VX;", "VX1;"},     {"BI;", "BI0;"}};
+}
+
+Commands runSetup(Scenario& sc) {
+  radioSetup(sc.panel);
+  return splitCommands(sc.takeRadio());
+}
+
+void configureShifts(PanelState& s) {
+  s.shift10m = "100";
+  s.shift6m = "500";
+  s.shift2m = "600";
+  s.shift70cm = "7600";
+}
+
+TEST(RadioSetup, FullSequenceForAC4fmRadio) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  configureShifts(s);
+  s.noiseReduction = 1;
+  testing::answerFrom(sc, radioAnswers("0670"));
+  Commands sent = runSetup(sc);
+  // The power command belongs to the power sender; its place is checked apart.
+  const auto power = std::find_if(sent.begin(), sent.end(),
+                                  [](const std::string& c) { return c.starts_with("PC"); });
+  if (power != sent.end()) {
+    EXPECT_EQ(*(power - 1), "CO000000;");
+    sent.erase(power);
+  }
+  EXPECT_EQ(sent, (Commands{"ID;", "EX0800100;", "EX0810500;", "EX0820600;", "EX08307600;",
+                            "FA007100000;", "RA00;", "NB00;", "CO011200;", "CO000000;", "AG0;",
+                            "ML0;", "ML1;", "PR0;", "NR01;", "AC001;", "NR0;", "VX;", "BI;"}));
+  EXPECT_EQ(s.radioId, 670);
+  EXPECT_EQ(s.afGain, 120);
+  EXPECT_EQ(s.monitorOn, 1);
+  EXPECT_EQ(s.monitorLevel, "070");
+  EXPECT_EQ(s.speechProcessor, 1);
+  EXPECT_EQ(s.noiseReduction, 1);
+  EXPECT_EQ(s.voxOn, 1);
+  EXPECT_EQ(s.breakInOn, 0);
+  EXPECT_EQ(s.preampOn, 1);  // band 4 stores the preamp off; setPreamp flips it
+  // Each query waits one pause before its answer is read.
+  const Commands heard = sc.takePhrases();
+  EXPECT_EQ(std::count(heard.begin(), heard.end(), "delay"), 8);
+}
+
+TEST(RadioSetup, SeventyCentimetreShiftOfThreeDigits) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  configureShifts(sc.state());
+  sc.state().shift70cm = "500";
+  testing::answerFrom(sc, radioAnswers("0570"));
+  EXPECT_EQ(runSetup(sc)[4], "EX08300500;");
+}
+
+TEST(RadioSetup, MenuRowsOfEachModel) {
+  const std::map<std::string, Commands> rows = {
+      {"0800", {"EX0103180100;", "EX0103190500;"}},
+      {"0761", {"EX0103170100;", "EX0103180500;"}},
+      {"0681", {"EX0103150100;", "EX0103160500;"}},
+      {"0682", {"EX0103150100;", "EX0103160500;"}},
+      {"0362", {"EX810100;", "EX820500;"}},
+      {"0462", {"EX0860100;", "EX0870500;"}},
+      {"0241", {"EX050001;"}},
+      {"0650", {}},
+      {"0999", {}},
+  };
+  for (const auto& [id, expected] : rows) {
+    Scenario sc;
+    testing::prepareRadio(sc);
+    configureShifts(sc.state());
+    testing::answerFrom(sc, radioAnswers(id));
+    const Commands sent = runSetup(sc);
+    const Commands menuWrites(sent.begin() + 1, sent.begin() + 1 + expected.size());
+    EXPECT_EQ(menuWrites, expected) << id;
+    EXPECT_NE(sent[1 + expected.size()].rfind("EX", 0), 0u) << id;
+  }
+}
+
+TEST(RadioSetup, EightDigitRadiosAndTheirProcessorQueries) {
+  Scenario sc241;
+  testing::prepareRadio(sc241);
+  testing::answerFrom(sc241, radioAnswers("0241"));
+  const Commands sent241 = runSetup(sc241);
+  EXPECT_EQ(sent241[2], "FA07100000;");
+  EXPECT_EQ(std::count(sent241.begin(), sent241.end(), "PR;") +
+                std::count(sent241.begin(), sent241.end(), "PR0;"),
+            0);
+
+  Scenario sc362;
+  testing::prepareRadio(sc362);
+  sc362.serial.setResponder([](int, const std::string& written) {
+    if (written == "ID;") return std::string("ID0362;");
+    if (written == "PR;") return std::string("PR1;");
+    return std::string();
+  });
+  const Commands sent362 = runSetup(sc362);
+  EXPECT_NE(std::find(sent362.begin(), sent362.end(), "PR;"), sent362.end());
+  EXPECT_EQ(sc362.state().speechProcessor, 1);
+}
+
+TEST(RadioSetup, SilentRadioGetsDefaultsAndNoMenuWrites) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  configureShifts(s);
+  s.noiseReduction = 0;
+  s.voxOn = 1;
+  s.monitorLevel = "050";
+  s.tunerSetting = 1;
+  const Commands sent = runSetup(sc);
+  EXPECT_EQ(s.radioId, 0);
+  EXPECT_EQ(sent[1], "FA007100000;");
+  EXPECT_EQ(s.afGain, 80);
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "AG0080;"), sent.end());
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "NR00;"), sent.end());
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "AC000;"), sent.end());
+  EXPECT_EQ(s.noiseReduction, 9);
+  EXPECT_EQ(s.speechProcessor, 0);
+  EXPECT_EQ(s.voxOn, 1);
+  EXPECT_EQ(s.monitorLevel, "050");
+}
+
+TEST(RadioSetup, RepliesOutOfRangeOrCutKeepTheFields) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.voxOn = 1;
+  s.breakInOn = 1;
+  sc.serial.setResponder([](int, const std::string& written) {
+    if (written == "VX;") return std::string("VX2;");
+    if (written == "BI;") return std::string("BI");
+    if (written == "ML1;") return std::string("ML1");
+    if (written == "NR0;") return std::string("NR010;");  // the simulator's form
+    if (written == "AG0;") return std::string("AG0;");
+    return std::string();
+  });
+  runSetup(sc);
+  EXPECT_EQ(s.voxOn, 0);
+  EXPECT_EQ(s.breakInOn, 1);
+  EXPECT_EQ(s.monitorLevel, "050");
+  EXPECT_EQ(s.noiseReduction, 1);
+  EXPECT_EQ(s.afGain, 80);
+}
+
+TEST(RadioSetup, FmBandRestoresToneAndRepeater) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.bandIndex = 12;
+  s.modeIndex = 5;
+  s.bandTable[12] = "05A145000000B1450000000881";
+  runSetup(sc);
+  EXPECT_NE(s.repeaterMode, 1);  // a record without the repeater mark: shift off
+  EXPECT_EQ(s.toneCode, "088");
+  EXPECT_EQ(s.toneEntry, 1);
+  EXPECT_EQ(s.scratchValue, 88);
+  EXPECT_EQ(s.toneIsDcs, 0);
+  EXPECT_EQ(s.preampOn, 0);
+
+  s.repeaterMode = 0;
+  s.bandTable[12] = "55A145000000B-000006000230";
+  runSetup(sc);
+  EXPECT_EQ(s.toneIsDcs, 0);
+  EXPECT_EQ(s.toneCode, "023");
+
+  s.bandTable[12] = "55A145000000B-000006007540";
+  runSetup(sc);
+  EXPECT_EQ(s.toneIsDcs, 1);
+
+  s.bandTable[12] = "05A145000000";  // a damaged record: no tone is made up
+  runSetup(sc);
+  EXPECT_EQ(s.toneCode, "999");
+  EXPECT_EQ(s.toneEntry, 0);
+}
+
+TEST(RadioSetup, DamagedBandRecordSendsNoFrequency) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.bandTable[4] = "01A00710";
+  Commands sent = runSetup(sc);
+  EXPECT_EQ(sent[1], "RA00;");
+  s.bandIndex = 0;
+  sent = runSetup(sc);
+  EXPECT_EQ(sent[1], "RA00;");
+  EXPECT_EQ(s.preampOn, 0);
+}
+
+TEST(RadioSetup, OpensTheRelayPortLast) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.relayPort = testing::kRelayPort;
+  runSetup(sc);
+  const auto& port = sc.serial.port(testing::kRelayPort);
+  EXPECT_TRUE(port.open);
+  EXPECT_EQ(port.baud, 38400);
+  EXPECT_TRUE(port.neverWait);
+  EXPECT_EQ(port.dataBits, 8);
+  EXPECT_EQ(port.parity, 0);
+  EXPECT_EQ(port.stopBits, 2);
+
+  Scenario same;
+  testing::prepareRadio(same);
+  same.state().relayPort = testing::kRadioPort;
+  runSetup(same);
+  EXPECT_EQ(same.serial.port(testing::kRadioPort).opens, 1);
+}
+
+}  // namespace
+}  // namespace keldar

@@ -83,6 +83,8 @@ struct PanelState {
   BasicString relayPending;
   BasicString relayChunk;
   int32_t relayPos = 0;
+  // The unfinished end of the last poll read, completed by the next one.
+  BasicString pollReplyTail;
   int32_t relayFaPos = 0;
 
   // ---- Frequency, band and mode ------------------------------------------------

@@ -1,10 +1,163 @@
 #include "app/tick.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "radio/cat.h"
+#include "radio/frequency_reply.h"
+#include "radio/relay.h"
+#include "radio/simulator.h"
+#include "speech/readouts.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+constexpr int kMaxRead = 255;
+constexpr int32_t kTickCountWrap = 20;
+
+// Reads what has arrived for the last poll into replyText: the answers that
+// are complete, the unfinished end of the last one kept for the next read (a
+// slow radio's answer can straddle the reading tick). False when no answer is
+// complete yet.
+bool takePollReply(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.simulationMode == 1) {
+    simulatePollReply(panel);
+    s.portBytes = 1;
+    return true;
+  }
+  s.portBytes = panel.serial.bytesWaiting(s.comPort);
+  if (s.portBytes <= 0) return false;
+  char buffer[kMaxRead];
+  s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
+  const std::string text =
+      s.pollReplyTail + std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
+  const std::size_t end = text.rfind(';') == std::string::npos ? 0 : text.rfind(';') + 1;
+  s.pollReplyTail = text.substr(end);
+  s.replyText = text.substr(0, end);
+  return !s.replyText.empty();
+}
+
+// The complete answers of replyText, one per ";".
+std::vector<std::string> answersOf(std::string_view text) {
+  std::vector<std::string> answers;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size() - 1);
+    answers.emplace_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return answers;
+}
+
+// The eight-digit radios' frequency answers in the nine-digit form.
+std::vector<std::string> widenedAnswers(Panel& panel) {
+  std::vector<std::string> answers = answersOf(panel.state.replyText);
+  for (std::string& answer : answers) {
+    panel.state.replyText = answer;
+    widenFrequencyReply(panel);
+    answer = panel.state.replyText.str();
+  }
+  std::string joined;
+  for (const std::string& answer : answers) joined += answer;
+  panel.state.replyText = joined;
+  return answers;
+}
+
+// The first answer that begins with one of the mnemonics, or nothing.
+const std::string* firstAnswer(const std::vector<std::string>& answers, std::string_view a,
+                               std::string_view b = {}) {
+  for (const std::string& answer : answers) {
+    if (answer.starts_with(a) || (!b.empty() && answer.starts_with(b))) return &answer;
+  }
+  return nullptr;
+}
+
+void takeSMeterReading(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::optional<int32_t> reading = replyNumber(s.replyText, "SM", 3, 3);
+  if (!reading) return;
+  s.sMeterReading = *reading;
+  refreshSMeterSilently(panel);
+}
+
+void takeSwrReading(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::optional<int32_t> reading = replyNumber(s.replyText, "RM6", 3, 3);
+  if (!reading) return;
+  const std::string r = zeroPadded(*reading, 3);
+  if (s.txState > 0 && s.swrHoldOff == 0) {
+    // The highest reading of a transmission is held.
+    if (*reading > textToNumber(s.swrText)) s.swrText = r;
+  } else {
+    s.swrText = r;
+  }
+  if (s.swrOnTx > 0 || s.txState == 0) speakSwr(panel);
+  if (s.swrHoldOff > 0) s.swrHoldOff -= 1;
+}
+
+void takeAlcReading(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.alcAnnounce < 1) return;
+  const std::optional<int32_t> reading = replyNumber(s.replyText, "RM4", 3, 3);
+  if (!reading) return;
+  s.alcPeak = std::max(s.alcPeak, *reading);
+  if (s.tickCount > 10) speakAlc(panel);
+}
+
+void readPollReply(Panel& panel) {
+  PanelState& s = panel.state;
+  s.replyPending = 0;
+  if (!takePollReply(panel)) return;
+  const std::vector<std::string> answers = widenedAnswers(panel);
+  const std::string all = s.replyText.str();
+  writeDebugLine(panel, "RX=" + all);
+  if (s.radioId == 0) {
+    if (const std::optional<int32_t> id = replyNumber(all, "ID", 2, 4)) s.radioId = *id;
+  }
+  // Answers read together are each taken: the frequency, then the meters.
+  if (const std::string* frequency = firstAnswer(answers, "FA", "FB")) {
+    s.replyText = *frequency;
+    handleFrequencyReply(panel);
+  }
+  if (const std::string* meter = firstAnswer(answers, "SM")) {
+    s.replyText = *meter;
+    takeSMeterReading(panel);
+  }
+  s.replyText = all;
+  takeSwrReading(panel);
+  takeAlcReading(panel);
+}
+
+const char* pollQuery(const PanelState& s) {
+  if (s.pollPhase == 0) return "FA";
+  if (s.alcAnnounce >= 1) return "RM4";
+  if (s.tuneActive == 1 || s.txState > 0) return "RM6";
+  return "SM0";
+}
+
+void sendPollQuery(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.relayPort > 0) serviceRelay(panel);
+  s.commandText = pollQuery(s);
+  s.pollPhase = s.pollPhase == 0 ? 1 : 0;
+  sendCommand(panel);
+  s.replyPending = 1;
+}
+
+}  // namespace
+
 void handleTimerTick(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (s.pollingBlocked == 1) return;
+  s.tickCount += 1;
+  if (s.tickCount > kTickCountWrap) s.tickCount = 0;
+  if (s.replyPending == 1) {
+    readPollReply(panel);
+  } else {
+    sendPollQuery(panel);
+  }
 }
 
 }  // namespace keldar

@@ -1,34 +1,88 @@
 #include "radio/cat.h"
 
+#include <algorithm>
 #include <string>
 
+#include "radio/models.h"
+#include "radio/simulator.h"
+#include "speech/player.h"
+
 namespace keldar {
+
+namespace {
+
+constexpr int kMaxRead = 255;
+// "FA" + nine digits + ";"
+constexpr std::size_t kNineDigitCommandLength = 12;
+
+bool isFrequencyMnemonic(std::string_view text) {
+  return text.starts_with("FA") || text.starts_with("FB");
+}
+
+bool allDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The eight-digit form drops the digits between the mnemonic and the last
+// eight; true when that is safe (every dropped digit is "0").
+bool narrowFrequencyCommand(std::string& text) {
+  if (text.size() <= kNineDigitCommandLength - 1) return true;  // nothing to drop
+  const std::string dropped = midText(text, 3, static_cast<long>(text.size()) - 11);
+  if (dropped.find_first_not_of('0') != std::string::npos) return false;
+  text = leftText(text, 2) + rightText(text, 9);
+  return true;
+}
+
+}  // namespace
 
 void sendCommand(Panel& panel) {
   PanelState& s = panel.state;
   std::string text = s.commandText.str();
-  if (s.vfoB == 1 && text.rfind("FA", 0) == 0) text.replace(0, 2, "FB");
+  if (s.vfoB == 1 && text.starts_with("FA")) text.replace(0, 2, "FB");
   text += ";";
   s.commandText = text;
+  const bool frequencySetting = isFrequencyMnemonic(text) && text.size() >= 6;
+  if (frequencySetting && isEightDigitRadio(s.radioId)) {
+    const std::string nineDigits = text;
+    if (!narrowFrequencyCommand(text)) {
+      // The radio would read the remaining eight digits as another frequency.
+      writeDebugLine(panel, "TX!=" + nineDigits + " not sent: beyond eight digits");
+      playPhrase(panel, "invalid");
+      return;
+    }
+    // A command that already came in the eight-digit form (from the relay)
+    // is remembered in the nine-digit form like every other.
+    s.lastFrequencyCommand = nineDigits.size() == kNineDigitCommandLength - 1
+                                 ? leftText(nineDigits, 2) + "0" + midText(nineDigits, 3)
+                                 : nineDigits;
+  } else if (frequencySetting) {
+    s.lastFrequencyCommand = text;
+  }
   panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
-  if (s.debugLog == 1) writeDebugLine(panel, "TX=" + text);
+  writeDebugLine(panel, "TX=" + text);
 }
 
 void readReply(Panel& panel) {
   PanelState& s = panel.state;
-  s.replyText = "";
+  s.replyText.clear();
+  if (s.simulationMode == 1) {
+    simulateCommand(panel);
+    return;
+  }
   s.portBytes = panel.serial.bytesWaiting(s.comPort);
   if (s.portBytes < 1) return;
-  char buffer[255];
-  s.portBytes = panel.serial.readPort(s.comPort, buffer, sizeof buffer);
-  if (s.portBytes < 0) s.portBytes = 0;
+  // What follows an unfinished poll answer is taken here now.
+  s.pollReplyTail.clear();
+  char buffer[kMaxRead];
+  s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
   s.replyText = std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
-  if (s.debugLog == 1 && !s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
+  if (!s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
 }
 
-// Placeholder until its issue lands.
 void widenFrequencyReply(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (!isEightDigitRadio(s.radioId) || !isFrequencyMnemonic(s.replyText)) return;
+  s.replyText = leftText(s.replyText, 2) + "0" + midText(s.replyText, 3, 9);
 }
 
 void writeDebugLine(Panel& panel, std::string_view text) {
@@ -36,6 +90,41 @@ void writeDebugLine(Panel& panel, std::string_view text) {
   if (s.debugLog != 1) return;
   s.debugLine = text;
   writeLine(s.debugFile, s.debugLine);
+}
+
+std::optional<std::string> replyField(std::string_view reply, std::string_view mnemonic,
+                                      long offset, long length) {
+  const long p = findText(reply, mnemonic);
+  if (p == 0) return std::nullopt;
+  const long start = p + offset;
+  if (length < 0) return midText(reply, start);
+  if (start < 1 || start + length - 1 > static_cast<long>(reply.size())) return std::nullopt;
+  return midText(reply, start, length);
+}
+
+std::optional<int32_t> replyNumber(std::string_view reply, std::string_view mnemonic, long offset,
+                                   long length) {
+  const std::optional<std::string> field = replyField(reply, mnemonic, offset, length);
+  if (!field || field->empty() || field->size() > 9 || !allDigits(*field)) return std::nullopt;
+  return toInt32(textToNumber(*field));
+}
+
+std::string frequencyCommand(std::string_view mnemonic, int64_t hertz) {
+  hertz = std::max<int64_t>(hertz, 0) % 1000000000;
+  return std::string(mnemonic) + zeroPadded(static_cast<double>(hertz), 9);
+}
+
+std::string keyLineText(int32_t keyCode) {
+  if (keyCode == 13) return "*C/R";
+  if (keyCode == 190 || keyCode == 110) return "*.";
+  if (keyCode >= 96 && keyCode <= 105) {
+    return "*" + charText(keyCode) + " (" + charText(keyCode - 48) + ")";
+  }
+  return "*" + charText(keyCode);
+}
+
+void writeKeyLine(Panel& panel) {
+  writeDebugLine(panel, keyLineText(panel.state.keyCode));
 }
 
 }  // namespace keldar

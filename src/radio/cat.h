@@ -1,15 +1,48 @@
-// CAT exchange: framing, sending, reading, and the debug log.
+// CAT exchange: framing, sending, reading, reply fields, and the debug log.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/panel.h"
 
 namespace keldar {
 
+// Sends commandText as one command: FA becomes FB while VFO B works, ";" is
+// added, a frequency setting is remembered in lastFrequencyCommand, eight-digit
+// radios get the eight-digit form, one write, a "TX=" line. A frequency that
+// an eight-digit radio cannot take (its dropped digit is not "0") is not
+// written: a "TX!=" line notes it and "invalid" is spoken.
 void sendCommand(Panel& panel);
+// Replaces replyText with what has arrived (one read of at most 255 bytes,
+// never waiting), or with the simulator's answer in simulation mode.
 void readReply(Panel& panel);
+// The poll read's rule for eight-digit radios: "FA14250000;" -> "FA014250000;".
 void widenFrequencyReply(Panel& panel);
+// One line of debug.dat when logging is on.
 void writeDebugLine(Panel& panel, std::string_view text);
+
+// Reply fields: the text of `length` characters at position p + offset,
+// where p is the 1-based position of the first `mnemonic` in the reply.
+// Nothing when the mnemonic is absent or the reply ends before the field is
+// complete (a cut reply never yields a shortened value). A negative length
+// takes the rest of the reply.
+std::optional<std::string> replyField(std::string_view reply, std::string_view mnemonic,
+                                      long offset, long length);
+// The field as a number; nothing also when it holds anything but digits, so
+// that garbage or two replies run together never become a value.
+std::optional<int32_t> replyNumber(std::string_view reply, std::string_view mnemonic, long offset,
+                                   long length);
+
+// "FA"/"FB" + the frequency in Hz as nine digits ("FA000500000" for 500 kHz).
+// Values outside 0..999999999 keep their last nine digits; negatives give 0.
+std::string frequencyCommand(std::string_view mnemonic, int64_t hertz);
+
+// The debug.dat line of a key: "*C/R", "*.", "*a (1)" (numeric pad), "*F".
+std::string keyLineText(int32_t keyCode);
+// Writes the key line of panel.state.keyCode when logging is on.
+void writeKeyLine(Panel& panel);
 
 }  // namespace keldar

@@ -1,20 +1,171 @@
 #include "radio/frequency_reply.h"
 
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "memory/bank_file.h"
+#include "panel/display.h"
+#include "panel/window.h"
+#include "radio/channel_entry.h"
+#include "radio/setup.h"
+#include "radio/toggles.h"
+#include "speech/player.h"
+#include "speech/readouts.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+constexpr int kVfoMarkX = 80;
+constexpr int kFrequencyX = 285;
+constexpr int kFrequencyY = 150;
+constexpr int kGeneralCoverageBand = 14;
+
+struct BandRange {
+  int32_t lowMhz;
+  int32_t highMhz;
+  int32_t band;
+};
+
+constexpr std::array<BandRange, 13> kBandRanges{{
+    {1, 1, 1},
+    {3, 3, 2},
+    {5, 5, 3},
+    {7, 7, 4},
+    {10, 10, 5},
+    {14, 14, 6},
+    {18, 18, 7},
+    {21, 21, 8},
+    {24, 24, 9},
+    {28, 29, 10},
+    {50, 54, 11},
+    {144, 148, 12},
+    {430, 449, 13},
+}};
+
+bool allDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "FA" or "FB", nine digits, ";" — anything else (cut, run together, eight
+// digits, garbage) must not reach the band records.
+bool isWellFormedFrequencyReply(std::string_view reply) {
+  return findText(reply, ";") == 12 && allDigits(midText(reply, 3, 9));
+}
+
+void connectRadio(Panel& panel) {
+  radioSetup(panel);
+  speakFrequency(panel);
+  speakMode(panel);
+  setPreamp(panel);
+  playPhrase(panel, "connected");
+  panel.state.connected = 1;
+}
+
+// ' 14.250000' from "014250000": leading zeros become blanks.
+std::string displayText(std::string_view nineDigits) {
+  std::string text = leftText(nineDigits, 3) + "." + rightText(nineDigits, 6);
+  for (char& c : text) {
+    if (c != '0') break;
+    c = ' ';
+  }
+  return text;
+}
+
+void drawFrequency(Panel& panel) {
+  PanelState& s = panel.state;
+  moveTextPosition(panel, kVfoMarkX, kFrequencyY);
+  if (s.vfoB == 1 && s.repeaterMode == 0) printText(panel, "B   ");
+  printText(panel, s.repeaterMode == 1 ? "R   " : "    ");
+  if (s.vfoB == 0) printText(panel, "    ");
+  moveTextPosition(panel, kFrequencyX, kFrequencyY);
+  printText(panel, s.frequencyDisplay.str() + spaceText(13));
+}
+
+// True when the program is to end now.
+bool advanceQuit(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.quitCountdown > 0) s.quitCountdown += 1;
+  if (s.quitCountdown <= 2) return false;
+  s.quitCountdown = 0;
+  const bool saved = saveMemoryBanks(panel);
+  closeFile(s.memoryFile);
+  if (!saved) {
+    // Ending now would lose the channels held only in memory: stay, say so;
+    // Q tries again.
+    playPhrase(panel, "notsaved");
+    return false;
+  }
+  s.running = 0;
+  return true;
+}
+
+void announce(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.announceOnReply == 1) {
+    s.announceOnReply = 0;
+    speakFrequency(panel);
+    speakMode(panel);
+    playPhrase(panel, "preamp");
+    playPhrase(panel, s.preampOn == 1 ? "on" : "off");
+  }
+  if (s.frequencyTracking == 2) speakFrequency(panel);
+  if (s.frequencyTracking == 1) s.frequencyTracking = 2;
+}
+
+}  // namespace
+
 void handleFrequencyReply(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (s.connected == 0) {
+    connectRadio(panel);
+    return;
+  }
+  s.connected = 1;
+  if (!isWellFormedFrequencyReply(s.replyText)) return;
+  s.frequencyReply = leftText(s.replyText, 11);
+  const std::string digits = midText(s.frequencyReply, 3, 9);
+  if (s.frequencyReply.str().starts_with("FA")) s.vfoAText = "A" + digits;
+  if (s.frequencyReply.str().starts_with("FB")) s.vfoBText = "B" + digits;
+  saveBandState(panel);
+  s.frequency = toInt32(textToNumber(digits));
+  s.frequencyDisplay = displayText(digits);
+  drawFrequency(panel);
+  s.replyPending = 0;
+  s.replyText.clear();
+  drawStatusLine(panel);
+  if (advanceQuit(panel)) return;
+  announce(panel);
 }
 
-// Placeholder until its issue lands.
 void bandForFrequency(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  s.bandRecordValid = 1;
+  const int32_t mhz = toInt32(textToNumber(rightText(s.frequencyReply, 9))) / 1000000;
+  s.bandIndex = kGeneralCoverageBand;
+  for (const BandRange& range : kBandRanges) {
+    if (mhz >= range.lowMhz && mhz <= range.highMhz) {
+      s.bandIndex = range.band;
+      break;
+    }
+  }
+  // FM-family modes only from 10 m up, C4FM only from 2 m up.
+  if (s.bandIndex < 10 && s.modeIndex > 4) s.bandRecordValid = 0;
+  if (s.bandIndex < 12 && s.modeIndex == 6) s.bandRecordValid = 0;
 }
 
-// Placeholder until its issue lands.
 void rememberBandMode(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (s.relayActive != 0) return;
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount || s.modeIndex < 1 || s.modeIndex > 7) return;
+  BasicString& record = s.bandTable[static_cast<std::size_t>(s.bandIndex)];
+  // Only the mode digit changes; the record keeps its length and layout.
+  if (record.size() < 2) return;
+  std::string text = record.str();
+  text[1] = static_cast<char>('0' + s.modeIndex);
+  record = text;
 }
 
 }  // namespace keldar

@@ -1,10 +1,146 @@
 #include "radio/relay.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "panel/display.h"
+#include "radio/cat.h"
+#include "radio/frequency_reply.h"
+#include "speech/player.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+// The mode a command such as "MD0B" sets, read back through the panel's own
+// mode command table; nothing for a code the panel has no mode for.
+std::optional<int32_t> modeForCommand(const PanelState& s, std::string_view command) {
+  const std::array<const BasicString*, 7> commands{
+      &s.modeCommandLsb,      &s.modeCommandUsb,  &s.modeCommandCw,     &s.modeCommandAm,
+      &s.modeCommandFmNarrow, &s.modeCommandC4fm, &s.modeCommandFmWide,
+  };
+  const std::string code = leftText(command, 4);
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    if (commands[i]->str() == code) return static_cast<int32_t>(i) + 1;
+  }
+  return std::nullopt;
+}
+
+bool relayUsable(const PanelState& s) {
+  // A relay on the radio's own port would feed the radio's answers back to it.
+  return s.relayPort > 0 && s.relayPort != s.comPort;
+}
+
+// Appends what the other program has sent, as much as relayPending can hold;
+// the rest waits in the port for the next service.
+void takeRelayBytes(Panel& panel) {
+  PanelState& s = panel.state;
+  s.portBytes = panel.serial.bytesWaiting(s.relayPort);
+  const int room = static_cast<int>(BasicString::kCapacity - s.relayPending.size());
+  if (s.portBytes <= 0 || room <= 0) return;
+  std::array<char, BasicString::kCapacity> buffer{};
+  const int count = std::clamp(panel.serial.readPort(s.relayPort, buffer.data(), room), 0, room);
+  s.relayChunk = std::string_view(buffer.data(), static_cast<std::size_t>(count));
+  s.relayPending = s.relayPending + s.relayChunk;
+}
+
+// The answer to the panel's own last poll may still wait at the radio's port:
+// a pause merges ticks, so its reading tick can come before the radio has
+// answered. It must not go to the other program as the answer to its command.
+void dropLateAnswers(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.simulationMode == 1 || panel.serial.bytesWaiting(s.comPort) <= 0) return;
+  readReply(panel);  // logged as an "RX=" line, then dropped
+  s.replyText.clear();
+}
+
+// A program that got no answer in time, or a wrong one, sends the same
+// command again and takes the next answer as the answer to the repeat.
+// Forwarding the repeat as well would put every later answer one command
+// behind, so copies waiting right behind the command go with it.
+void dropRepeats(PanelState& s) {
+  const std::string command = s.commandText.str() + ";";
+  std::string rest = s.relayPending.str();
+  while (rest.starts_with(command)) rest.erase(0, command.size());
+  s.relayPending = rest;
+}
+
+// The radio's answers to `command` within `reply`: the pieces that begin
+// with its mnemonic, and the radio's "?;" refusal. Anything else answers one
+// of the panel's own polls and arrived late.
+std::string answersTo(std::string_view command, std::string_view reply) {
+  const std::string mnemonic = leftText(command.substr(0, command.find(';')), 2);
+  std::string kept;
+  std::size_t start = 0;
+  while (start < reply.size()) {
+    const std::size_t end = reply.find(';', start);
+    const std::size_t stop = end == std::string_view::npos ? reply.size() : end + 1;
+    const std::string_view piece = reply.substr(start, stop - start);
+    if ((!mnemonic.empty() && piece.starts_with(mnemonic)) || piece == "?;") kept += piece;
+    start = stop;
+  }
+  return kept;
+}
+
+// A mode set by the other program: true when the panel took it over.
+bool followModeSetting(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::string_view sent = s.commandText;
+  if (!sent.starts_with("MD0") || charAt(sent, 4) == ';') return false;
+  if (const std::optional<int32_t> mode = modeForCommand(s, sent)) {
+    s.modeIndex = *mode;
+    drawFrequencyPanel(panel);
+  }
+  return true;
+}
+
+// Passes the radio's answer back; true when it was a frequency the panel took.
+bool passAnswerBack(Panel& panel) {
+  PanelState& s = panel.state;
+  playDelay(panel);
+  s.replyText.clear();
+  readReply(panel);
+  s.replyText = answersTo(s.commandText, s.replyText);
+  if (s.replyText.empty() || s.replyText == ";") return false;
+  writeDebugLine(panel, "***VTX1=" + s.replyText);
+  panel.serial.writePort(s.relayPort, s.replyText.c_str(), static_cast<int>(s.replyText.size()));
+  s.relayPos = static_cast<int32_t>(findText(s.replyText, ";")) + 1;
+  s.relayFaPos = static_cast<int32_t>(findText(s.replyText, "FA"));
+  s.replyText = midText(s.replyText, s.relayFaPos, s.relayPos - s.relayFaPos);
+  if (s.relayFaPos > 0 && s.replyText.size() > 5) {
+    widenFrequencyReply(panel);  // the panel's own copy; the peer got the radio's form
+    handleFrequencyReply(panel);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void serviceRelay(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  if (!relayUsable(s)) return;
+  s.relayPos = 0;
+  takeRelayBytes(panel);
+  s.relayPos = static_cast<int32_t>(findText(s.relayPending, ";"));
+  if (s.relayPos == 0) {
+    // A text that fills the buffer without ever ending is no command.
+    if (s.relayPending.size() >= BasicString::kCapacity) s.relayPending.clear();
+    return;
+  }
+  s.relayActive = 1;
+  s.relayFaPos = 0;
+  writeDebugLine(panel, "***VRX1=" + s.relayPending);
+  // One command per service; the rest is forwarded on the following ones.
+  s.commandText = leftText(s.relayPending, s.relayPos - 1);
+  s.relayPending = midText(s.relayPending, s.relayPos + 1);
+  dropRepeats(s);
+  dropLateAnswers(panel);
+  sendCommand(panel);
+  if (!followModeSetting(panel) && passAnswerBack(panel)) return;
+  s.relayChunk.clear();
 }
 
 }  // namespace keldar
