@@ -49,8 +49,6 @@ class MeasuringSink : public keldar::EventSink {
       const auto since =
           std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_);
       lateness.push_back(static_cast<double>(since.count() % 50000) / 1000.0);
-      if (getenv("BENCH_DEBUG") && lateness.back() > 2)
-        fprintf(stderr, "tick %ld late %.2f\n", ticks, lateness.back());
       ++ticks;
     }
     keldar::deliverEvent(panel_, message, wparam);

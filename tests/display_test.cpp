@@ -116,6 +116,20 @@ TEST_F(Display, DamagedModeIsNeitherSentNorShown) {
   }
 }
 
+TEST_F(Display, TheModeIsRememberedInTheBandRecordOutsideFm) {
+  PanelState& s = sc.state();
+  s.bandIndex = 4;
+  s.bandTable[4] = "01A007100000B0071000009990";
+  draw(4);
+  EXPECT_EQ(s.bandTable[4], "04A007100000B0071000009990");
+  draw(5);  // FM reads the squelch and stops there
+  EXPECT_EQ(s.bandTable[4], "04A007100000B0071000009990");
+  for (int32_t damaged : {0, 9}) {
+    draw(damaged);
+    EXPECT_EQ(s.bandTable[4], "04A007100000B0071000009990") << damaged;
+  }
+}
+
 TEST_F(Display, ModeSetOnTheRelayPortIsShownButNotSentAgain) {
   sc.state().relayActive = 1;
   EXPECT_EQ(draw(4).at(0), "NA0;");
