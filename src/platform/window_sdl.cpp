@@ -98,7 +98,9 @@ struct SdlWindow::Impl {
 };
 
 void SdlWindow::Impl::release() {
-  for (auto& entry : fonts) TTF_CloseFont(entry.second);
+  for (auto& entry : fonts) {
+    if (entry.second != nullptr) TTF_CloseFont(entry.second);
+  }
   fonts.clear();
   font = nullptr;
   intact.clear();
@@ -115,7 +117,8 @@ void SdlWindow::Impl::release() {
 }
 
 // Fonts are opened once per face, size, weight and style: the panel selects
-// its two fonts several times on every frequency reply.
+// its two fonts several times on every frequency reply. A font that cannot
+// be opened is reported once and not tried again.
 TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& spec) {
   const FontKey key{spec.face, spec.pointSize, spec.weight, spec.style};
   const auto known = fonts.find(key);
@@ -127,6 +130,7 @@ TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& spec) {
   if (opened == nullptr) {
     std::fprintf(stderr, "keldar: cannot open a font for \"%s\" (%s)\n", spec.face.c_str(),
                  file.empty() ? "no font file found" : TTF_GetError());
+    fonts.emplace(key, nullptr);
     return nullptr;
   }
   int style = TTF_STYLE_NORMAL;
