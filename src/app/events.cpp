@@ -11,7 +11,7 @@ void handleEvent(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.currentMessage) {
     case kCloseRequestEvent:
-      s.running = 0;
+      handleCloseRequest(panel);
       break;
     case kTimerEvent:
       handleTimerTick(panel);
@@ -20,7 +20,7 @@ void handleEvent(Panel& panel) {
       handleKey(panel);
       break;
     case kKeyUpEvent:
-      s.keyDown = 0;
+      handleKeyRelease(panel);
       break;
     default:
       break;

@@ -1,10 +1,370 @@
 #include "app/keys.h"
 
+#include <algorithm>
+
+#include "app/entries.h"
+#include "app/key_commands.h"
+#include "radio/cat.h"
+#include "radio/channel_entry.h"
+#include "radio/send_text.h"
+#include "radio/stepping.h"
+#include "radio/toggles.h"
+#include "speech/player.h"
+#include "speech/readouts.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+constexpr int32_t kEnter = 13;
+constexpr int32_t kShift = 16;
+constexpr int32_t kCtrl = 17;
+constexpr int32_t kSpace = 32;
+constexpr int32_t kUp = 38;
+constexpr int32_t kDown = 40;
+constexpr int32_t kInsert = 45;
+constexpr int32_t kWindows = 91;
+constexpr int32_t kPadZero = 96;
+constexpr int32_t kPadNine = 105;
+constexpr int32_t kPadPoint = 110;
+constexpr int32_t kF1 = 112;
+constexpr int32_t kF2 = 113;
+constexpr int32_t kF3 = 114;
+constexpr int32_t kF4 = 115;
+constexpr int32_t kF5 = 116;
+constexpr int32_t kF6 = 117;
+constexpr int32_t kF7 = 118;
+constexpr int32_t kF8 = 119;
+constexpr int32_t kF9 = 120;
+constexpr int32_t kF11 = 122;
+constexpr int32_t kF12 = 123;
+constexpr int32_t kPoint = 190;
+
+constexpr int32_t key(char letter) {
+  return letter;
+}
+
+bool isDigitKey(int32_t k) {
+  return k >= '0' && k <= '9';
+}
+
+bool isHeld(const PanelState& s, int32_t k) {
+  return k >= 0 && k < static_cast<int32_t>(s.keysHeld.size()) && s.keysHeld[k] != 0;
+}
+
+void setHeld(PanelState& s, int32_t k, bool held) {
+  if (k >= 0 && k < static_cast<int32_t>(s.keysHeld.size())) s.keysHeld[k] = held ? 1 : 0;
+  const bool any = std::any_of(s.keysHeld.begin(), s.keysHeld.end(), [](uint8_t h) { return h; });
+  s.keyDown = any ? 1 : 0;
+}
+
+void quitKey(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "quit");
+  // The key-speed entry's CW must not be saved as the band's mode.
+  if (s.pendingMode == 11) ruleEndKeySpeed(panel);
+  if (s.quitCountdown > 0) {
+    // The radio may have stopped answering: a second Q ends at once.
+    s.running = 0;
+  } else if (s.connected != 0) {
+    sendText(panel, "TX0");
+    s.quitCountdown = 1;
+  } else {
+    s.running = 0;
+  }
+}
+
+// Preamble: false when the key ends here.
+bool preamble(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.currentWParam;
+  // A key still held is repeating: it acted on its first press.
+  if (isHeld(s, k)) return false;
+  s.keyCode = k;
+  setHeld(s, k, true);
+  s.relayActive = 0;
+  writeKeyLine(panel);
+  if (s.tuneActive == 1 && k != key('S') && k != key('T')) {
+    playPhrase(panel, "ton");
+    return false;
+  }
+  if (s.toneEntry == 1 && s.toneCode == "999" && k != kEnter && !isDigitKey(k)) s.toneEntry = 0;
+  if (k == key('Q')) {
+    quitKey(panel);
+    return false;
+  }
+  // Until a frequency reply has been taken the radio is not there; a
+  // frequency stepped down to 0 Hz afterwards does not make it so.
+  if (s.frequency == 0 && s.frequencyReply.empty()) {
+    playPhrase(panel, "nc");
+    return false;
+  }
+  s.commandText = "";
+  return true;
+}
+
+void endAlcReadout(Panel& panel) {
+  PanelState& s = panel.state;
+  s.alcAnnounce = -1;
+  playPhrase(panel, "micgain");
+  playPhrase(panel, "lev");
+  s.alcPeak = s.micGain;
+  speakAlc(panel);
+  s.alcAnnounce = 0;
+  s.alcPeak = 0;
+  playPhrase(panel, "off");
+}
+
+// Steps 1 to 10: the checks every key passes first. False when it ends.
+bool earlySteps(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode == kF9) toggleMonitor(panel);
+  if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert || s.keyCode == kWindows) {
+    return false;
+  }
+  if (s.alcAnnounce >= 1 && s.keyCode != kUp && s.keyCode != kDown) {
+    endAlcReadout(panel);
+    if (s.keyCode == kF11) return false;
+  }
+  if (s.keyCode >= kPadZero && s.keyCode <= kPadNine) s.keyCode -= kPadZero - '0';
+  if (s.keyCode == kPadPoint) s.keyCode = kPoint;
+  if (s.pendingMode == 11 && s.keyCode != key('K') && s.keyCode != kUp && s.keyCode != kDown) {
+    ruleEndKeySpeed(panel);
+  }
+  const int32_t k = s.keyCode;
+  if (s.pendingMode == 1 && (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
+    ruleBandLetter(panel);
+    return false;
+  }
+  if (k == key('U')) {
+    ruleNextChannel(panel);
+    return false;
+  }
+  if (k != key('S') && k != key('F')) s.channelBank = 99;
+  if (k == key('B')) {
+    if (s.memoryMode >= 1) {
+      playPhrase(panel, "bank");
+      s.memoryBankStep = -1;
+    } else {
+      s.pendingMode = 1;
+      playPhrase(panel, "band");
+      speakBand(panel);
+    }
+    return false;
+  }
+  if (s.memoryMode >= 1 && !isDigitKey(k)) {
+    s.memoryMode = 0;
+    s.memoryBankStep = 0;
+  }
+  return true;
+}
+
+// The letters of steps 11 to 21 that act at once (each key is tested once,
+// so their order among the entry steps does not matter). False when it ends.
+bool letterSteps(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.keyCode;
+  switch (k) {
+    case kSpace:
+      transmitKey(panel);
+      return false;
+    case key('L'):
+      levelKey(panel);
+      return false;
+    case key('K'):
+      ruleKeySpeedKey(panel);
+      return false;
+    case key('D'):
+      c4fmKey(panel);
+      return false;
+    case key('H'):
+      playPhrase(panel, "help.wav");
+      return false;
+    case key('O'):
+      optionsReadout(panel);
+      return false;
+    case key('C'):
+    case key('G'):
+      s.memoryMode = k == key('C') ? 1 : 2;
+      playPhrase(panel, k == key('C') ? "sch" : "gch");
+      return false;
+    case key('A'):
+      s.pendingMode = 7;
+      playPhrase(panel, "af");
+      return false;
+    default:
+      break;
+  }
+  return true;
+}
+
+// Steps 15 to 24: the tone, menu and frequency entries and split. False
+// when the key ends.
+bool entrySteps(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.keyCode;
+  if (k == key('I') && (s.modeIndex == 5 || s.modeIndex == 7)) {
+    ruleToneKey(panel);
+    return false;
+  }
+  if (k == key('N') && s.toneEntry != 1) {
+    ruleMenuKey(panel);
+    return false;
+  }
+  if (k == kEnter && (s.pendingMode == 8 || s.pendingMode == 9)) {
+    if (s.pendingMode == 8) {
+      ruleMenuNumberEnter(panel);
+    } else {
+      ruleMenuValueEnter(panel);
+    }
+    return false;
+  }
+  if (k == key('E')) ruleFrequencyKey(panel);
+  if (k == kPoint) {
+    rulePointKey(panel);
+    return false;
+  }
+  if (k == kEnter) {
+    if (s.toneEntry == 1 && s.freqEntryActive == 0) {
+      ruleToneEnter(panel);
+    } else {
+      ruleFrequencyEnter(panel);
+    }
+    return false;
+  }
+  if (k == key('V')) {
+    splitKey(panel);
+    return false;
+  }
+  return true;
+}
+
+// Steps 33 to 41: readouts, value entries, tune and the prefix X. False
+// when the key ends.
+bool readoutSteps(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.keyCode;
+  switch (k) {
+    case key('F'):
+      ruleFrequencyReadout(panel);
+      return false;
+    case key('P'):
+      playPhrase(panel, "Power");
+      s.pendingMode = 3;
+      speakPower(panel);
+      return false;
+    case kF11:
+      ruleMicGain(panel);
+      return false;
+    case key('R'):
+      playPhrase(panel, "rf");
+      s.pendingMode = 4;
+      break;
+    case key('S'):
+      if (s.txState == 0 && s.tuneActive != 1) {
+        speakSMeter(panel);
+      } else {
+        speakSwr(panel);
+      }
+      break;
+    case key('T'):
+      tuneKey(panel);
+      return false;
+    case key('W'):
+      if (s.modeIndex != 4 && s.modeIndex != 5 && s.modeIndex != 7) {
+        s.pendingMode = 2;
+        speakBandwidth(panel);
+      }
+      return false;
+    case key('X'):
+      playPhrase(panel, "extcm");
+      s.pendingMode = s.pendingMode == 14 ? 0 : 14;
+      playPhrase(panel, s.pendingMode == 14 ? "on" : "off");
+      return false;
+    default:
+      break;
+  }
+  if (s.pendingMode == 14) {
+    ruleExtended(panel);
+    return false;
+  }
+  return true;
+}
+
+// Steps 25 to 41: the function keys, digits and readouts. False when it ends.
+bool functionSteps(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t k = s.keyCode;
+  if (k == key('Z')) {
+    zeroInKey(panel);
+    return false;
+  }
+  if (k == kF1) {
+    s.levelTarget = 1;
+    s.preampLevel = 1;
+    setPreamp(panel);
+  }
+  if (k == kF2) toggleAttenuator(panel);
+  if (k == kF3) toggleNoiseBlanker(panel);
+  if (k == kF4) toggleNoiseReduction(panel);
+  if (isDigitKey(k)) {
+    handleDigitKey(panel);
+    return false;
+  }
+  if (k == kF5) toggleNotch(panel);
+  if (k == kF6) cycleContour(panel);
+  if (k == kF7) {
+    if (s.modeIndex == 1 || s.modeIndex == 2) {
+      toggleSpeechProcessor(panel);
+    } else {
+      playPhrase(panel, "na");
+    }
+    return false;
+  }
+  if (k == kF8) {
+    if (s.modeIndex == 3) {
+      toggleBreakIn(panel);
+    } else {
+      toggleVox(panel);
+    }
+  }
+  if (k == kF12) {
+    cycleTuner(panel);
+    return false;
+  }
+  return readoutSteps(panel);
+}
+
+// Steps 42 to 44: the mode cycle, the arrows and the final step.
+void lateSteps(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode == key('M')) {
+    nextModeKey(panel);
+    return;
+  }
+  if (s.keyCode == kUp) stepUp(panel);
+  if (s.keyCode == kDown) stepDown(panel);
+  finalStep(panel);
+}
+
+}  // namespace
+
 void handleKey(Panel& panel) {
-  (void)panel;
+  if (!preamble(panel)) return;
+  if (!earlySteps(panel)) return;
+  if (!letterSteps(panel)) return;
+  if (!entrySteps(panel)) return;
+  if (!functionSteps(panel)) return;
+  lateSteps(panel);
+}
+
+void handleKeyRelease(Panel& panel) {
+  setHeld(panel.state, panel.state.currentWParam, false);
+}
+
+void handleCloseRequest(Panel& panel) {
+  endKeyActivities(panel);
+  panel.state.running = 0;
 }
 
 }  // namespace keldar

@@ -168,6 +168,11 @@ struct PanelState {
   int32_t channelBank = 99;
   int32_t channelSlot = 0;
   std::array<BasicString, kChannelCount> memoryChannels{};
+  // Keys held down now, by virtual-key code: a key-down of a held key is its
+  // auto-repeat and does nothing.
+  std::array<uint8_t, 256> keysHeld{};
+  // 1 from I until its Enter: tone digits are collected only then.
+  int32_t toneTyping = 0;
 
   // ---- Scratch values --------------------------------------------------------------
   int32_t scratchValue = 0;

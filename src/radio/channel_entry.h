@@ -1,6 +1,7 @@
 // Digits, bands, memory store and recall, split off.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/panel.h"
@@ -12,5 +13,15 @@ void bandForTypedMhz(Panel& panel);
 void selectBand(Panel& panel);
 void saveBandState(Panel& panel);
 void splitOff(Panel& panel);
+
+// The band state of the current band as saveBandState builds it, without
+// tone and preamp: kind, mode, the "A" part and the "B" part (in repeater
+// form on bands 10 to 13 while the shift is on).
+std::string bandStateText(const PanelState& s);
+// The tone to write into a record: toneCode when it is a three-digit code,
+// otherwise fallback.
+std::string recordTone(const PanelState& s, std::string_view fallback);
+// A reply accepted as a frequency: "FA" or "FB" and nine digits.
+bool isFrequencyReplyText(std::string_view reply);
 
 }  // namespace keldar

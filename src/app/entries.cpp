@@ -1,0 +1,433 @@
+#include "app/entries.h"
+
+#include <cstdint>
+#include <string>
+
+#include "memory/records.h"
+#include "panel/display.h"
+#include "radio/cat.h"
+#include "radio/channel_entry.h"
+#include "radio/memory_channels.h"
+#include "radio/models.h"
+#include "radio/record_checks.h"
+#include "radio/repeater.h"
+#include "radio/send_text.h"
+#include "radio/toggles.h"
+#include "speech/player.h"
+#include "speech/readouts.h"
+
+namespace keldar {
+
+namespace {
+
+constexpr int32_t kKeyM = 77;
+constexpr int32_t kKeyS = 83;
+constexpr int32_t kKeyT = 84;
+constexpr int32_t kKeyU = 85;
+constexpr int32_t kKeyX = 88;
+
+bool isFmMode(int32_t mode) {
+  return mode == 5 || mode == 7;
+}
+
+void playCharacters(Panel& panel, std::string_view text, long first, long last) {
+  for (long i = first; i <= last; ++i) {
+    const char c = charAt(text, i);
+    if (c != '\0') playPhrase(panel, std::string(1, c));
+  }
+}
+
+void chooseBand(Panel& panel, int32_t band) {
+  PanelState& s = panel.state;
+  s.toneCode = "999";
+  s.bandIndex = band;
+  selectBand(panel);
+}
+
+void bandNotFitted(Panel& panel) {
+  playPhrase(panel, "band");
+  playPhrase(panel, "na");
+}
+
+// The configured repeater shift of the current band in Hz, signed as the
+// transmit frequency moves; 0 on bands without one.
+int32_t repeaterShiftHz(const PanelState& s) {
+  const BasicString* shift = nullptr;
+  int32_t minus = 0;
+  switch (s.bandIndex) {
+    case 10:
+      shift = &s.shift10m;
+      minus = s.shift10mMinus;
+      break;
+    case 11:
+      shift = &s.shift6m;
+      minus = s.shift6mMinus;
+      break;
+    case 12:
+      shift = &s.shift2m;
+      minus = s.shift2mMinus;
+      break;
+    case 13:
+      shift = &s.shift70cm;
+      minus = s.shift70cmMinus;
+      break;
+    default:
+      return 0;
+  }
+  const int32_t hz = toInt32(textToNumber(*shift) * 1000);
+  return minus == 1 ? -hz : hz;
+}
+
+// Speaks a frequency put into frequencyDisplay for the moment, then the
+// mode, and puts the display text back.
+void speakOtherFrequency(Panel& panel, const BasicString& saved) {
+  PanelState& s = panel.state;
+  s.speakingTxFrequency = 1;
+  speakFrequency(panel);
+  s.speakingTxFrequency = 0;
+  s.frequencyDisplay = saved;
+  speakMode(panel);
+  s.pendingMode = 0;
+}
+
+// The FA command of a typed frequency, "" when the entry cannot be one.
+std::string typedFrequencyCommand(const PanelState& s) {
+  if (s.freqEntryValue < 1 || s.freqEntryMhzDigits < 1 || s.freqEntryMhzDigits > 3) return "";
+  std::string command = "FA";
+  if (s.freqEntryMhzDigits == 1) command += "00";
+  if (s.freqEntryMhzDigits == 2) command += "0";
+  command += digitsOf(s.freqEntryValue);
+  if (command.size() > 11) return "";
+  while (command.size() < 11) command += "0";
+  return command;
+}
+
+// The typed band's record: its mode, and split as it was stored there.
+void applyTypedBandRecord(Panel& panel) {
+  PanelState& s = panel.state;
+  const BasicString& record = s.bandTable[s.bandIndex];
+  const char mode = charAt(record, 2);
+  if (mode >= '1' && mode <= '7') s.modeIndex = mode - '0';
+  const int32_t split = charAt(record, 1) == '1' ? 1 : 0;
+  if (split != s.vfoB) {
+    s.vfoB = split;
+    sendText(panel, split == 1 ? "FT3" : "FT2");
+  }
+  drawFrequencyPanel(panel);
+}
+
+// The menu value of a read: after "EX" and the menu number, up to the ";".
+void speakMenuReply(Panel& panel) {
+  PanelState& s = panel.state;
+  std::string reply = s.replyText.str();
+  const long point = findText(reply, ".");
+  if (point > 0) reply = leftText(reply, point - 1) + ";";
+  const long p = findText(reply, "EX");
+  // Without the echo of the menu there is nothing to read out.
+  if (p < 1) return;
+  reply = midText(reply, p);
+  const long end = findText(reply, ";") - 1;
+  const long first = 3 + radioModel(s.radioId).menuDigits;
+  for (long i = first; i <= end; ++i) {
+    const char c = charAt(reply, i);
+    if (c <= '9') playPhrase(panel, std::string(1, c));
+  }
+}
+
+}  // namespace
+
+void ruleBandLetter(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::string_view coverage = s.bandCoverage;
+  s.pendingMode = 0;
+  switch (s.keyCode) {
+    case kKeyX:
+      if (coverage != "1") {
+        chooseBand(panel, 11);
+      } else {
+        bandNotFitted(panel);
+      }
+      break;
+    case kKeyT:
+      if (coverage == "2" || coverage == "7") {
+        chooseBand(panel, 12);
+      } else {
+        bandNotFitted(panel);
+      }
+      break;
+    case kKeyS:
+      if (coverage == "7") {
+        chooseBand(panel, 13);
+      } else {
+        bandNotFitted(panel);
+      }
+      break;
+    case kKeyU:
+      playPhrase(panel, "band");
+      chooseBand(panel, 15);
+      break;
+    default:
+      break;
+  }
+}
+
+void ruleNextChannel(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.channelBank < 0 || s.channelBank > 9) return;
+  // Ten steps come back to the slot itself; a bank without a usable channel
+  // leaves everything as it is.
+  int32_t slot = s.channelSlot;
+  for (int step = 0; step < 10; ++step) {
+    slot = (slot + 1) % 10;
+    const BasicString& record =
+        s.memoryChannels[static_cast<std::size_t>(s.channelBank * 10 + slot)];
+    if (!isMemoryRecord(record)) continue;
+    s.channelSlot = slot;
+    s.keyCode = 48 + slot;
+    playPhrase(panel, "channel");
+    s.memoryMode = 2;
+    s.memoryBankStep = s.channelBank;
+    handleDigitKey(panel);
+    return;
+  }
+}
+
+void ruleKeySpeedKey(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "ks");
+  if (s.pendingMode == 11) {
+    s.pendingMode = 0;
+    s.modeIndex = s.savedMode;
+    drawFrequencyPanel(panel);
+    playPhrase(panel, "off");
+    speakKeySpeed(panel);
+    if (s.breakInOn == 1) sendText(panel, "BI1");
+    return;
+  }
+  s.savedMode = s.modeIndex;
+  s.modeIndex = 3;
+  drawFrequencyPanel(panel);
+  s.pendingMode = 11;
+  sendText(panel, "KS");
+  playDelay(panel);
+  readReply(panel);
+  if (const auto speed = replyNumber(s.replyText, "KS", 2, 3)) s.keySpeed = *speed;
+  playPhrase(panel, "on");
+  sendText(panel, "BI0");
+  speakKeySpeed(panel);
+}
+
+void ruleEndKeySpeed(Panel& panel) {
+  PanelState& s = panel.state;
+  s.pendingMode = 0;
+  s.modeIndex = s.savedMode;
+  drawFrequencyPanel(panel);
+  if (s.breakInOn == 1) sendText(panel, "BI1");
+}
+
+void ruleToneKey(Panel& panel) {
+  PanelState& s = panel.state;
+  s.freqEntryActive = 0;
+  s.pendingMode = 0;
+  if (s.toneEntry != 1) {
+    playPhrase(panel, s.dcsAllowed == 1 ? "ecd" : "ec");
+    s.toneEntry = 1;
+    s.toneTyping = 1;
+    s.toneCode = "";
+    return;
+  }
+  sendText(panel, "CT00");
+  s.toneEntry = 0;
+  s.toneTyping = 0;
+  playPhrase(panel, charAt(s.toneCode, 1) > '4' && s.toneIsDcs == 1 ? "dcs" : "ctcss");
+  playPhrase(panel, "off");
+  s.toneCode = "999";
+}
+
+void ruleToneEnter(Panel& panel) {
+  PanelState& s = panel.state;
+  s.toneIsDcs = 0;
+  s.toneTyping = 0;
+  const int32_t v = toInt32(textToNumber(s.toneCode));
+  // Codes 0 to 49 are CTCSS tone numbers, 500 to 603 DCS codes.
+  bool refused =
+      !isDigitText(s.toneCode) || s.toneCode.size() > 3 || v > 603 || (v >= 50 && v <= 499);
+  if (v >= 500 && s.dcsAllowed == 0) refused = true;
+  if (refused) {
+    playPhrase(panel, "invalid");
+    s.toneEntry = 0;
+    s.toneCode = "999";
+    drawStatusLine(panel);
+    return;
+  }
+  s.toneBeingApplied = 1;
+  if (v >= 500) {
+    s.toneIsDcs = 1;
+  } else {
+    s.toneCode = zeroPadded(v, 3);
+  }
+  s.scratchValue = v;
+  setToneSquelch(panel);
+  s.toneBeingApplied = 0;
+}
+
+void ruleMenuKey(Panel& panel) {
+  PanelState& s = panel.state;
+  s.pendingMode = 8;
+  s.menuNumber = "";
+  playPhrase(panel, "mn");
+}
+
+void ruleMenuNumberEnter(Panel& panel) {
+  PanelState& s = panel.state;
+  s.pendingMode = 9;
+  if (static_cast<int>(s.menuNumber.size()) != radioModel(s.radioId).menuDigits) {
+    playPhrase(panel, "invalid");
+    s.pendingMode = 0;
+    return;
+  }
+  playPhrase(panel, "mp");
+  s.menuValue = "";
+}
+
+void ruleMenuValueEnter(Panel& panel) {
+  PanelState& s = panel.state;
+  // The timer must not take the menu's answer for a poll reply.
+  s.pollingBlocked = 1;
+  if (!s.menuValue.empty()) {
+    sendText(panel, "EX" + s.menuNumber + s.menuValue.str());
+    playPhrase(panel, "ok");
+  } else {
+    playDelay(panel);
+    readReply(panel);
+    sendText(panel, "EX" + s.menuNumber);
+    playDelay(panel);
+    readReply(panel);
+    speakMenuReply(panel);
+  }
+  s.pendingMode = 0;
+  s.pollingBlocked = 0;
+}
+
+void ruleFrequencyKey(Panel& panel) {
+  PanelState& s = panel.state;
+  s.freqEntryValue = 0;
+  s.pendingMode = 0;
+  playPhrase(panel, "EF");
+  s.freqEntryMhzDigits = 0;
+  s.freqEntryActive = 1;
+  s.freqEntryPointTyped = 0;
+}
+
+void rulePointKey(Panel& panel) {
+  PanelState& s = panel.state;
+  // A point needs an entry, megahertz before it, and only one of it.
+  if (s.freqEntryActive != 1 || s.freqEntryPointTyped == 1 || s.freqEntryValue >= 440 ||
+      s.freqEntryValue < 1) {
+    playPhrase(panel, "invalid");
+    return;
+  }
+  saveBandState(panel);
+  s.freqEntryPointTyped = 1;
+  bandForTypedMhz(panel);
+  s.freqEntryBand = s.bandIndex;
+  playPhrase(panel, "point");
+}
+
+void ruleFrequencyEnter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.freqEntryActive == 0) return;
+  s.tickCount = 0;
+  s.freqEntryActive = 0;
+  // A refused entry leaves band, mode and split alone.
+  const std::string command = typedFrequencyCommand(s);
+  if (command.empty()) {
+    playPhrase(panel, "invalid");
+    s.freqEntryMhzDigits = 0;
+    s.freqEntryPointTyped = 0;
+    return;
+  }
+  if (s.freqEntryPointTyped == 0) {
+    saveBandState(panel);
+    bandForTypedMhz(panel);
+    s.freqEntryBand = s.bandIndex;
+  }
+  s.bandIndex = s.freqEntryBand;
+  if (s.bandIndex < 14) applyTypedBandRecord(panel);
+  if (s.freqEntryValue < 25 && isFmMode(s.modeIndex)) {
+    s.modeIndex = 4;
+    drawFrequencyPanel(panel);
+  }
+  sendText(panel, command);
+  s.bandIndex = s.freqEntryBand;
+  s.preampOn = charAt(s.bandTable[s.bandIndex], 26) == '1' ? 0 : 1;
+  s.preampLevel = 1;
+  setPreamp(panel);
+  playPhrase(panel, "ok");
+  s.freqEntryPointTyped = 0;
+}
+
+void ruleFrequencyReadout(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tickCount < 2) return;
+  if (s.pendingMode == 14 && s.repeaterMode == 1) {
+    const BasicString saved = s.frequencyDisplay;
+    const int64_t tx = static_cast<int64_t>(s.frequency) + repeaterShiftHz(s);
+    s.frequencyDisplay = displayFromDigits(nineDigits(tx));
+    speakOtherFrequency(panel, saved);
+    return;
+  }
+  if (s.pendingMode == 14 && s.vfoB == 1) {
+    const BasicString saved = s.frequencyDisplay;
+    playPhrase(panel, "vfoa");
+    const bool inTable = s.bandIndex >= 1 && s.bandIndex <= 14;
+    std::string digits = inTable ? midText(s.bandTable[s.bandIndex], 4, 9) : "";
+    if (digits.size() != 9 || !isDigitText(digits)) digits = nineDigits(s.frequency);
+    s.frequencyDisplay = displayFromDigits(digits);
+    speakOtherFrequency(panel, saved);
+    return;
+  }
+  s.pendingMode = 0;
+  s.tuneActive = 0;
+  speakFrequency(panel);
+  speakMode(panel);
+  if (s.toneEntry == 1) {
+    playPhrase(panel, charAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
+    playCharacters(panel, s.toneCode, 1, 3);
+  }
+}
+
+void ruleMicGain(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "micgain");
+  s.pendingMode = 12;
+  s.tickCount = 0;
+  playPhrase(panel, "lev");
+  sendText(panel, "MG");
+  playDelay(panel);
+  readReply(panel);
+  // Without an answer the gain stays what the panel knew.
+  if (const auto gain = replyNumber(s.replyText, "MG", 2, 3)) s.micGain = *gain;
+  s.alcPeak = s.micGain;
+  s.alcAnnounce = -1;
+  speakAlc(panel);
+  playDelay(panel);
+  s.alcPeak = 0;
+  s.alcAnnounce = 1;
+}
+
+void ruleExtended(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode == kKeyM && s.modeIndex == 5) {
+    s.modeIndex = 7;
+    s.wideFm = 1;
+  } else if (s.keyCode == kKeyM && s.modeIndex == 7) {
+    s.modeIndex = 5;
+    s.wideFm = 0;
+  }
+  drawFrequencyPanel(panel);
+  speakMode(panel);
+  s.pendingMode = 0;
+}
+
+}  // namespace keldar

@@ -1,0 +1,315 @@
+#include "app/key_commands.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "app/entries.h"
+#include "memory/records.h"
+#include "panel/display.h"
+#include "radio/channel_entry.h"
+#include "radio/models.h"
+#include "radio/record_checks.h"
+#include "radio/repeater.h"
+#include "radio/send_text.h"
+#include "radio/stepping.h"
+#include "speech/player.h"
+#include "speech/readouts.h"
+
+namespace keldar {
+
+namespace {
+
+constexpr int32_t kPageUp = 33;
+constexpr int32_t kPageDown = 34;
+constexpr int32_t kLeft = 37;
+constexpr int32_t kRight = 39;
+constexpr int32_t kPlus = 187;
+constexpr int32_t kMinus = 189;
+constexpr int32_t kHighestFrequency = 999999999;
+
+bool isFmMode(int32_t mode) {
+  return mode == 5 || mode == 7;
+}
+
+void playEach(Panel& panel, std::initializer_list<const char*> names) {
+  for (const char* name : names) playPhrase(panel, name);
+}
+
+// Tune carrier: 5 W of AM on the current frequency.
+void startCarrier(Panel& panel) {
+  sendText(panel, "PC005");
+  sendText(panel, "MD05");
+  sendFrequency(panel);
+  sendText(panel, "TX1");
+}
+
+// Ends a tune: receive, the tune-cycle tuner setting back to on, the
+// operator's power and mode back.
+void stopTune(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tunerSetting >= 1) {
+    sendText(panel, "TX0");
+    if (s.tunerSetting == 3) s.tunerSetting = 0;
+    for (int i = 0; i < 5; ++i) playDelay(panel);
+    sendPowerLevel(panel);
+    drawFrequencyPanel(panel);
+  }
+  s.tuneActive = 0;
+}
+
+// Runs the antenna tuner; true when a carrier is to follow.
+bool runTuner(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.frequency > 73000000) {
+    playEach(panel, {"atu", "na"});
+    s.tunerSetting = 3;
+    return true;
+  }
+  if (s.tunerArmed == 0) {
+    sendText(panel, "AC001");
+    s.tunerArmed = 1;
+  }
+  sendText(panel, "AC002");
+  s.tickCount = 0;
+  for (int i = 0; i < 11; ++i) playDelay(panel);
+  playPhrase(panel, "ok");
+  return s.tunerSetting == 2;
+}
+
+void squelchUp(Panel& panel) {
+  PanelState& s = panel.state;
+  s.squelchLevel += s.squelchLevel < 20 ? 1 : 10;
+  if (s.squelchLevel > 255) {
+    s.squelchLevel = 255;
+    playPhrase(panel, "max");
+  }
+  sendText(panel, "SQ0" + zeroPadded(s.squelchLevel, 3));
+}
+
+void squelchDown(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.squelchLevel == 245) s.squelchLevel = 240;
+  s.squelchLevel -= s.squelchLevel < 30 ? 1 : 10;
+  if (s.squelchLevel < 1) {
+    s.squelchLevel = 0;
+    playPhrase(panel, "0");
+  }
+  sendText(panel, "SQ0" + zeroPadded(s.squelchLevel, 3));
+}
+
+// The frequency change of a final-step key; false when the key was a
+// squelch key and nothing is to be sent after it.
+bool moveFrequency(Panel& panel) {
+  PanelState& s = panel.state;
+  const bool upperBands = s.bandIndex > 11 && s.bandIndex != 14;
+  int64_t f = s.frequency;
+  switch (s.keyCode) {
+    case kPlus:
+    case kMinus:
+      f += s.keyCode == kPlus ? 1000000 : -1000000;
+      break;
+    case kPageUp:
+      f += s.modeIndex > 3 && upperBands ? 12500 : 10000;
+      break;
+    case kPageDown:
+      f -= s.modeIndex == 5 && upperBands ? 12500 : 10000;
+      break;
+    case kRight:
+      if (isFmMode(s.modeIndex)) {
+        squelchUp(panel);
+        return false;
+      }
+      f += s.modeIndex == 3 ? 10 : 100;
+      break;
+    case kLeft:
+      if (isFmMode(s.modeIndex)) {
+        squelchDown(panel);
+        return false;
+      }
+      f -= s.modeIndex == 3 ? 10 : 100;
+      break;
+    default:
+      break;
+  }
+  // No step goes below 0 Hz or past nine digits.
+  s.frequency = static_cast<int32_t>(std::clamp<int64_t>(f, 0, kHighestFrequency));
+  if ((s.keyCode == kPlus || s.keyCode == kMinus) && s.repeaterMode == 1) setRepeaterShift(panel);
+  return true;
+}
+
+// Split on: VFO B starts where VFO A is, and the band record says so.
+void splitOn(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "split");
+  const std::string last = midText(s.lastFrequencyCommand, 2, 10);
+  const bool known = last.size() == 10 && (last[0] == 'A' || last[0] == 'B') &&
+                     isDigitText(std::string_view(last).substr(1));
+  s.splitFrequencyText = known ? last : "A" + nineDigits(s.frequency);
+  sendText(panel, "FT3");
+  if (s.relayActive != 1 && s.bandIndex >= 1 && s.bandIndex <= 14) {
+    BasicString& record = s.bandTable[s.bandIndex];
+    const std::string rewritten =
+        leftText(record, 12) + "B" + rightText(s.splitFrequencyText, 9) + midText(record, 23, 4);
+    if (isBandRecord(rewritten)) record = rewritten;
+  }
+  sendText(panel, "F" + s.splitFrequencyText);
+}
+
+}  // namespace
+
+void transmitKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.txState != 0) {
+    s.swrOnTx = s.txState - 10;
+    s.txState = 0;
+    sendText(panel, "TX0");
+    playEach(panel, {"tx", "off"});
+    return;
+  }
+  playEach(panel, {"tx", "on"});
+  s.txState = s.swrOnTx + 10;
+  s.swrOnTx = 0;
+  s.swrHoldOff = 2;
+  s.tunerArmed = 0;
+  sendText(panel, "TX1");
+}
+
+void levelKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.levelTarget >= 1) s.pendingMode = 10;
+  static constexpr const char* kNames[] = {"", "preamp", "nb", "nr", "co", "spc"};
+  if (s.levelTarget >= 1 && s.levelTarget <= 5) playPhrase(panel, kNames[s.levelTarget]);
+  playPhrase(panel, "lev");
+}
+
+void c4fmKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!radioModel(s.radioId).c4fm || s.modeIndex < 5) return;
+  if (isFmMode(s.modeIndex)) {
+    // Only a tone that is really set is brought back after C4FM.
+    s.savedToneCode = s.toneEntry == 1 ? s.toneCode.str() : "999";
+    s.modeIndex = 6;
+    drawFrequencyPanel(panel);
+  } else {
+    s.modeIndex = s.wideFm == 1 ? 7 : 5;
+    drawFrequencyPanel(panel);
+    if (isToneText(s.savedToneCode) && s.savedToneCode != "999") {
+      s.toneCode = s.savedToneCode;
+      s.toneEntry = 1;
+      s.toneTyping = 0;
+      restoreToneSquelch(panel);
+    }
+  }
+  speakMode(panel);
+}
+
+void optionsReadout(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "options");
+  auto onIf = [&panel](bool on, const char* name) {
+    if (on) playEach(panel, {name, "on"});
+  };
+  onIf(s.preampOn == 1, "preamp");
+  onIf(s.attenuatorOn == 1, "at");
+  onIf(s.noiseBlankerOn == 1, "nb");
+  onIf(s.noiseReduction == 1, "nr");
+  onIf(s.notchOn == 1, "notch");
+  if (s.contourState == 1) playPhrase(panel, "cod");
+  if (s.contourState == 2) playPhrase(panel, "cop");
+  onIf(s.speechProcessor == 1 && (s.modeIndex == 1 || s.modeIndex == 2), "spc");
+  onIf(s.breakInOn == 1 && s.modeIndex == 3, "bkin");
+  onIf(s.voxOn == 1, "vox");
+  onIf(s.monitorOn == 1, "mon");
+  if (s.toneCode != "999") {
+    playPhrase(panel, charAt(s.toneCode, 1) <= '3' ? "ctcss" : "dcs");
+    for (char c : s.toneCode.str()) playPhrase(panel, std::string(1, c));
+  }
+  playEach(panel, {"tuner", "is"});
+  static constexpr const char* kTuner[] = {"on", "off", "both"};
+  if (s.tunerSetting >= 0 && s.tunerSetting <= 2) playPhrase(panel, kTuner[s.tunerSetting]);
+}
+
+void splitKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.bandIndex == 14) {
+    playEach(panel, {"split", "invalid"});
+    return;
+  }
+  s.pendingMode = 0;
+  if (s.bandIndex > 9 && s.modeIndex >= 5 && s.modeIndex <= 7) {
+    setRepeaterShift(panel);
+    return;
+  }
+  s.vfoB = s.vfoB == 1 ? 0 : 1;
+  if (s.vfoB == 1) {
+    splitOn(panel);
+    return;
+  }
+  splitOff(panel);
+  playEach(panel, {"split", "off"});
+}
+
+void zeroInKey(Panel& panel) {
+  playEach(panel, {"0", "ok"});
+  if (panel.state.modeIndex == 3) {
+    sendText(panel, "ZI");
+  } else {
+    roundFrequencyToKhz(panel);
+  }
+}
+
+void tuneKey(Panel& panel) {
+  PanelState& s = panel.state;
+  playPhrase(panel, "tune");
+  if (s.tuneActive != 0) {
+    playPhrase(panel, "off");
+    stopTune(panel);
+    return;
+  }
+  playPhrase(panel, "on");
+  s.tuneActive = 1;
+  const bool tunerInUse = s.tunerSetting == 0 || s.tunerSetting == 2;
+  if (tunerInUse && !runTuner(panel)) {
+    // A tuner-only tune is over once the tuner has run.
+    playEach(panel, {"tune", "off"});
+    stopTune(panel);
+    return;
+  }
+  // From here only S and T are taken until the next T.
+  startCarrier(panel);
+}
+
+void nextModeKey(Panel& panel) {
+  PanelState& s = panel.state;
+  // FM, C4FM and anything unknown go round to LSB; C4FM is reached with D.
+  int32_t mode = s.modeIndex;
+  if (mode == 5 || mode == 7 || mode < 1 || mode > 7) {
+    mode = 1;
+  } else {
+    mode += 1;
+    if (s.wideFm == 1 && mode == 8) mode = 1;
+    if (s.wideFm != 1 && mode >= 6) mode = 1;
+    if (mode == 5 && (s.bandIndex < 10 || s.frequency < 27000000)) mode = 1;
+    if (mode == 5 && s.wideFm == 1) mode = 7;
+    if (mode == 7 && s.wideFm != 1) mode = 5;
+  }
+  s.modeIndex = mode;
+  drawFrequencyPanel(panel);
+  speakMode(panel);
+}
+
+void finalStep(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.pendingMode != 0 && s.pendingMode != 2) return;
+  if (!moveFrequency(panel)) return;
+  sendFrequency(panel);
+}
+
+void endKeyActivities(Panel& panel) {
+  // Shutdown saves the band records: the key-speed entry's CW is not the
+  // band's mode. (Shutdown itself unkeys a transmitter left on.)
+  if (panel.state.pendingMode == 11) ruleEndKeySpeed(panel);
+}
+
+}  // namespace keldar

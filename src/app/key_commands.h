@@ -1,0 +1,26 @@
+// The single-key commands of the dispatcher that take more than a line:
+// transmit, split, C4FM, options, tune, the mode cycle and the final step's
+// frequency and squelch keys.
+#pragma once
+
+#include "app/panel.h"
+
+namespace keldar {
+
+void transmitKey(Panel& panel);     // space
+void levelKey(Panel& panel);        // L
+void c4fmKey(Panel& panel);         // D
+void optionsReadout(Panel& panel);  // O
+void splitKey(Panel& panel);        // V
+void zeroInKey(Panel& panel);       // Z
+void tuneKey(Panel& panel);         // T
+void nextModeKey(Panel& panel);     // M
+// The last step every unclaimed key reaches: frequency and squelch keys,
+// then the frequency is sent again.
+void finalStep(Panel& panel);
+
+// What a close request must not leave behind for shutdown to save: a
+// key-speed entry's temporary CW mode.
+void endKeyActivities(Panel& panel);
+
+}  // namespace keldar
