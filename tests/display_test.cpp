@@ -51,10 +51,16 @@ TEST_F(Display, EveryModeNameCoversEveryOther) {
   }
 }
 
-TEST_F(Display, ModeCommandAndNarrowFilterFollowTheMode) {
-  EXPECT_EQ(draw(2).at(0), "MD02;");
-  EXPECT_EQ(draw(4).at(0), "MD05;");
-  EXPECT_EQ(draw(6).at(0), "MD0E;");
+TEST_F(Display, EachModeSendsItsCommandFilterFrequencyAndWidth) {
+  using Commands = std::vector<std::string>;
+  sc.state().frequency = 7100000;
+  sc.state().ssbWidthIndex = 21;
+  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA0;", "FA007100000;", "SH021;"}));
+  EXPECT_EQ(draw(2), (Commands{"MD02;", "NA0;", "FA007100000;", "SH021;"}));
+  // Taking over the widest width is not announced as "max".
+  EXPECT_EQ(sc.takePhrases(), Commands{});
+  EXPECT_EQ(draw(4), (Commands{"MD05;", "NA0;", "FA007100000;"}));
+  EXPECT_EQ(draw(6), (Commands{"MD0E;", "NA0;", "FA007100000;"}));
   // Mode digits are the state's command texts, not constants.
   sc.state().modeCommandAm = "MD0X";
   EXPECT_EQ(draw(4).at(0), "MD0X;");
@@ -62,16 +68,28 @@ TEST_F(Display, ModeCommandAndNarrowFilterFollowTheMode) {
   // CW takes over the CW width: below 11 the narrow filter is on.
   sc.state().cwWidthIndex = 10;
   sc.state().widthIndex = 14;
-  EXPECT_EQ(draw(3).at(1), "NA1;");
-  EXPECT_EQ(sc.state().widthIndex, 10);
+  EXPECT_EQ(draw(3), (Commands{"MD03;", "NA1;", "FA007100000;", "SH010;"}));
   sc.state().cwWidthIndex = 11;
   EXPECT_EQ(draw(3).at(1), "NA0;");
   // LSB takes over the sideband width; width 10 there is no reason for NA1.
   sc.state().ssbWidthIndex = 10;
-  EXPECT_EQ(draw(1).at(1), "NA0;");
-  EXPECT_EQ(sc.state().widthIndex, 10);
+  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA0;", "FA007100000;", "SH010;"}));
   EXPECT_EQ(modeField(), "LSB     ");
-  EXPECT_EQ(sc.state().quietLimits, 1);
+}
+
+TEST_F(Display, AnUnknownFrequencyIsNotSent) {
+  sc.state().frequency = 0;  // before the first frequency answer
+  EXPECT_EQ(draw(1), (std::vector<std::string>{"MD01;", "NA0;", "SH014;"}));
+}
+
+TEST_F(Display, TheRepeaterShiftIsSwitchedOffFirst) {
+  sc.state().frequency = 145000000;
+  sc.state().bandIndex = 12;
+  sc.state().repeaterMode = 1;
+  const auto sent = draw(4);
+  EXPECT_EQ(sent.front(), "OS00;");
+  EXPECT_EQ(sc.state().repeaterMode, 0);
+  EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"repeater", "off"}));
 }
 
 TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
