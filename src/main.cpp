@@ -1,27 +1,113 @@
-// keldar: the talking front panel. Builds the platform parts and runs it.
-#include <cstring>
-#include <iostream>
+// keldar: the talking front panel. Reads the command line, builds the
+// platform parts (traced when asked) and runs the panel.
+#include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/panel.h"
 #include "app/startup.h"
 #include "platform/clock_posix.h"
 #include "platform/files_posix.h"
+#include "platform/front_end_choice.h"
 #include "platform/serial_posix.h"
 #include "platform/sound_sdl.h"
 #include "platform/terminal_posix.h"
+#include "platform/window_sdl.h"
+#include "radio/cat.h"
+#include "runtime/trace.h"
 
-int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::cout << "keldar 3.3b\n";
-      return 0;
-    }
-  }
+namespace {
+
+int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
+        std::ostream* traceOut) {
   keldar::PosixSerialPorts serial;
   keldar::SdlSound sound;
-  keldar::TerminalPanel screen;
+  // Opened now, so the greeting is not held up by the device.
+  sound.open();
+  keldar::SdlWindow window;
+  keldar::TerminalPanel terminal(STDIN_FILENO, STDOUT_FILENO, closeSignals.fd());
+  // The window takes SIGINT and SIGTERM as close requests itself.
+  keldar::FrontEndChoice screen(window, terminal, !line.terminal,
+                                [&closeSignals] { closeSignals.release(); });
   keldar::SystemClock clock;
   keldar::PosixFileSystem files;
-  keldar::Panel panel(serial, sound, screen, clock, files);
-  return keldar::startUp(panel);
+
+  std::optional<keldar::Trace> trace;
+  std::optional<keldar::TracingSerialPorts> tracedSerial;
+  std::optional<keldar::TracingFrontEnd> tracedScreen;
+  if (traceOut != nullptr) {
+    trace.emplace(*traceOut, clock);
+    tracedSerial.emplace(serial, *trace);
+    tracedScreen.emplace(screen, *trace);
+  }
+  keldar::SerialPorts& serialPart =
+      tracedSerial ? static_cast<keldar::SerialPorts&>(*tracedSerial) : serial;
+  keldar::FrontEnd& screenPart =
+      tracedScreen ? static_cast<keldar::FrontEnd&>(*tracedScreen) : screen;
+
+  keldar::Panel panel(serialPart, sound, screenPart, clock, files);
+  panel.trace = trace ? &*trace : nullptr;
+  // A port that will not open or goes away is also noted in debug.dat.
+  serial.setReporter(
+      [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
+  keldar::StartOptions options;
+  options.simulate = line.simulate;
+  try {
+    return keldar::startUp(panel, options);
+  } catch (const std::exception& e) {
+    // Nothing in the panel throws by design; should the library run out of
+    // memory, still unkey the radio, and let the terminal be restored on the
+    // way out.
+    std::cerr << "keldar: " << e.what() << '\n';
+    keldar::unkeyTransmitter(panel);
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // First, before anything can start a thread: close signals are read, not
+  // left to kill the program with the transmitter keyed.
+  keldar::CloseSignals closeSignals;
+  std::signal(SIGPIPE, SIG_IGN);
+
+  const keldar::CommandLine line =
+      keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.error.empty()) {
+    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine() << '\n';
+    return 2;
+  }
+  if (line.help) {
+    std::cout << keldar::helpText();
+    return 0;
+  }
+  if (line.version) {
+    std::cout << "keldar 3.3b\n";
+    return 0;
+  }
+  // The trace file is named from where keldar was started, before -C.
+  std::ofstream traceOut;
+  if (!line.traceFile.empty()) {
+    traceOut.open(line.traceFile, std::ios::out | std::ios::trunc);
+    if (!traceOut) {
+      std::cerr << "keldar: cannot write the trace file " << line.traceFile << ": "
+                << std::strerror(errno) << '\n';
+      return 2;
+    }
+  }
+  if (!line.directory.empty() && ::chdir(line.directory.c_str()) != 0) {
+    std::cerr << "keldar: cannot run in " << line.directory << ": " << std::strerror(errno) << '\n';
+    return 2;
+  }
+  return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut);
 }

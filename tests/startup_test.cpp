@@ -1,1 +1,471 @@
-// Scenario tests for this area are added with its issue.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/config.h"
+#include "app/startup.h"
+#include "runtime/trace.h"
+#include "testing/scenario.h"
+
+namespace keldar {
+namespace {
+
+using testing::Scenario;
+using testing::splitCommands;
+using Lines = std::vector<std::string>;
+
+const Lines kConfig = {
+    "COM=3", "Speed=38400", "Power=100", "Swr=1",     "Atu=0",       "Bands  =7", "Switch=0",
+    "Dcs=1", "10m = +100",  "6m = -500", "2m = -600", "70cm= -7600", "Relay=0",   "Debug=0",
+};
+
+// keldar.cfg from kConfig with some lines (1-based) replaced.
+std::string configText(const std::map<int, std::string>& changes = {}) {
+  std::string text;
+  for (std::size_t i = 0; i < kConfig.size(); ++i) {
+    const auto it = changes.find(static_cast<int>(i) + 1);
+    text += (it == changes.end() ? kConfig[i] : it->second) + "\r\n";
+  }
+  return text;
+}
+
+// Trace lines without their time stamps.
+Lines traceKinds(const std::string& trace) {
+  Lines lines;
+  std::istringstream in(trace);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line.substr(line.find(' ') + 1));
+  return lines;
+}
+
+// Stands between the panel and the fake screen to look at the event loop
+// from inside: onWait runs before each wait for events.
+class LoopSpy : public FrontEnd {
+ public:
+  explicit LoopSpy(testing::FakeFrontEnd& inner) : inner_(inner) {}
+  bool openWindow(const std::string& t, int x, int y, int w, int h) override {
+    return inner_.openWindow(t, x, y, w, h);
+  }
+  void closeWindow() override { inner_.closeWindow(); }
+  void moveTextPosition(int x, int y) override { inner_.moveTextPosition(x, y); }
+  void printText(std::string_view text) override { inner_.printText(text); }
+  void setFont(const FontSpec& font) override { inner_.setFont(font); }
+  void startTimer(int periodMs, int id) override { inner_.startTimer(periodMs, id); }
+  void stopTimer(int id) override { inner_.stopTimer(id); }
+  void waitForEvents(EventSink& sink, bool noWait) override {
+    if (onWait) onWait();
+    inner_.waitForEvents(sink, noWait);
+  }
+  std::function<void()> onWait;
+
+ private:
+  testing::FakeFrontEnd& inner_;
+};
+
+// A panel over the scenario's fakes, but with the spy as its screen.
+struct SpiedRun {
+  Scenario sc;
+  LoopSpy spy{sc.screen};
+  Panel panel{sc.serial, sc.sound, spy, sc.clock, sc.files};
+  SpiedRun() { panel.workDir = sc.dir.path(); }
+};
+
+TEST(StartUp, WithoutConfigurationOnlyTheGreetingAndCfgnfAreHeardAndNothingIsOpened) {
+  Scenario sc;
+  std::ostringstream out;
+  Trace trace(out, sc.clock);
+  sc.panel.trace = &trace;
+
+  EXPECT_EQ(startUp(sc.panel), 0);
+
+  EXPECT_EQ(traceKinds(out.str()),
+            (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
+                   "SAY wave/cfgnf.wav"}));
+  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "cfgnf"}));
+  EXPECT_EQ(sc.screen.title, "*** Keldar Front Panel v3.3b ***");
+  EXPECT_FALSE(sc.screen.windowOpen);
+  EXPECT_TRUE(sc.screen.timers.empty());
+  EXPECT_TRUE(sc.screen.prints.empty());
+  EXPECT_EQ(sc.serial.port(0).opens + sc.serial.port(3).opens, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(sc.dir.path()));
+}
+
+TEST(StartUp, AConfigurationThatIsNotAFileCountsAsMissing) {
+  Scenario sc;
+  std::filesystem::create_directory(sc.path("keldar.cfg"));
+  startUp(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "cfgnf"}));
+  EXPECT_EQ(sc.takeRadio(), "");
+}
+
+TEST(StartUp, SimulationIsAnnouncedAfterTheGreetingAndSurvivesInitialisation) {
+  Scenario sc;
+  EXPECT_EQ(startUp(sc.panel, StartOptions{true}), 0);
+  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "sim", "cfgnf"}));
+  EXPECT_EQ(sc.state().simulationMode, 1);
+
+  Scenario withConfig;
+  withConfig.writeFile("keldar.cfg", configText());
+  startUp(withConfig.panel, StartOptions{true});
+  EXPECT_EQ(withConfig.state().simulationMode, 1);
+
+  Scenario plain;
+  plain.state().simulationMode = 1;
+  plain.writeFile("keldar.cfg", configText());
+  startUp(plain.panel);
+  EXPECT_EQ(plain.state().simulationMode, 0);
+}
+
+TEST(StartUp, TunesBandFourOnAnOpenPortAndDrawsTheFixedText) {
+  Scenario sc;
+  sc.writeFile("keldar.cfg", configText());
+  // Left-overs that initialisation must put back to their start values.
+  sc.state().afGain = 3;
+  sc.state().toneCode = "123";
+  sc.state().memoryChannels[42] = "x";
+  sc.state().bandTable[4] = "02A014000000B0140000009990";
+
+  EXPECT_EQ(startUp(sc.panel), 0);
+
+  const auto& port = sc.serial.port(3);
+  EXPECT_EQ(port.opens, 1);
+  EXPECT_EQ(port.baud, 38400);
+  EXPECT_TRUE(port.neverWait);
+  EXPECT_EQ(port.dataBits, 8);
+  EXPECT_EQ(port.parity, 0);
+  EXPECT_EQ(port.stopBits, 2);
+  EXPECT_FALSE(port.open) << "closed at shutdown";
+  const Lines sent = splitCommands(sc.takeRadio());
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "FA007100000;");
+  EXPECT_EQ(sent[1], "VS0;");
+
+  const PanelState& s = sc.state();
+  EXPECT_EQ(s.frequencyDisplay, "7.100000");
+  EXPECT_EQ(s.bandIndex, 4);
+  EXPECT_EQ(s.modeIndex, 1);
+  EXPECT_EQ(s.savedMode, 1);
+  EXPECT_EQ(s.wideFm, 0);
+  EXPECT_EQ(s.frequency, 0);
+  EXPECT_EQ(s.connected, 0);
+  EXPECT_EQ(s.running, 0);
+  EXPECT_EQ(s.afGain, 50);
+  EXPECT_EQ(s.toneCode, "999");
+  for (const BasicString& channel : s.memoryChannels) EXPECT_EQ(channel, "9");
+  for (int row = 1; row <= kBandCount; ++row) EXPECT_EQ(s.bandTable[row], kDefaultBandTable[row]);
+  EXPECT_EQ(s.comPort, 3) << "configuration survives the reset";
+  EXPECT_EQ(s.shift70cm, "7600");
+
+  EXPECT_EQ(sc.field(280, 10), "*** Keldar V 3.3b ***");
+  EXPECT_EQ(sc.field(140, 380),
+            "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
+            "s=SMeter/swr");
+  EXPECT_EQ(sc.field(140, 405),
+            "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech "
+            "Proc.");
+  EXPECT_FALSE(sc.fileExists("debug.dat"));
+  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3"}));
+}
+
+TEST(StartUp, TheTimerRunsOnlyWhileTheLoopRunsAndEveryQueuedEventIsHandled) {
+  SpiedRun run;
+  run.sc.writeFile("keldar.cfg", configText());
+  std::vector<std::map<int, int>> timersSeen;
+  std::string sentBeforeLoop;
+  run.spy.onWait = [&] {
+    if (timersSeen.empty()) sentBeforeLoop = run.sc.takePort(3);
+    timersSeen.push_back(run.sc.screen.timers);
+  };
+  run.sc.screen.queue(kKeyDownEvent, 'F');
+  run.sc.screen.queue(kKeyUpEvent, 'F');
+  run.sc.screen.queue(kTimerEvent, 1);
+
+  startUp(run.panel);
+
+  // One wait hands over the three queued events, the next gets the close.
+  ASSERT_EQ(timersSeen.size(), 2u);
+  EXPECT_EQ(timersSeen[0], (std::map<int, int>{{1, 50}}));
+  EXPECT_EQ(sentBeforeLoop.rfind("FA007100000;VS0;", 0), 0u);
+  EXPECT_TRUE(run.sc.screen.timers.empty());
+  EXPECT_TRUE(run.sc.screen.events.empty());
+  EXPECT_FALSE(run.sc.screen.windowOpen);
+}
+
+TEST(StartUp, PowerSwitchSendsPowerOnAndPs1WithTheirPausesAndPs0AtTheEnd) {
+  Scenario sc;
+  sc.writeFile("keldar.cfg", configText({{7, "Switch=1"}}));
+  std::vector<std::pair<std::string, int>> writes;  // command, pauses heard before it
+  const auto pauses = [&] {
+    int count = 0;
+    for (const auto& play : sc.sound.plays) {
+      if (play.path.size() >= 9 && play.path.compare(play.path.size() - 9, 9, "delay.wav") == 0) {
+        ++count;
+      }
+    }
+    return count;
+  };
+  sc.serial.setResponder([&](int, const std::string& bytes) {
+    writes.emplace_back(bytes, pauses());
+    return std::string();
+  });
+
+  startUp(sc.panel);
+
+  ASSERT_GE(writes.size(), 5u);
+  EXPECT_EQ(writes[0], (std::pair<std::string, int>{"Power on;", 0}));
+  EXPECT_EQ(writes[1], (std::pair<std::string, int>{"PS1;", 6}));
+  EXPECT_EQ(writes[2], (std::pair<std::string, int>{"FA007100000;", 17}));
+  EXPECT_EQ(writes[3], (std::pair<std::string, int>{"VS0;", 17}));
+  EXPECT_EQ(writes.back().first, "PS0;");
+  EXPECT_EQ(pauses(), writes.back().second + 1) << "one pause after PS0";
+}
+
+TEST(StartUp, DebugLogStartsWithItsHeaderAndReplacesAnOlderLog) {
+  Scenario sc;
+  sc.writeFile("debug.dat", "KELDAR 3.3a  01-01-2020   00:00:00\r\nold line\r\n");
+  sc.writeFile("keldar.cfg", configText({{1, "COM=12"}, {2, "Speed=4800"}, {14, "Debug=1"}}));
+
+  startUp(sc.panel);
+
+  const std::string log = sc.readFile("debug.dat");
+  EXPECT_EQ(log.rfind("KELDAR 3.3b  08-12-2026   14:05:09\r\n"
+                      "Comport= 12  Speed= 4800 Baud\r\n"
+                      "TX=FA007100000;\r\n"
+                      "TX=VS0;\r\n",
+                      0),
+            0u)
+      << log;
+  EXPECT_EQ(log.find("old line"), std::string::npos);
+  EXPECT_FALSE(sc.state().debugFile.isOpen());
+}
+
+TEST(StartUp, ALogThatCannotBeCreatedIsLostAndThePanelRunsOn) {
+  Scenario sc;
+  std::filesystem::create_directory(sc.path("debug.dat"));
+  sc.writeFile("keldar.cfg", configText({{14, "Debug=1"}}));
+  EXPECT_EQ(startUp(sc.panel), 0);
+  EXPECT_EQ(splitCommands(sc.takeRadio()).at(0), "FA007100000;");
+}
+
+// savmem.dat with the band in its header and the default rows and channels.
+std::string bankFile(char bandCharacter) {
+  std::string text = std::string("KELDAR v3.2a 3.3b ") + bandCharacter + "0\r\n";
+  for (int row = 1; row <= kBandCount; ++row) text += std::string(kDefaultBandTable[row]) + "\r\n";
+  for (int i = 0; i < kChannelCount; ++i) text += "9\r\n";
+  return text;
+}
+
+TEST(StartUp, TheSavedBandIsTunedAndASavedBandZeroStartsOnBandFour) {
+  const std::pair<char, const char*> cases[] = {
+      {'0', "FA007100000;VS0;"}, {'<', "FA145000000;VS0;"}, {'6', "FA014200000;VS0;"}};
+  for (const auto& [band, sent] : cases) {
+    Scenario sc;
+    sc.writeFile("keldar.cfg", configText());
+    sc.writeFile("savmem.dat", bankFile(band));
+    ::testing::internal::CaptureStderr();
+    startUp(sc.panel);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sc.takeRadio().rfind(sent, 0), 0u) << band;
+  }
+}
+
+TEST(StartUp, TheStartBandGivesFrequencyTextAndModeAndBandsOutsideTheTableGiveBandFour) {
+  struct Case {
+    int band;
+    const char* row;
+    const char* sent;
+    const char* display;
+    int mode, wideFm;
+  };
+  const Case cases[] = {
+      {0, nullptr, "FA007100000;VS0;", "7.100000", 1, 0},
+      {15, nullptr, "FA007100000;VS0;", "7.100000", 1, 0},
+      {-1, nullptr, "FA007100000;VS0;", "7.100000", 1, 0},
+      {12, kDefaultBandTable[12], "FA145000000;VS0;", "145.000000", 5, 0},
+      {14, kDefaultBandTable[14], "FA009670000;VS0;", "9.670000", 4, 0},
+      {6, kDefaultBandTable[6], "FA014200000;VS0;", "14.200000", 2, 0},
+      {13, "07A439100000B4391000009990", "FA439100000;VS0;", "439.100000", 7, 1},
+  };
+  for (const Case& c : cases) {
+    Scenario sc;
+    sc.serial.openPort(3, 38400);
+    sc.state().comPort = 3;
+    for (int row = 1; row <= kBandCount; ++row) sc.state().bandTable[row] = kDefaultBandTable[row];
+    if (c.row != nullptr) sc.state().bandTable[c.band] = c.row;
+    sc.state().bandIndex = c.band;
+    tuneStartBand(sc.panel);
+    EXPECT_EQ(sc.takeRadio(), c.sent) << c.band;
+    EXPECT_EQ(sc.state().bandIndex, c.row != nullptr ? c.band : 4);
+    EXPECT_EQ(sc.state().frequencyDisplay, c.display);
+    EXPECT_EQ(sc.state().modeIndex, c.mode);
+    EXPECT_EQ(sc.state().savedMode, c.mode);
+    EXPECT_EQ(sc.state().wideFm, c.wideFm);
+  }
+}
+
+TEST(Shutdown, ACloseRequestWhileKeyedSendsTx0BeforeAnythingElse) {
+  struct Case {
+    int txState, tuneActive, powerSwitch;
+    Lines after;
+  };
+  const Case cases[] = {
+      {11, 0, 0, {"TX0;"}},
+      {0, 1, 1, {"TX0;", "PS0;"}},
+      {12, 1, 1, {"TX0;", "PS0;"}},
+      {0, 0, 1, {"PS0;"}},
+      {0, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SpiedRun run;
+    run.sc.writeFile("keldar.cfg", configText({{7, "Switch=" + std::to_string(c.powerSwitch)}}));
+    // The transmitter is keyed when the close request comes.
+    run.spy.onWait = [&] {
+      run.sc.takePort(3);
+      run.panel.state.txState = c.txState;
+      run.panel.state.tuneActive = c.tuneActive;
+    };
+    EXPECT_EQ(startUp(run.panel), 0);
+    EXPECT_EQ(splitCommands(run.sc.takePort(3)), c.after) << c.txState << " " << c.tuneActive;
+    EXPECT_EQ(run.panel.state.txState, 0);
+    EXPECT_EQ(run.panel.state.tuneActive, 0);
+    EXPECT_FALSE(run.sc.serial.port(3).open);
+  }
+}
+
+TEST(Config, EachLineIsTakenFromItsFixedPositions) {
+  struct Case {
+    int line;
+    const char* text;
+    std::function<bool(const PanelState&)> check;
+  };
+  const Case cases[] = {
+      {1, "COM=12", [](const PanelState& s) { return s.comPort == 12; }},
+      {1, "COM=3", [](const PanelState& s) { return s.comPort == 3; }},
+      {1, "COMPORT=12", [](const PanelState& s) { return s.comPort == 2; }},
+      {1, "", [](const PanelState& s) { return s.comPort == 0; }},
+      {2, "Speed=38400", [](const PanelState& s) { return s.baudRate == 38400; }},
+      {2, "Speed=4800.9", [](const PanelState& s) { return s.baudRate == 4800; }},
+      {3, "Power=100",
+       [](const PanelState& s) { return s.powerLevel == 100 && s.maxPower == 100; }},
+      {3, "Power=003", [](const PanelState& s) { return s.powerLevel == 5 && s.maxPower == 5; }},
+      {3, "Power=50", [](const PanelState& s) { return s.powerLevel == 50; }},
+      {3, "Power=7", [](const PanelState& s) { return s.powerLevel == 7; }},
+      {3, "Pow=50", [](const PanelState& s) { return s.powerLevel == 5 && s.maxPower == 5; }},
+      {3, "Power=1000", [](const PanelState& s) { return s.powerLevel == 5; }},
+      {5, "Atu=x", [](const PanelState& s) { return s.tunerSetting == 0; }},
+      {5, "Atu=2", [](const PanelState& s) { return s.tunerSetting == 2; }},
+      {6, "Bands  =7", [](const PanelState& s) { return s.bandCoverage == "7"; }},
+      {6, "Bands=7", [](const PanelState& s) { return s.bandCoverage == ""; }},
+      {9, "10m = -100",
+       [](const PanelState& s) { return s.shift10mMinus == 1 && s.shift10m == "100"; }},
+      {9, "10m = +100",
+       [](const PanelState& s) { return s.shift10mMinus == 0 && s.shift10m == "100"; }},
+      {9, "10m =-100", [](const PanelState& s) { return s.shift10mMinus == 0; }},
+      {10, "6m = -500",
+       [](const PanelState& s) { return s.shift6mMinus == 1 && s.shift6m == "500"; }},
+      {11, "2m = +600",
+       [](const PanelState& s) { return s.shift2mMinus == 0 && s.shift2m == "600"; }},
+      {12, "70cm= -7600",
+       [](const PanelState& s) { return s.shift70cmMinus == 1 && s.shift70cm == "7600"; }},
+      {12, "70cm= +600", [](const PanelState& s) { return s.shift70cm == "600"; }},
+      {13, "Relay=5", [](const PanelState& s) { return s.relayPort == 5; }},
+      {13, "Relay =12", [](const PanelState& s) { return s.relayPort == 12; }},
+      {13, "Relay=12", [](const PanelState& s) { return s.relayPort == 2; }},
+      {14, "Debug=1", [](const PanelState& s) { return s.debugLog == 1; }},
+      {14, "Debug=", [](const PanelState& s) { return s.debugLog == 0; }},
+  };
+  for (const Case& c : cases) {
+    PanelState s;
+    applyConfigLine(s, c.line, c.text);
+    EXPECT_TRUE(c.check(s)) << "line " << c.line << ": '" << c.text << "'";
+  }
+}
+
+TEST(Config, RepeaterShiftsKeepOnlyTheirDigitsPaddedToThree) {
+  const std::pair<const char*, const char*> tenMetre[] = {
+      {"10m = +1", "001"},
+      {"10m = +", "000"},
+      {"10m =", "000"},
+      {"10m = + 5x", "005"},
+      {"10m = -1.5", "015"},
+      {"10m = +\x01\xff"
+       "9",
+       "009"},
+  };
+  for (const auto& [line, shift] : tenMetre) {
+    PanelState s;
+    applyConfigLine(s, 9, line);
+    EXPECT_EQ(s.shift10m, shift) << line;
+  }
+  const std::pair<const char*, const char*> seventyCm[] = {
+      {"70cm= -7600", "7600"},
+      {"70cm= -76 0", "760"},
+      {"70cm= +60", "060"},
+      {"70cm=", "000"},
+  };
+  for (const auto& [line, shift] : seventyCm) {
+    PanelState s;
+    applyConfigLine(s, 12, line);
+    EXPECT_EQ(s.shift70cm, shift) << line;
+  }
+  PanelState s;
+  applyConfigLine(s, 10, "6m = -5");
+  applyConfigLine(s, 11, "2m =  60");
+  EXPECT_EQ(s.shift6m, "005");
+  EXPECT_EQ(s.shift2m, "060");
+}
+
+TEST(Config, ARelayOnTheRadiosOwnPortIsDroppedWithAMessage) {
+  Scenario sc;
+  sc.writeFile("keldar.cfg", configText({{13, "Relay=3"}}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(readConfiguration(sc.panel));
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(sc.state().relayPort, 0);
+  EXPECT_NE(message.find("relay port 3"), std::string::npos) << message;
+
+  Scenario other;
+  other.writeFile("keldar.cfg", configText({{13, "Relay=4"}}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(readConfiguration(other.panel));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(other.state().relayPort, 4);
+}
+
+TEST(Config, ShortEmptyAndDamagedFilesStartWithTheValuesTheRulesGive) {
+  Scenario shortFile;
+  shortFile.writeFile("keldar.cfg", "COM=3\nSpeed=38400\n");
+  EXPECT_EQ(startUp(shortFile.panel), 0);
+  EXPECT_EQ(shortFile.serial.port(3).baud, 38400);
+  EXPECT_EQ(shortFile.state().powerLevel, 5);
+  EXPECT_EQ(shortFile.state().maxPower, 5);
+  EXPECT_EQ(shortFile.state().debugLog, 0);
+  EXPECT_EQ(shortFile.state().shift70cm, "000");
+  EXPECT_EQ(splitCommands(shortFile.takeRadio()).at(1), "VS0;");
+
+  Scenario empty;
+  empty.writeFile("keldar.cfg", "");
+  EXPECT_EQ(startUp(empty.panel), 0);
+  EXPECT_EQ(empty.state().comPort, 0);
+  EXPECT_EQ(empty.takePhrases(), (Lines{"keldar", "3", "point", "3"}));
+
+  // Binary bytes, NULs, a line far longer than a text field, CR-only ends.
+  std::string damaged = std::string("C\0M=5", 5) + "\r" + std::string(100000, '\xff') +
+                        "\r\n\x01\x02\x03\n\n\nSwitch=\x80\n";
+  Scenario binary;
+  binary.writeFile("keldar.cfg", damaged);
+  EXPECT_EQ(startUp(binary.panel), 0);
+  EXPECT_EQ(binary.state().comPort, 5);
+  EXPECT_EQ(binary.state().baudRate, 0);
+  EXPECT_EQ(binary.state().powerSwitch, 0);
+  EXPECT_EQ(binary.takeRadio().rfind("FA007100000;VS0;", 0), 0u);
+}
+
+}  // namespace
+}  // namespace keldar

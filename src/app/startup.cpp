@@ -1,16 +1,231 @@
 #include "app/startup.h"
 
+#include <string>
+#include <utility>
+
+#include "app/config.h"
+#include "app/events.h"
+#include "memory/bank_file.h"
+#include "panel/display.h"
+#include "panel/window.h"
+#include "radio/cat.h"
+#include "runtime/files.h"
+#include "runtime/text.h"
+#include "speech/player.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
-int startUp(Panel& panel) {
-  (void)panel;
+namespace {
+
+constexpr const char* kWindowTitle = "*** Keldar Front Panel v3.3b ***";
+constexpr const char* kHelpLine1 =
+    "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
+    "s=SMeter/swr";
+constexpr const char* kHelpLine2 =
+    "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
+constexpr int kTimerId = 1;
+constexpr int kTimerPeriodMs = 50;
+
+void send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  sendCommand(panel);
+}
+
+void pause(Panel& panel, int count) {
+  for (int i = 0; i < count; ++i) playDelay(panel);
+}
+
+void greet(Panel& panel) {
+  playPhrase(panel, "keldar.wav");
+  playPhrase(panel, "3.wav");
+  playPhrase(panel, "point");
+  playPhrase(panel, "3");
+}
+
+void drawFixedText(Panel& panel) {
+  const PanelState& s = panel.state;
+  moveTextPosition(panel, 280, 10);
+  printText(panel, s.bannerText + "\r\n");
+  moveTextPosition(panel, 140, 380);
+  printText(panel, kHelpLine1);
+  moveTextPosition(panel, 140, 405);
+  printText(panel, kHelpLine2);
+}
+
+void openDebugLog(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.debugLog != 1) return;
+  // Mode W replaces the log of an earlier run.
+  openFile(s.debugFile, panel.path("debug.dat"), "W");
+  const LocalTime now = panel.clock.localTime();
+  writeDebugLine(panel, "KELDAR " + s.versionText + "  " + dateText(now, "dd-MM-yyyy") + "   " +
+                            timeText(now));
+  writeDebugLine(panel, "Comport=" + numberToText(s.comPort) +
+                            "  Speed=" + numberToText(s.baudRate) + " Baud");
+}
+
+// The configuration, the log and what start-up set before the panel is
+// initialised survive; every other field goes back to its start value.
+void resetStartValues(PanelState& s) {
+  PanelState fresh;
+  fresh.comPort = s.comPort;
+  fresh.baudRate = s.baudRate;
+  fresh.powerLevel = s.powerLevel;
+  fresh.maxPower = s.maxPower;
+  fresh.swrOnTx = s.swrOnTx;
+  fresh.tunerSetting = s.tunerSetting;
+  fresh.bandCoverage = s.bandCoverage;
+  fresh.powerSwitch = s.powerSwitch;
+  fresh.dcsAllowed = s.dcsAllowed;
+  fresh.shift10m = s.shift10m;
+  fresh.shift10mMinus = s.shift10mMinus;
+  fresh.shift6m = s.shift6m;
+  fresh.shift6mMinus = s.shift6mMinus;
+  fresh.shift2m = s.shift2m;
+  fresh.shift2mMinus = s.shift2mMinus;
+  fresh.shift70cm = s.shift70cm;
+  fresh.shift70cmMinus = s.shift70cmMinus;
+  fresh.relayPort = s.relayPort;
+  fresh.debugLog = s.debugLog;
+  fresh.running = s.running;
+  fresh.simulationMode = s.simulationMode;
+  fresh.versionText = s.versionText;
+  fresh.bannerText = s.bannerText;
+  fresh.phraseDir = s.phraseDir;
+  fresh.panelWindow = s.panelWindow;
+  fresh.debugFile = std::move(s.debugFile);
+  fresh.currentMessage = s.currentMessage;
+  fresh.currentWParam = s.currentWParam;
+  s = std::move(fresh);
+}
+
+void setDefaultTables(PanelState& s) {
+  for (int row = 1; row <= kBandCount; ++row) s.bandTable[row] = kDefaultBandTable[row];
+  s.modeCommandLsb = "MD01";
+  s.modeCommandUsb = "MD02";
+  s.modeCommandCw = "MD03";
+  s.modeCommandAm = "MD05";
+  s.modeCommandFmNarrow = "MD0B";
+  s.modeCommandC4fm = "MD0E";
+  s.modeCommandFmWide = "MD04";
+  s.modeIndex = 1;
+  s.serialDataBits = 8;
+  s.serialParity = 0;
+  s.serialStopBits = 2;
+  for (BasicString& channel : s.memoryChannels) channel = "9";
+}
+
+void openRadioPort(Panel& panel) {
+  const PanelState& s = panel.state;
+  panel.serial.closePort(s.comPort);
+  panel.serial.openPort(s.comPort, s.baudRate);
+  panel.serial.setReadTimeouts(s.comPort, -1);
+  panel.serial.setLineFormat(s.comPort, s.serialDataBits, s.serialParity, s.serialStopBits);
+}
+
+void switchRadioOn(Panel& panel) {
+  if (panel.state.powerSwitch != 1) return;
+  send(panel, "Power on");
+  pause(panel, 6);
+  send(panel, "PS1");
+  pause(panel, 11);
+}
+
+// "FA007100000" is shown as "7.100000": up to two leading zeros of the
+// megahertz go.
+std::string startFrequencyDisplay(std::string_view command) {
+  std::string megahertz = midText(command, 3, 3);
+  for (int i = 0; i < 2 && !megahertz.empty() && megahertz.front() == '0'; ++i) {
+    megahertz.erase(0, 1);
+  }
+  return megahertz + "." + rightText(command, 6);
+}
+
+void runEventLoop(Panel& panel) {
+  PanelEventSink sink(panel);
+  panel.state.running = 1;
+  while (panel.state.running != 0) panel.screen.waitForEvents(sink, false);
+}
+
+}  // namespace
+
+int startUp(Panel& panel, const StartOptions& options) {
+  PanelState& s = panel.state;
+  s.versionText = "3.3b";
+  s.bannerText = "*** Keldar V " + s.versionText + " ***";
+  s.phraseDir = "wave\\";
+  s.panelWindow.open = panel.screen.openWindow(kWindowTitle, 250, 100, 950, 500);
+  s.simulationMode = 0;
+  greet(panel);
+  if (options.simulate) {
+    s.simulationMode = 1;
+    playPhrase(panel, "sim");
+  }
+  if (!readConfiguration(panel)) {
+    // Nothing else is opened: no port, no log, no timer, no memory file.
+    playPhrase(panel, "cfgnf");
+    panel.screen.closeWindow();
+    s.panelWindow.open = false;
+    closeFile(s.debugFile);
+    return 0;
+  }
+  initialisePanel(panel);
+  panel.screen.startTimer(kTimerPeriodMs, kTimerId);
+  runEventLoop(panel);
+  shutDown(panel);
   return 0;
 }
 
-// Placeholder until its issue lands.
 void initialisePanel(Panel& panel) {
-  (void)panel;
+  PanelState& s = panel.state;
+  drawFixedText(panel);
+  openDebugLog(panel);
+  resetStartValues(s);
+  setDefaultTables(s);
+  loadMemoryBanks(panel);
+  openRadioPort(panel);
+  switchRadioOn(panel);
+  tuneStartBand(panel);
+  drawFrequencyPanel(panel);
+}
+
+void tuneStartBand(Panel& panel) {
+  PanelState& s = panel.state;
+  // A damaged memory file may name any band; only rows 1..14 exist.
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = 4;
+  const BasicString& row = s.bandTable[s.bandIndex];
+  s.commandText = "F" + midText(row, 3, 10);
+  s.frequencyDisplay = startFrequencyDisplay(s.commandText);
+  sendCommand(panel);
+  send(panel, "VS0");
+  s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
+  if (s.modeIndex == 7) s.wideFm = 1;
+  s.savedMode = s.modeIndex;
+}
+
+void unkeyTransmitter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.txState <= 0 && s.tuneActive != 1) return;
+  send(panel, "TX0");
+  s.txState = 0;
+  s.tuneActive = 0;
+}
+
+void shutDown(Panel& panel) {
+  PanelState& s = panel.state;
+  // A close request may come while the space key or a tune keeps the
+  // transmitter keyed: it must not stay on the air after the panel is gone.
+  unkeyTransmitter(panel);
+  panel.screen.stopTimer(kTimerId);
+  saveMemoryBanks(panel);
+  panel.screen.closeWindow();
+  s.panelWindow.open = false;
+  if (s.powerSwitch == 1) {
+    send(panel, "PS0");
+    playDelay(panel);
+  }
+  panel.serial.closePort(s.comPort);
+  closeFile(s.debugFile);
 }
 
 }  // namespace keldar

@@ -1,13 +1,30 @@
 // Start-up, configuration file and shutdown.
 #pragma once
 
-#include <string_view>
-
 #include "app/panel.h"
 
 namespace keldar {
 
-int startUp(Panel& panel);
+// What the command line asks of the run.
+struct StartOptions {
+  // The built-in simulated radio answers instead of the serial port.
+  bool simulate = false;
+};
+
+// The whole run: window, greeting, configuration, panel, event loop and
+// shutdown. Returns the process's exit status.
+int startUp(Panel& panel, const StartOptions& options = {});
 void initialisePanel(Panel& panel);
+
+// Sends the start band: "FA" and the nine digits of VFO A of row bandIndex
+// (a band outside 1..14 becomes 4), then "VS0"; takes its mode.
+void tuneStartBand(Panel& panel);
+
+// Sends "TX0" when the space key or a tune may have keyed the transmitter.
+void unkeyTransmitter(Panel& panel);
+
+// Everything after the event loop: the transmitter off, banks saved, window
+// closed, radio switched off when configured, port and log closed.
+void shutDown(Panel& panel);
 
 }  // namespace keldar

@@ -1,19 +1,241 @@
 #include "platform/terminal_posix.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/signalfd.h>
+
+#include <algorithm>
+#include <cerrno>
+
 namespace keldar {
 
-// Placeholder until its issue lands.
+namespace {
+
+using std::chrono::milliseconds;
+using SteadyClock = std::chrono::steady_clock;
+
+// An ESC with nothing after it within this time is a lone ESC.
+constexpr milliseconds kEscapeWait{50};
+
+const char* const kAlternateScreenOn = "\x1b[?1049h\x1b[?25l";
+const char* const kAlternateScreenOff = "\x1b[?25h\x1b[?1049l";
+
+int remainingMs(SteadyClock::time_point deadline, SteadyClock::time_point now) {
+  if (deadline <= now) return 0;
+  // Round up, so the wait does not end just before the deadline.
+  const auto left = std::chrono::ceil<milliseconds>(deadline - now);
+  return static_cast<int>(std::min<milliseconds::rep>(left.count(), 60'000));
+}
+
+}  // namespace
+
+CloseSignals::CloseSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  blocked_ = pthread_sigmask(SIG_BLOCK, &set, &previous_) == 0;
+  if (blocked_) fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+CloseSignals::~CloseSignals() {
+  release();
+}
+
+void CloseSignals::release() {
+  if (fd_ >= 0) {
+    signalfd_siginfo info;
+    while (::read(fd_, &info, sizeof info) > 0) {
+    }
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (blocked_) {
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    blocked_ = false;
+  }
+}
+
+TerminalPanel::TerminalPanel(int keysFd, int screenFd, int closeFd)
+    : keysFd_(keysFd), screenFd_(screenFd), closeFd_(closeFd) {}
+
+TerminalPanel::~TerminalPanel() {
+  restore();
+}
+
 bool TerminalPanel::openWindow(const std::string&, int, int, int, int) {
+  if (open_) return true;
+  enterRawMode();
+  screenIsTerminal_ = ::isatty(screenFd_) == 1;
+  open_ = true;
+  if (screenIsTerminal_) write(kAlternateScreenOn);
+  write("\x1b[H\x1b[2J");
+  std::vector<int> all(TerminalScreen::kRows);
+  for (int r = 0; r < TerminalScreen::kRows; ++r) all[static_cast<std::size_t>(r)] = r + 1;
+  drawRows(all);
   return true;
 }
-void TerminalPanel::closeWindow() {}
-void TerminalPanel::moveTextPosition(int, int) {}
-void TerminalPanel::printText(std::string_view) {}
+
+void TerminalPanel::closeWindow() {
+  restore();
+}
+
+void TerminalPanel::enterRawMode() {
+  if (::isatty(keysFd_) != 1 || ::tcgetattr(keysFd_, &savedTerminal_) != 0) return;
+  termios raw = savedTerminal_;
+  // Keys one by one, no echo, Ctrl-C as a byte; output handling is kept so
+  // that a message on stderr still starts at the left margin.
+  raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INLCR | IGNCR | INPCK | ISTRIP | IXON);
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | ISIG | IEXTEN);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  raw_ = ::tcsetattr(keysFd_, TCSAFLUSH, &raw) == 0;
+}
+
+// Safe to call more than once: every exit path comes through here.
+void TerminalPanel::restore() {
+  if (open_) {
+    open_ = false;
+    if (screenIsTerminal_) {
+      write(kAlternateScreenOff);
+    } else {
+      write("\x1b[" + std::to_string(TerminalScreen::kRows) + ";1H\n");
+    }
+  }
+  if (raw_) {
+    ::tcsetattr(keysFd_, TCSANOW, &savedTerminal_);
+    raw_ = false;
+  }
+}
+
+void TerminalPanel::moveTextPosition(int x, int y) {
+  screen_.moveTo(x, y);
+}
+
+void TerminalPanel::printText(std::string_view text) {
+  drawRows(screen_.print(text));
+}
+
 void TerminalPanel::setFont(const FontSpec&) {}
-void TerminalPanel::startTimer(int, int) {}
-void TerminalPanel::stopTimer(int) {}
-void TerminalPanel::waitForEvents(EventSink& sink, bool) {
-  sink.onEvent(kCloseRequestEvent, 0);
+
+void TerminalPanel::startTimer(int periodMs, int id) {
+  const milliseconds period{std::max(periodMs, 1)};
+  timers_[id] = Timer{period, SteadyClock::now() + period};
+}
+
+void TerminalPanel::stopTimer(int id) {
+  timers_.erase(id);
+}
+
+void TerminalPanel::drawRows(const std::vector<int>& rows) {
+  if (!open_) return;
+  std::string out;
+  for (int r : rows) out += "\x1b[" + std::to_string(r) + ";1H" + screen_.row(r);
+  write(out);
+}
+
+void TerminalPanel::write(const std::string& bytes) {
+  std::size_t done = 0;
+  while (!screenBroken_ && done < bytes.size()) {
+    const ssize_t n = ::write(screenFd_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+      pollfd p{screenFd_, POLLOUT, 0};
+      ::poll(&p, 1, 100);
+    } else {
+      // A screen that went away must not stop the panel.
+      screenBroken_ = true;
+    }
+  }
+}
+
+void TerminalPanel::waitForEvents(EventSink& sink, bool noWait) {
+  std::vector<Event> events;
+  do {
+    collect(events, noWait);
+  } while (events.empty() && !noWait);
+  for (const Event& e : events) sink.onEvent(e.message, e.wparam);
+}
+
+int TerminalPanel::pollTimeoutMs(bool noWait) const {
+  if (noWait) return 0;
+  const auto now = SteadyClock::now();
+  int timeout = -1;
+  const auto consider = [&](TimePoint deadline) {
+    const int ms = remainingMs(deadline, now);
+    timeout = timeout < 0 ? ms : std::min(timeout, ms);
+  };
+  for (const auto& [id, timer] : timers_) consider(timer.next);
+  if (decoder_.holding()) consider(escapeDeadline_);
+  return timeout;
+}
+
+void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
+  pollfd fds[2];
+  nfds_t count = 0;
+  int keysAt = -1, closeAt = -1;
+  if (!keysEnded_) {
+    keysAt = static_cast<int>(count);
+    fds[count++] = {keysFd_, POLLIN, 0};
+  }
+  if (closeFd_ >= 0) {
+    closeAt = static_cast<int>(count);
+    fds[count++] = {closeFd_, POLLIN, 0};
+  }
+  if (::poll(fds, count, pollTimeoutMs(noWait)) > 0) {
+    if (closeAt >= 0 && fds[closeAt].revents != 0) readCloseRequest(events);
+    if (keysAt >= 0 && fds[keysAt].revents != 0) readKeys(events);
+  }
+  if (decoder_.holding() && SteadyClock::now() >= escapeDeadline_) decoder_.dropHeld();
+  dueTicks(events);
+}
+
+void TerminalPanel::readKeys(std::vector<Event>& events) {
+  char buffer[256];
+  const ssize_t n = ::read(keysFd_, buffer, sizeof buffer);
+  if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+    // The end of the keys is no close request: a script may close its input
+    // and still end the panel with Q or a signal.
+    keysEnded_ = true;
+    return;
+  }
+  if (n < 0) return;
+  std::vector<int32_t> keys;
+  decoder_.feed(std::string_view(buffer, static_cast<std::size_t>(n)), keys);
+  // An unfinished sequence gets kEscapeWait from its latest byte.
+  if (decoder_.holding()) escapeDeadline_ = SteadyClock::now() + kEscapeWait;
+  for (int32_t key : keys) {
+    if (key == KeyDecoder::kClose) {
+      events.push_back({kCloseRequestEvent, 0});
+      continue;
+    }
+    // A terminal reports no key releases: each key goes down and up.
+    events.push_back({kKeyDownEvent, key});
+    events.push_back({kKeyUpEvent, key});
+  }
+}
+
+void TerminalPanel::readCloseRequest(std::vector<Event>& events) {
+  char buffer[1024];
+  const ssize_t n = ::read(closeFd_, buffer, sizeof buffer);
+  if (n > 0) {
+    events.push_back({kCloseRequestEvent, 0});
+  } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+    closeFd_ = -1;  // nothing more can come from it
+  }
+}
+
+void TerminalPanel::dueTicks(std::vector<Event>& events) {
+  const auto now = SteadyClock::now();
+  for (auto& [id, timer] : timers_) {
+    if (timer.next > now) continue;
+    // Points missed while a phrase played merge into this one tick.
+    const auto missed = (now - timer.next) / timer.period;
+    timer.next += timer.period * (missed + 1);
+    events.push_back({kTimerEvent, id});
+  }
 }
 
 }  // namespace keldar

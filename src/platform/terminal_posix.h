@@ -1,12 +1,53 @@
-// The terminal panel: the same fields on an 80 x 24 screen, keys from stdin.
+// The terminal panel: the panel's fields on an 80 x 24 screen redrawn with
+// ANSI sequences, keys from stdin, ticks from a deadline loop.
 #pragma once
 
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/terminal_keys.h"
+#include "platform/terminal_screen.h"
 #include "runtime/platform.h"
 
 namespace keldar {
 
+// SIGINT, SIGTERM and SIGHUP as something to read: they are blocked in the
+// calling thread and every thread it starts later, so create this before
+// any other thread exists. The front-end turns them into close requests.
+class CloseSignals {
+ public:
+  CloseSignals();
+  ~CloseSignals();
+  CloseSignals(const CloseSignals&) = delete;
+  CloseSignals& operator=(const CloseSignals&) = delete;
+  // Readable when one of the signals has come; -1 when unavailable.
+  int fd() const { return fd_; }
+  // Gives the signals back to their handlers (for a front-end that handles
+  // them itself); pending ones are dropped.
+  void release();
+
+ private:
+  int fd_ = -1;
+  bool blocked_ = false;
+  sigset_t previous_{};
+};
+
 class TerminalPanel : public FrontEnd {
  public:
+  // keysFd: where keys come from; screenFd: where the screen is drawn;
+  // closeFd: readable means a close request (see CloseSignals), -1 for none.
+  explicit TerminalPanel(int keysFd = STDIN_FILENO, int screenFd = STDOUT_FILENO, int closeFd = -1);
+  ~TerminalPanel() override;
+  TerminalPanel(const TerminalPanel&) = delete;
+  TerminalPanel& operator=(const TerminalPanel&) = delete;
+
   bool openWindow(const std::string& title, int x, int y, int width, int height) override;
   void closeWindow() override;
   void moveTextPosition(int x, int y) override;
@@ -15,6 +56,42 @@ class TerminalPanel : public FrontEnd {
   void startTimer(int periodMs, int id) override;
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
+
+  const TerminalScreen& screen() const { return screen_; }
+
+ private:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  struct Event {
+    int32_t message, wparam;
+  };
+  struct Timer {
+    std::chrono::milliseconds period;
+    TimePoint next;
+  };
+
+  void collect(std::vector<Event>& events, bool noWait);
+  int pollTimeoutMs(bool noWait) const;
+  void readKeys(std::vector<Event>& events);
+  void readCloseRequest(std::vector<Event>& events);
+  void dueTicks(std::vector<Event>& events);
+  void enterRawMode();
+  void restore();
+  void drawRows(const std::vector<int>& rows);
+  void write(const std::string& bytes);
+
+  int keysFd_;
+  int screenFd_;
+  int closeFd_;
+  bool open_ = false;
+  bool keysEnded_ = false;
+  bool raw_ = false;
+  bool screenIsTerminal_ = false;
+  bool screenBroken_ = false;
+  termios savedTerminal_{};
+  TerminalScreen screen_;
+  KeyDecoder decoder_;
+  TimePoint escapeDeadline_{};
+  std::map<int, Timer> timers_;
 };
 
 }  // namespace keldar

@@ -1,0 +1,70 @@
+#include "app/command_line.h"
+
+namespace keldar {
+
+namespace {
+
+// "--trace FILE" or "--trace=FILE"; "-C DIR" or "-CDIR".
+bool takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value, std::string& error) {
+  const std::string& arg = args[i];
+  if (arg == name) {
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+      error = "option " + name + " needs a value";
+      return true;
+    }
+    value = args[++i];
+    return true;
+  }
+  const std::string joined = name.size() == 2 ? name : name + "=";
+  if (arg.size() > joined.size() && arg.compare(0, joined.size(), joined) == 0) {
+    value = arg.substr(joined.size());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--simulate") {
+      line.simulate = true;
+    } else if (arg == "--terminal") {
+      line.terminal = true;
+    } else if (arg == "--help" || arg == "-h") {
+      line.help = true;
+    } else if (arg == "--version") {
+      line.version = true;
+    } else if (takeValue(args, i, "-C", line.directory, line.error) ||
+               takeValue(args, i, "--trace", line.traceFile, line.error)) {
+      continue;
+    } else if (!arg.empty() && arg[0] == '-') {
+      line.error = "unknown option '" + arg + "'";
+    } else {
+      line.error = "unexpected argument '" + arg + "'";
+    }
+  }
+  return line;
+}
+
+std::string usageLine() {
+  return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--help] [--version]";
+}
+
+std::string helpText() {
+  return usageLine() +
+         "\n\n"
+         "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n\n"
+         "  --simulate    the built-in simulated radio answers instead of a serial port\n"
+         "  --terminal    the terminal panel even when a display is available\n"
+         "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
+         "  --trace FILE  write one line per event to FILE (relative to the starting\n"
+         "                directory): keys, ticks, serial bytes, phrases, prints\n"
+         "  --help        this text\n"
+         "  --version     the version\n";
+}
+
+}  // namespace keldar

@@ -1,0 +1,183 @@
+// The keldar program itself: its command line, a run without keldar.cfg,
+// and a run on a pty radio with a pty terminal, ended by SIGTERM.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testing/scenario.h"
+
+#ifndef KELDAR_BINARY_DIR
+#define KELDAR_BINARY_DIR "."
+#endif
+
+namespace keldar {
+namespace {
+
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+
+pid_t spawn(const Lines& args, int in, int out, int err) {
+  const pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  ::dup2(in, 0);
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  std::vector<char*> argv;
+  const std::string program = std::string(KELDAR_BINARY_DIR) + "/keldar";
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(program.c_str(), argv.data());
+  ::_exit(127);
+}
+
+// The exit status, or -1 (and the child killed) when it has not ended in time.
+int waitExit(pid_t pid, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return -1;
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Bytes from fd until the text contains want (hang guard: limit).
+std::string readUntil(int fd, const std::string& want, std::chrono::milliseconds limit) {
+  std::string got;
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (got.find(want) == std::string::npos && std::chrono::steady_clock::now() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 10) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+  }
+  return got;
+}
+
+// A text of the shape, where each '#' stands for a digit.
+bool hasShape(const std::string& text, const std::string& shape) {
+  if (text.size() != shape.size()) return false;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (shape[i] == '#' ? !digit : text[i] != shape[i]) return false;
+  }
+  return true;
+}
+
+Lines traceLines(const std::string& text, const std::string& kind) {
+  Lines lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::string rest = line.substr(line.find(' ') + 1);
+    if (rest.rfind(kind, 0) == 0) lines.push_back(rest);
+  }
+  return lines;
+}
+
+TEST(KeldarRun, UnknownOptionsGiveTheUsageAndStatusTwo) {
+  TempDir dir;
+  const std::string err = dir.path() + "/err";
+  const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int nullFd = ::open("/dev/null", O_RDWR);
+  EXPECT_EQ(waitExit(spawn({"--frobnicate"}, nullFd, nullFd, errFd), std::chrono::seconds(5)), 2);
+  EXPECT_NE(readAll(err).find("usage: keldar [--simulate]"), std::string::npos) << readAll(err);
+  EXPECT_EQ(waitExit(spawn({"-C", dir.path() + "/missing", "--terminal"}, nullFd, nullFd, errFd),
+                     std::chrono::seconds(5)),
+            2);
+  ::close(errFd);
+  ::close(nullFd);
+}
+
+TEST(KeldarRun, WithoutConfigurationItSpeaksAndEndsLeavingTheDirectoryEmpty) {
+  TempDir work, elsewhere;
+  const int nullFd = ::open("/dev/null", O_RDWR);
+  const pid_t pid = spawn({"-C", work.path(), "--terminal", "--trace", elsewhere.path() + "/t"},
+                          nullFd, nullFd, nullFd);
+  EXPECT_EQ(waitExit(pid, std::chrono::seconds(5)), 0);
+  ::close(nullFd);
+  EXPECT_EQ(traceLines(readAll(elsewhere.path() + "/t"), "SAY"),
+            (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
+                   "SAY wave/cfgnf.wav"}));
+  EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+TEST(KeldarRun, OnAPtyRadioItTunesTheStartBandTicksAndEndsCleanlyOnSigterm) {
+  TempDir work, elsewhere;
+  int radio = -1, radioSlave = -1, keys = -1, terminal = -1;
+  char radioName[256];
+  ASSERT_EQ(::openpty(&radio, &radioSlave, radioName, nullptr, nullptr), 0);
+  ASSERT_EQ(::openpty(&keys, &terminal, nullptr, nullptr, nullptr), 0);
+  ::close(radioSlave);
+  std::filesystem::create_symlink(radioName, work.path() + "/COM3");
+  std::ofstream(work.path() + "/keldar.cfg")
+      << "COM=3\r\nSpeed=38400\r\nPower=100\r\nSwr=1\r\nAtu=0\r\nBands  =7\r\nSwitch=0\r\n"
+         "Dcs=1\r\n10m = +100\r\n6m = -500\r\n2m = -600\r\n70cm= -7600\r\nRelay=0\r\n"
+         "Debug=1\r\n";
+  termios before{};
+  ::tcgetattr(terminal, &before);
+
+  const std::string tracePath = elsewhere.path() + "/trace";
+  const pid_t pid =
+      spawn({"-C", work.path(), "--terminal", "--trace", tracePath}, terminal, terminal, terminal);
+  const std::string sent = readUntil(radio, "VS0;", std::chrono::seconds(5));
+  EXPECT_EQ(sent.rfind("FA007100000;VS0;", 0), 0u) << sent;
+  // Let the timer run, keeping the terminal's output flowing.
+  readUntil(keys, "never shown", std::chrono::milliseconds(400));
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(waitExit(pid, std::chrono::seconds(5)), 0);
+
+  termios after{};
+  ::tcgetattr(terminal, &after);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  const std::string drawn = readUntil(keys, "\x1b[?1049l", std::chrono::seconds(1));
+  EXPECT_NE(drawn.find("\x1b[?1049l"), std::string::npos) << "screen restored";
+
+  const std::string log = readAll(work.path() + "/debug.dat");
+  EXPECT_TRUE(hasShape(log.substr(0, 35), "KELDAR 3.3b  ##-##-####   ##:##:##\r")) << log;
+  EXPECT_EQ(log.substr(35, 32), "\nComport= 3  Speed= 38400 Baud\r\n");
+  const std::string trace = readAll(tracePath);
+  const Lines writes = traceLines(trace, "WRITE");
+  ASSERT_GE(writes.size(), 2u);
+  EXPECT_EQ(writes[0], "WRITE 3 FA007100000;");
+  EXPECT_EQ(writes[1], "WRITE 3 VS0;");
+  EXPECT_GE(traceLines(trace, "TICK").size(), 3u) << trace;
+  EXPECT_EQ(traceLines(trace, "CLOSE").size(), 1u);
+  ::close(radio);
+  ::close(keys);
+  ::close(terminal);
+}
+
+}  // namespace
+}  // namespace keldar
