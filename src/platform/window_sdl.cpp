@@ -247,6 +247,9 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Plain shared-memory copies: a GPU renderer would recreate the window
+  // (a new window id) and start threads, for a few lines of text.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "keldar: no display for the window: %s\n", SDL_GetError());
     return false;

@@ -72,6 +72,9 @@ start_panel() {
   find_window() { window=$("$x11window" find "$title"); }
   wait_for 200 find_window || fail "$name: no window titled \"$title\""
   wait_for 200 grep -q ' TICK$' "$work/trace-$name.txt" || fail "$name: no timer ticks"
+  # Once the loop runs the window is final; look it up again in case the
+  # video driver replaced it while opening.
+  find_window || fail "$name: the window went away"
 }
 
 # Waits for the panel to end; its exit status must be 0.
