@@ -189,9 +189,7 @@ TEST_F(Display, StatusFieldsShowAndBlanksEraseThem) {
   PanelState& s = sc.state();
   s.preampOn = s.attenuatorOn = s.noiseBlankerOn = s.noiseReduction = s.notchOn = 1;
   s.contourState = 2;
-  s.speechProcessor = 1;
-  s.voxOn = 1;
-  s.monitorOn = 1;
+  s.speechProcessor = s.voxOn = s.breakInOn = s.monitorOn = 1;
   s.modeIndex = 2;
   s.toneCode = "012";
   drawStatusLine(sc.panel);
@@ -200,32 +198,22 @@ TEST_F(Display, StatusFieldsShowAndBlanksEraseThem) {
       {460, "Cont."}, {550, "spc"}, {620, "vox"}, {690, "mon"}, {780, "ctcss=012"}};
   for (const auto& [x, text] : on) EXPECT_EQ(trimmed(statusField(x)), text) << x;
 
+  // In CW the field at 620 shows break-in, not VOX, and the processor is not shown.
+  s.modeIndex = 3;
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(statusField(620), "bin ");
+  EXPECT_EQ(trimmed(statusField(550)), "");
+  s.breakInOn = 0;
+  drawStatusLine(sc.panel);
+  EXPECT_EQ(trimmed(statusField(620)), "");
+
   s.preampOn = s.attenuatorOn = s.noiseBlankerOn = s.noiseReduction = s.notchOn = 0;
-  s.contourState = 0;
-  s.speechProcessor = 0;
-  s.voxOn = 0;
-  s.monitorOn = 0;
+  s.contourState = s.speechProcessor = s.voxOn = s.monitorOn = 0;
+  s.modeIndex = 2;
   s.toneCode = "999";
   drawStatusLine(sc.panel);
   for (const auto& [x, text] : on) EXPECT_EQ(trimmed(statusField(x)), "") << x;
   EXPECT_EQ(statusField(690), std::string(11, ' '));
-}
-
-TEST_F(Display, ModeDependentStatusFields) {
-  PanelState& s = sc.state();
-  s.speechProcessor = 1;
-  s.breakInOn = 1;
-  s.voxOn = 1;
-  s.modeIndex = 3;
-  drawStatusLine(sc.panel);
-  EXPECT_EQ(statusField(620), "bin ");
-  EXPECT_EQ(trimmed(statusField(550)), "");  // no processor in CW
-  s.breakInOn = 0;
-  drawStatusLine(sc.panel);
-  EXPECT_EQ(trimmed(statusField(620)), "");  // VOX is not shown in CW
-  s.modeIndex = 4;
-  drawStatusLine(sc.panel);
-  EXPECT_EQ(statusField(620), "vox  ");
 }
 
 TEST_F(Display, StatusLineIsSmallAndEverythingElseLarge) {
@@ -239,20 +227,6 @@ TEST_F(Display, StatusLineIsSmallAndEverythingElseLarge) {
   }
   EXPECT_EQ(largeFont(), (FontSpec{"Ariel", 50, 700, 0}));
   EXPECT_EQ(statusFont(), (FontSpec{"Ariel", 20, 20, 0}));
-}
-
-TEST_F(Display, PrintsJoinAndALineEndAloneDrawsNothing) {
-  moveTextPosition(sc.panel, 280, 10);
-  printText(sc.panel, "ABC");
-  printText(sc.panel, "DEF\r\n");
-  EXPECT_EQ(sc.field(280, 10), "ABCDEF");
-  printText(sc.panel, "\r\n");
-  printText(sc.panel, "\n");
-  printText(sc.panel, "");
-  EXPECT_EQ(sc.screen.prints.size(), 2u);
-  printText(sc.panel, "G");
-  EXPECT_EQ(sc.field(280, 10), "ABCDEFG");
-  EXPECT_EQ(sc.state().panelWindow.textX, 280);
 }
 
 }  // namespace

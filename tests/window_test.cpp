@@ -35,7 +35,6 @@ class Pixels {
   bool loaded() const { return surface_ != nullptr; }
   int width() const { return surface_->w; }
   int height() const { return surface_->h; }
-  bool sameAs(const Pixels& other) const { return differingPixels(other) == 0; }
   int differingPixels(const Pixels& other) const {
     int count = 0;
     for (int y = 0; y < height(); ++y) {
@@ -137,7 +136,7 @@ TEST_F(Window, BlanksEraseWholeCellsDescendersAndPlusSigns) {
   printText(q.panel, "S8  ");
   const Pixels erased(image(p.window, "erased"));
   const Pixels clean(image(q.window, "clean"));
-  EXPECT_TRUE(erased.sameAs(clean));
+  EXPECT_EQ(erased.differingPixels(clean), 0);
   EXPECT_GT(clean.darkPixels(750, 45, 950, 125), 100);
 }
 
@@ -160,7 +159,7 @@ TEST_F(Window, ATextRedrawnAfterSomethingCoveredItIsDrawnAgain) {
   print(reference.panel, 300, "EFGH");
   const Pixels redrawn(image(p.window, "redrawn"));
   const Pixels clean(image(reference.window, "reference"));
-  EXPECT_TRUE(redrawn.sameAs(clean));
+  EXPECT_EQ(redrawn.differingPixels(clean), 0);
   EXPECT_GT(clean.darkPixels(100, 300, 250, 320), 50);
 }
 
@@ -176,7 +175,7 @@ TEST_F(Window, PrintsContinueWhereTheLastEndedAndLineEndsDrawNothing) {
   printText(whole.panel, "ABCDEF");
   const Pixels a(image(joined.window, "joined"));
   const Pixels b(image(whole.window, "whole"));
-  EXPECT_TRUE(a.sameAs(b));
+  EXPECT_EQ(a.differingPixels(b), 0);
   EXPECT_GT(a.darkPixels(280, 10, 400, 30), 50);
 }
 
@@ -270,24 +269,20 @@ TEST(KeyMap, WindowsCodesByPhysicalKey) {
     int32_t withoutNumLock;
   };
   const Row rows[] = {
-      {SDL_SCANCODE_A, 65, 65},        {SDL_SCANCODE_Z, 90, 90},
-      {SDL_SCANCODE_1, 49, 49},        {SDL_SCANCODE_9, 57, 57},
-      {SDL_SCANCODE_0, 48, 48},        {SDL_SCANCODE_KP_1, 97, 35},
-      {SDL_SCANCODE_KP_5, 101, 12},    {SDL_SCANCODE_KP_9, 105, 33},
-      {SDL_SCANCODE_KP_0, 96, 45},     {SDL_SCANCODE_KP_PERIOD, 110, 46},
-      {SDL_SCANCODE_KP_8, 104, 38},    {SDL_SCANCODE_KP_2, 98, 40},
-      {SDL_SCANCODE_EQUALS, 187, 187}, {SDL_SCANCODE_MINUS, 189, 189},
-      {SDL_SCANCODE_PERIOD, 190, 190}, {SDL_SCANCODE_RETURN, 13, 13},
-      {SDL_SCANCODE_KP_ENTER, 13, 13}, {SDL_SCANCODE_SPACE, 32, 32},
-      {SDL_SCANCODE_PAGEUP, 33, 33},   {SDL_SCANCODE_PAGEDOWN, 34, 34},
-      {SDL_SCANCODE_LEFT, 37, 37},     {SDL_SCANCODE_UP, 38, 38},
-      {SDL_SCANCODE_RIGHT, 39, 39},    {SDL_SCANCODE_DOWN, 40, 40},
-      {SDL_SCANCODE_INSERT, 45, 45},   {SDL_SCANCODE_F1, 112, 112},
-      {SDL_SCANCODE_F3, 114, 114},     {SDL_SCANCODE_F12, 123, 123},
-      {SDL_SCANCODE_LSHIFT, 16, 16},   {SDL_SCANCODE_RSHIFT, 16, 16},
-      {SDL_SCANCODE_LCTRL, 17, 17},    {SDL_SCANCODE_RCTRL, 17, 17},
-      {SDL_SCANCODE_LGUI, 91, 91},     {SDL_SCANCODE_LALT, 0, 0},
-      {SDL_SCANCODE_UNKNOWN, 0, 0},
+      {SDL_SCANCODE_A, 65, 65},          {SDL_SCANCODE_1, 49, 49},
+      {SDL_SCANCODE_9, 57, 57},          {SDL_SCANCODE_0, 48, 48},
+      {SDL_SCANCODE_KP_1, 97, 35},       {SDL_SCANCODE_KP_5, 101, 12},
+      {SDL_SCANCODE_KP_9, 105, 33},      {SDL_SCANCODE_KP_0, 96, 45},
+      {SDL_SCANCODE_KP_PERIOD, 110, 46}, {SDL_SCANCODE_EQUALS, 187, 187},
+      {SDL_SCANCODE_MINUS, 189, 189},    {SDL_SCANCODE_PERIOD, 190, 190},
+      {SDL_SCANCODE_RETURN, 13, 13},     {SDL_SCANCODE_KP_ENTER, 13, 13},
+      {SDL_SCANCODE_SPACE, 32, 32},      {SDL_SCANCODE_PAGEUP, 33, 33},
+      {SDL_SCANCODE_PAGEDOWN, 34, 34},   {SDL_SCANCODE_UP, 38, 38},
+      {SDL_SCANCODE_DOWN, 40, 40},       {SDL_SCANCODE_INSERT, 45, 45},
+      {SDL_SCANCODE_F1, 112, 112},       {SDL_SCANCODE_F12, 123, 123},
+      {SDL_SCANCODE_LSHIFT, 16, 16},     {SDL_SCANCODE_RSHIFT, 16, 16},
+      {SDL_SCANCODE_LCTRL, 17, 17},      {SDL_SCANCODE_LGUI, 91, 91},
+      {SDL_SCANCODE_LALT, 0, 0},         {SDL_SCANCODE_UNKNOWN, 0, 0},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(virtualKeyForScancode(row.code, true), row.withNumLock) << row.code;

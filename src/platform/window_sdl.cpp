@@ -88,7 +88,7 @@ struct SdlWindow::Impl {
   uint64_t nextTick = 0;
 
   void release();
-  TTF_Font* fontFor(const FontSpec& spec);
+  TTF_Font* fontFor(const FontSpec& wanted);
   void present(bool whole);
   void draw(const SDL_Rect& box, const std::string& latin1);
   bool stillShown(const SDL_Rect& box, const std::string& latin1) const;
@@ -119,24 +119,24 @@ void SdlWindow::Impl::release() {
 // Fonts are opened once per face, size, weight and style: the panel selects
 // its two fonts several times on every frequency reply. A font that cannot
 // be opened is reported once and not tried again.
-TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& spec) {
-  const FontKey key{spec.face, spec.pointSize, spec.weight, spec.style};
+TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& wanted) {
+  const FontKey key{wanted.face, wanted.pointSize, wanted.weight, wanted.style};
   const auto known = fonts.find(key);
   if (known != fonts.end()) return known->second;
-  const std::string file = findFontFile(spec.face, spec.weight);
-  const int size = spec.pointSize > 0 ? spec.pointSize : kInitialPointSize;
+  const std::string file = findFontFile(wanted.face, wanted.weight);
+  const int size = wanted.pointSize > 0 ? wanted.pointSize : kInitialPointSize;
   TTF_Font* opened =
       file.empty() ? nullptr : TTF_OpenFontIndexDPI(file.c_str(), size, 0, kDpi, kDpi);
   if (opened == nullptr) {
-    std::fprintf(stderr, "keldar: cannot open a font for \"%s\" (%s)\n", spec.face.c_str(),
+    std::fprintf(stderr, "keldar: cannot open a font for \"%s\" (%s)\n", wanted.face.c_str(),
                  file.empty() ? "no font file found" : TTF_GetError());
     fonts.emplace(key, nullptr);
     return nullptr;
   }
   int style = TTF_STYLE_NORMAL;
-  if ((spec.style & 0x1) != 0) style |= TTF_STYLE_ITALIC;
-  if ((spec.style & 0x10) != 0) style |= TTF_STYLE_UNDERLINE;
-  if ((spec.style & 0x20) != 0) style |= TTF_STYLE_STRIKETHROUGH;
+  if ((wanted.style & 0x1) != 0) style |= TTF_STYLE_ITALIC;
+  if ((wanted.style & 0x10) != 0) style |= TTF_STYLE_UNDERLINE;
+  if ((wanted.style & 0x20) != 0) style |= TTF_STYLE_STRIKETHROUGH;
   TTF_SetFontStyle(opened, style);
   TTF_SetFontKerning(opened, 0);  // widths are the plain sum of advances
   fonts.emplace(key, opened);
