@@ -33,7 +33,7 @@ TEST_F(Acceptance, TuneCarrier) {
   EXPECT_TRUE(radioShows(" TX1"));
   m = mark();
   ASSERT_NO_FATAL_FAILURE(press({"f"}));
-  EXPECT_EQ(said(m), Lines{"ton"});
+  EXPECT_EQ(saidForKey(m), Lines{"ton"});
   m = mark();
   ASSERT_NO_FATAL_FAILURE(press({"t"}));
   expectSaid(m, {"tune", "off"});
@@ -82,9 +82,10 @@ TEST_F(Acceptance, RepeaterShiftWithToneOnTwoMetres) {
   for (int attempt = 0; attempt < 5; ++attempt) {
     m = mark();
     ASSERT_NO_FATAL_FAILURE(press({"f"}));
-    if (!said(m).empty()) break;
+    if (!saidForKey(m).empty()) break;
   }
-  EXPECT_EQ(said(m), (Lines{"repeater", "tx", "1", "4", "4", "point", "4", "mhz", "fm", "nar"}));
+  EXPECT_EQ(saidForKey(m),
+            (Lines{"repeater", "tx", "1", "4", "4", "point", "4", "mhz", "fm", "nar"}));
   EXPECT_EQ(station_->quit(), 0);
 }
 
@@ -159,7 +160,7 @@ TEST_F(Acceptance, KeySpeed) {
   Mark m = mark();
   ASSERT_NO_FATAL_FAILURE(press({"k"}));
   expectSentInOrder(m, {"MD03;", "KS;", "BI0;"});
-  EXPECT_EQ(said(m).front(), "ks");
+  EXPECT_EQ(saidForKey(m).at(0), "ks");
   expectSaid(m, {"on", "2", "0"});
   m = mark();
   ASSERT_NO_FATAL_FAILURE(press({kUp}));
@@ -188,8 +189,8 @@ TEST_F(Acceptance, MicGainWithTheAlcReadout) {
   expectSent(m, {"MG051;"});
   m = mark();
   ASSERT_NO_FATAL_FAILURE(press({"j"}));
-  EXPECT_EQ(said(m).front(), "micgain");
-  EXPECT_EQ(said(m).back(), "off");
+  EXPECT_EQ(saidForKey(m).at(0), "micgain");
+  EXPECT_EQ(saidForKey(m).back(), "off");
   // The S-meter is polled again, the ALC no more.
   m = mark();
   ASSERT_TRUE(waitUntil([&] {
