@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "radio/relay.h"
 #include "radio_support.h"
 
@@ -51,24 +50,6 @@ bool inOrder(const Commands& sent, const Commands& expected) {
 std::pair<Commands, std::string> serviceAll(Scenario& sc, int services = 10) {
   for (int i = 0; i < services; ++i) serviceRelay(sc.panel);
   return {splitCommands(sc.takeRadio()), sc.takePort(kRelayPort)};
-}
-
-TEST(Relay, ATransmitterKeyedByThePeerIsUnkeyedWhenThePanelEnds) {
-  Scenario sc;
-  prepareRelay(sc);
-  fromPeer(sc, "TX1;");
-  serviceAll(sc);
-  EXPECT_EQ(sc.state().relayKeyed, 1);
-  unkeyTransmitter(sc.panel);
-  EXPECT_EQ(sc.takeRadio(), "TX0;");
-  // Unkeyed by the peer itself: nothing more to do at the end.
-  fromPeer(sc, "TX2;");
-  serviceAll(sc);
-  fromPeer(sc, "TX0;");
-  serviceAll(sc);
-  EXPECT_EQ(sc.state().relayKeyed, 0);
-  unkeyTransmitter(sc.panel);
-  EXPECT_EQ(sc.takeRadio(), "");
 }
 
 TEST(Relay, QueryIsForwardedAndTheFrequencyAnswerAlsoUpdatesThePanel) {

@@ -86,9 +86,6 @@ struct PanelState {
   // The unfinished end of the last poll read, completed by the next one.
   BasicString pollReplyTail;
   int32_t relayFaPos = 0;
-  // 1 after the program on the relay port keyed the transmitter ("TX1"/"TX2")
-  // and has not unkeyed it; shutdown then unkeys it.
-  int32_t relayKeyed = 0;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;

@@ -205,11 +205,10 @@ void tuneStartBand(Panel& panel) {
 
 void unkeyTransmitter(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState <= 0 && s.tuneActive != 1 && s.relayKeyed != 1) return;
+  if (s.txState <= 0 && s.tuneActive != 1) return;
   send(panel, "TX0");
   s.txState = 0;
   s.tuneActive = 0;
-  s.relayKeyed = 0;
 }
 
 void shutDown(Panel& panel) {

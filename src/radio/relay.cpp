@@ -117,15 +117,6 @@ bool passAnswerBack(Panel& panel) {
   return false;
 }
 
-// The other program may key the radio and then vanish; remember it so the
-// panel can unkey the radio when it ends.
-void noteRelayTransmit(PanelState& s) {
-  if (leftText(s.commandText, 2) != "TX") return;
-  const char state = charAt(s.commandText, 3);
-  if (state == '1' || state == '2') s.relayKeyed = 1;
-  if (state == '0') s.relayKeyed = 0;
-}
-
 }  // namespace
 
 void serviceRelay(Panel& panel) {
@@ -148,7 +139,6 @@ void serviceRelay(Panel& panel) {
   dropRepeats(s);
   dropLateAnswers(panel);
   sendCommand(panel);
-  noteRelayTransmit(s);
   if (!followModeSetting(panel) && passAnswerBack(panel)) return;
   s.relayChunk.clear();
 }
