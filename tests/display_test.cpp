@@ -55,12 +55,12 @@ TEST_F(Display, EachModeSendsItsCommandFilterFrequencyAndWidth) {
   using Commands = std::vector<std::string>;
   sc.state().frequency = 7100000;
   sc.state().ssbWidthIndex = 21;
-  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA0;", "FA007100000;", "SH021;"}));
-  EXPECT_EQ(draw(2), (Commands{"MD02;", "NA0;", "FA007100000;", "SH021;"}));
+  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA00;", "FA007100000;", "SH021;"}));
+  EXPECT_EQ(draw(2), (Commands{"MD02;", "NA00;", "FA007100000;", "SH021;"}));
   // Taking over the widest width is not announced as "max".
   EXPECT_EQ(sc.takePhrases(), Commands{});
-  EXPECT_EQ(draw(4), (Commands{"MD05;", "NA0;", "FA007100000;"}));
-  EXPECT_EQ(draw(6), (Commands{"MD0E;", "NA0;", "FA007100000;"}));
+  EXPECT_EQ(draw(4), (Commands{"MD05;", "NA00;", "FA007100000;"}));
+  EXPECT_EQ(draw(6), (Commands{"MD0E;", "NA00;", "FA007100000;"}));
   // Mode digits are the state's command texts, not constants.
   sc.state().modeCommandAm = "MD0X";
   EXPECT_EQ(draw(4).at(0), "MD0X;");
@@ -68,18 +68,18 @@ TEST_F(Display, EachModeSendsItsCommandFilterFrequencyAndWidth) {
   // CW takes over the CW width: below 11 the narrow filter is on.
   sc.state().cwWidthIndex = 10;
   sc.state().widthIndex = 14;
-  EXPECT_EQ(draw(3), (Commands{"MD03;", "NA1;", "FA007100000;", "SH010;"}));
+  EXPECT_EQ(draw(3), (Commands{"MD03;", "NA01;", "FA007100000;", "SH010;"}));
   sc.state().cwWidthIndex = 11;
-  EXPECT_EQ(draw(3).at(1), "NA0;");
-  // LSB takes over the sideband width; width 10 there is no reason for NA1.
+  EXPECT_EQ(draw(3).at(1), "NA00;");
+  // LSB takes over the sideband width; width 10 there is no reason for the narrow filter.
   sc.state().ssbWidthIndex = 10;
-  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA0;", "FA007100000;", "SH010;"}));
+  EXPECT_EQ(draw(1), (Commands{"MD01;", "NA00;", "FA007100000;", "SH010;"}));
   EXPECT_EQ(modeField(), "LSB     ");
 }
 
 TEST_F(Display, AnUnknownFrequencyIsNotSent) {
   sc.state().frequency = 0;  // before the first frequency answer
-  EXPECT_EQ(draw(1), (std::vector<std::string>{"MD01;", "NA0;", "SH014;"}));
+  EXPECT_EQ(draw(1), (std::vector<std::string>{"MD01;", "NA00;", "SH014;"}));
 }
 
 TEST_F(Display, TheRepeaterShiftIsSwitchedOffFirst) {
@@ -100,7 +100,7 @@ TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
   sc.serial.setResponder([](int, const std::string& written) {
     return written == "SQ0;" ? std::string("FA014500000;SQ0023;") : std::string();
   });
-  EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA0;", "SQ0;"}));
+  EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA00;", "SQ0;"}));
   EXPECT_EQ(sc.state().squelchLevel, 23);
   EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"delay", "delay"}));
 
@@ -109,7 +109,7 @@ TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
   sc.serial.setResponder([](int, const std::string& written) {
     return written == "SQ0;" ? std::string("SQ0145;") : std::string();
   });
-  EXPECT_EQ(draw(7), (std::vector<std::string>{"MD04;", "NA0;", "SQ0;"}));
+  EXPECT_EQ(draw(7), (std::vector<std::string>{"MD04;", "NA00;", "SQ0;"}));
   EXPECT_EQ(sc.state().squelchLevel, 145);
 }
 
@@ -129,7 +129,7 @@ TEST_F(Display, SquelchKeptWhenTheAnswerIsMissingOrCut) {
 TEST_F(Display, DamagedModeIsNeitherSentNorShown) {
   for (int32_t mode : {0, 8, -1, 57}) {
     sc.state().commandText = "MD02;";
-    EXPECT_EQ(draw(mode), (std::vector<std::string>{"NA0;"})) << mode;
+    EXPECT_EQ(draw(mode), (std::vector<std::string>{"NA00;"})) << mode;
     EXPECT_EQ(modeField(), "") << mode;
   }
 }
@@ -150,7 +150,7 @@ TEST_F(Display, TheModeIsRememberedInTheBandRecordOutsideFm) {
 
 TEST_F(Display, ModeSetOnTheRelayPortIsShownButNotSentAgain) {
   sc.state().relayActive = 1;
-  EXPECT_EQ(draw(4).at(0), "NA0;");
+  EXPECT_EQ(draw(4).at(0), "NA00;");
   EXPECT_EQ(modeField(), "AM     ");
 }
 

@@ -158,7 +158,9 @@ void drawFrequencyPanel(Panel& panel) {
     // A mode set by the program on the relay port has reached the radio already.
     if (s.relayActive != 1) sendCommand(panel);
   }
-  send(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA1" : "NA0");
+  // "NA0" alone is the radio's query for the filter, not a setting; the
+  // setting carries the selector digit too.
+  send(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
   drawStatusLine(panel);
   if (s.modeIndex == kFmNarrow || s.modeIndex == kFmWide) {
     readSquelchLevel(panel);

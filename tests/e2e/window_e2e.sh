@@ -107,5 +107,12 @@ start_panel signal
 kill -TERM "$keldar_pid"
 expect_clean_exit signal
 
+# 3. A hang-up of the launching terminal ends the panel through shutdown too.
+rm -f "$work/run/savmem.dat"
+start_panel hangup
+kill -HUP "$keldar_pid"
+expect_clean_exit hangup
+[ -s "$work/run/savmem.dat" ] || fail "hangup: the memory banks were not saved"
+
 echo "PASS: window, keys and close under Xvfb"
 exit 0
