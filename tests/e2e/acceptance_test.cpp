@@ -122,23 +122,29 @@ TEST_F(Acceptance, FrequencyReadoutAndATypedFrequency) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// B and a band number or letter: each band from its record, mode and frequency
+// at the radio. 6 is 20 m, X 6 m, T 2 m (FM narrow), U general coverage (AM).
 TEST_F(Acceptance, BandKeys) {
   ASSERT_NO_FATAL_FAILURE(start());
-  Mark m = mark();
-  ASSERT_NO_FATAL_FAILURE(type("b6"));
-  expectSent(m, {"FA014200000;"});
-  EXPECT_TRUE(radioShows("FA014200000 "));
-  EXPECT_TRUE(waitUntil([&] { return drawn(" 14.200000"); }));
-  m = mark();
-  ASSERT_NO_FATAL_FAILURE(type("bx"));
-  expectSent(m, {"FA050150000;"});
-  EXPECT_TRUE(radioShows("FA050150000 "));
-  EXPECT_TRUE(waitUntil([&] { return drawn(" 50.150000"); }));
-  m = mark();
-  ASSERT_NO_FATAL_FAILURE(type("bt"));
-  expectSent(m, {"FA145000000;"});
-  EXPECT_TRUE(radioShows("FA145000000 "));
-  EXPECT_TRUE(waitUntil([&] { return drawn("145.000000"); }));
+  struct Band {
+    std::string_view keys;
+    std::string mode;
+    std::string frequency;
+    std::string_view display;
+  };
+  const Band bands[] = {{"b6", "MD02;", "FA014200000;", " 14.200000"},
+                        {"bx", "MD02;", "FA050150000;", " 50.150000"},
+                        {"bt", "MD0B;", "FA145000000;", "145.000000"},
+                        {"bu", "MD05;", "FA009670000;", "  9.670000"}};
+  for (const Band& band : bands) {
+    SCOPED_TRACE(band.keys);
+    Mark m = mark();
+    ASSERT_NO_FATAL_FAILURE(type(band.keys));
+    expectSentInOrder(m, {band.mode, band.frequency});
+    EXPECT_TRUE(radioShows(band.frequency.substr(0, 11) + " "));
+    EXPECT_TRUE(radioShows(" " + band.mode.substr(0, 4) + " "));
+    EXPECT_TRUE(waitUntil([&] { return drawn(band.display); }));
+  }
   EXPECT_EQ(station_->quit(), 0);
 }
 
