@@ -35,9 +35,11 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
   sound.open();
   keldar::SdlWindow window;
   keldar::TerminalPanel terminal(STDIN_FILENO, STDOUT_FILENO, closeSignals.fd());
-  // The window takes SIGINT and SIGTERM as close requests itself.
-  keldar::FrontEndChoice screen(window, terminal, !line.terminal,
-                                [&closeSignals] { closeSignals.release(); });
+  // The window takes SIGINT and SIGTERM as close requests itself; a hang-up
+  // of the launching terminal still ends the panel through shutdown.
+  keldar::FrontEndChoice screen(
+      window, terminal, !line.terminal, [&closeSignals] { closeSignals.releaseAllButHangup(); },
+      [&closeSignals] { return closeSignals.takePending(); });
   keldar::SystemClock clock;
   keldar::PosixFileSystem files;
 

@@ -81,9 +81,9 @@ TEST(Stepping, WidthLimitsNarrowFilterAndQuietLimits) {
   EXPECT_EQ(s.ssbWidthIndex, 21);
   s.modeIndex = 3;
   s.widthIndex = 11;
-  expectStep(sc, {2, kDown, {"NA1;", "SH010;", "FA014200000;"}, {}});
+  expectStep(sc, {2, kDown, {"NA01;", "SH010;", "FA014200000;"}, {}});
   EXPECT_EQ(s.cwWidthIndex, 10);
-  expectStep(sc, {2, kUp, {"NA0;", "SH011;", "FA014200000;"}, {}});
+  expectStep(sc, {2, kUp, {"NA00;", "SH011;", "FA014200000;"}, {}});
   s.widthIndex = 12;
   expectStep(sc, {2, kUp, {"SH012;", "FA014200000;"}, {"max"}});
   s.widthIndex = 1;

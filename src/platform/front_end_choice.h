@@ -14,12 +14,15 @@ namespace keldar {
 class FrontEndChoice : public FrontEnd {
  public:
   // onWindow runs once the window has opened.
+  // closePending, when given, is asked after each batch of window events
+  // and turns a true answer into a close request.
   FrontEndChoice(FrontEnd& window, FrontEnd& terminal, bool tryWindow,
-                 std::function<void()> onWindow = {})
+                 std::function<void()> onWindow = {}, std::function<bool()> closePending = {})
       : window_(window),
         terminal_(terminal),
         tryWindow_(tryWindow),
         onWindow_(std::move(onWindow)),
+        closePending_(std::move(closePending)),
         active_(&terminal) {}
 
   bool openWindow(const std::string& title, int x, int y, int width, int height) override {
@@ -39,6 +42,9 @@ class FrontEndChoice : public FrontEnd {
   void stopTimer(int id) override { active_->stopTimer(id); }
   void waitForEvents(EventSink& sink, bool noWait) override {
     active_->waitForEvents(sink, noWait);
+    if (active_ == &window_ && closePending_ && closePending_()) {
+      sink.onEvent(kCloseRequestEvent, 0);
+    }
   }
 
   bool usingWindow() const { return active_ == &window_; }
@@ -48,6 +54,7 @@ class FrontEndChoice : public FrontEnd {
   FrontEnd& terminal_;
   bool tryWindow_;
   std::function<void()> onWindow_;
+  std::function<bool()> closePending_;
   FrontEnd* active_;
 };
 

@@ -21,16 +21,16 @@ uint32_t bytesToMs(uint32_t bytes) {
 // A WAV file as samples in the device's format; empty when the file is
 // missing or is not a WAV SDL can read.
 std::vector<uint8_t> loadSamples(const std::string& path) {
-  SDL_AudioSpec spec;
+  SDL_AudioSpec format;
   Uint8* data = nullptr;
   Uint32 length = 0;
-  if (SDL_LoadWAV(path.c_str(), &spec, &data, &length) == nullptr) return {};
+  if (SDL_LoadWAV(path.c_str(), &format, &data, &length) == nullptr) return {};
   // Conversion works on whole frames; a cut-off last frame is dropped.
-  const Uint32 frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+  const Uint32 frame = SDL_AUDIO_BITSIZE(format.format) / 8 * format.channels;
   if (frame > 0) length -= length % frame;
   SDL_AudioCVT cvt;
-  const int build = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1,
-                                      SdlSound::kRate);
+  const int build = SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq,
+                                      AUDIO_S16SYS, 1, SdlSound::kRate);
   std::vector<uint8_t> samples;
   if (build == 0) {
     samples.assign(data, data + length);

@@ -57,6 +57,23 @@ void CloseSignals::release() {
   }
 }
 
+void CloseSignals::releaseAllButHangup() {
+  release();
+  sigset_t hangup;
+  sigemptyset(&hangup);
+  sigaddset(&hangup, SIGHUP);
+  blocked_ = pthread_sigmask(SIG_BLOCK, &hangup, &previous_) == 0;
+  if (blocked_) fd_ = signalfd(-1, &hangup, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+bool CloseSignals::takePending() {
+  if (fd_ < 0) return false;
+  signalfd_siginfo info;
+  bool any = false;
+  while (::read(fd_, &info, sizeof info) > 0) any = true;
+  return any;
+}
+
 TerminalPanel::TerminalPanel(int keysFd, int screenFd, int closeFd)
     : keysFd_(keysFd), screenFd_(screenFd), closeFd_(closeFd) {}
 

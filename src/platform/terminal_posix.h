@@ -32,6 +32,12 @@ class CloseSignals {
   // Gives the signals back to their handlers (for a front-end that handles
   // them itself); pending ones are dropped.
   void release();
+  // For the window, which turns SIGINT and SIGTERM into close requests
+  // itself: those two go back to their handlers while SIGHUP stays readable,
+  // so hanging up the launching terminal still ends the panel cleanly.
+  void releaseAllButHangup();
+  // True once when a signal still held here has come.
+  bool takePending();
 
  private:
   int fd_ = -1;

@@ -1,19 +1,346 @@
 #include "platform/window_sdl.h"
 
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "platform/font_lookup.h"
+
 namespace keldar {
 
-// Placeholder until its issue lands.
-bool SdlWindow::openWindow(const std::string&, int, int, int, int) {
+namespace {
+
+// The window's font before the panel chooses one: small enough that the
+// longest help line fits the window.
+constexpr int kInitialPointSize = 10;
+constexpr int kInitialWeight = 400;
+constexpr int kDpi = 96;
+
+using FontKey = std::tuple<std::string, int, int, int>;
+
+struct DrawnText {
+  SDL_Rect box;
+  TTF_Font* font;
+  std::string text;
+};
+
+// Enough for every field of the panel several times over.
+constexpr std::size_t kMaxIntactTexts = 256;
+
+struct PendingEvent {
+  int32_t message;
+  int32_t wparam;
+};
+
+// The sum of the characters' advances: where the next print starts. A glyph
+// that reaches past its advance (a "W") is clipped rather than widening the
+// box, so a row of blanks covers exactly what the same number of characters
+// drew.
+int advanceWidth(TTF_Font* font, const std::string& latin1) {
+  int width = 0;
+  for (unsigned char c : latin1) {
+    int advance = 0;
+    if (TTF_GlyphMetrics32(font, c, nullptr, nullptr, nullptr, nullptr, &advance) == 0) {
+      width += advance;
+    }
+  }
+  return width;
+}
+
+uint64_t nowMicros() {
+  using namespace std::chrono;
+  return static_cast<uint64_t>(
+      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+SDL_Rect unite(const SDL_Rect& a, const SDL_Rect& b) {
+  if (a.w <= 0 || a.h <= 0) return b;
+  SDL_Rect both;
+  SDL_UnionRect(&a, &b, &both);
+  return both;
+}
+
+}  // namespace
+
+struct SdlWindow::Impl {
+  SDL_Window* window = nullptr;
+  SDL_Surface* backing = nullptr;
+  bool videoStarted = false;
+  bool ttfStarted = false;
+  int textX = 0;
+  int textY = 0;
+  TTF_Font* font = nullptr;
+  std::map<FontKey, TTF_Font*> fonts;
+  SDL_Rect dirty{0, 0, 0, 0};
+  // Texts still whole on the backing surface. The panel redraws its fields
+  // after every poll answer, mostly with what they already show; such a
+  // print changes no pixel and is skipped.
+  std::vector<DrawnText> intact;
+
+  bool timerOn = false;
+  int timerId = 0;
+  uint64_t timerPeriod = 0;  // microseconds, like nextTick
+  uint64_t nextTick = 0;
+
+  void release();
+  TTF_Font* fontFor(const FontSpec& wanted);
+  void present(bool whole);
+  void draw(const SDL_Rect& box, const std::string& latin1);
+  bool stillShown(const SDL_Rect& box, const std::string& latin1) const;
+  void translate(const SDL_Event& event, std::vector<PendingEvent>& out);
+  bool tickDue(uint64_t now);
+  void waitForSomething(std::vector<PendingEvent>& out);
+};
+
+void SdlWindow::Impl::release() {
+  for (auto& entry : fonts) {
+    if (entry.second != nullptr) TTF_CloseFont(entry.second);
+  }
+  fonts.clear();
+  font = nullptr;
+  intact.clear();
+  if (ttfStarted) TTF_Quit();
+  ttfStarted = false;
+  if (backing != nullptr) SDL_FreeSurface(backing);
+  backing = nullptr;
+  if (window != nullptr) SDL_DestroyWindow(window);
+  window = nullptr;
+  if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  videoStarted = false;
+  timerOn = false;
+  dirty = SDL_Rect{0, 0, 0, 0};
+}
+
+// Fonts are opened once per face, size, weight and style: the panel selects
+// its two fonts several times on every frequency reply. A font that cannot
+// be opened is reported once and not tried again.
+TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& wanted) {
+  const FontKey key{wanted.face, wanted.pointSize, wanted.weight, wanted.style};
+  const auto known = fonts.find(key);
+  if (known != fonts.end()) return known->second;
+  const std::string file = findFontFile(wanted.face, wanted.weight);
+  const int size = wanted.pointSize > 0 ? wanted.pointSize : kInitialPointSize;
+  TTF_Font* opened =
+      file.empty() ? nullptr : TTF_OpenFontIndexDPI(file.c_str(), size, 0, kDpi, kDpi);
+  if (opened == nullptr) {
+    std::fprintf(stderr, "keldar: cannot open a font for \"%s\" (%s)\n", wanted.face.c_str(),
+                 file.empty() ? "no font file found" : TTF_GetError());
+    fonts.emplace(key, nullptr);
+    return nullptr;
+  }
+  int style = TTF_STYLE_NORMAL;
+  if ((wanted.style & 0x1) != 0) style |= TTF_STYLE_ITALIC;
+  if ((wanted.style & 0x10) != 0) style |= TTF_STYLE_UNDERLINE;
+  if ((wanted.style & 0x20) != 0) style |= TTF_STYLE_STRIKETHROUGH;
+  TTF_SetFontStyle(opened, style);
+  TTF_SetFontKerning(opened, 0);  // widths are the plain sum of advances
+  fonts.emplace(key, opened);
+  return opened;
+}
+
+// Copies what was drawn since the last copy (or everything, after an expose)
+// from the backing surface to the window.
+void SdlWindow::Impl::present(bool whole) {
+  if (window == nullptr) return;
+  if (!whole && (dirty.w <= 0 || dirty.h <= 0)) return;
+  SDL_Surface* screen = SDL_GetWindowSurface(window);
+  if (screen == nullptr) return;
+  SDL_Rect area = whole ? SDL_Rect{0, 0, backing->w, backing->h} : dirty;
+  SDL_Rect bounds{0, 0, screen->w, screen->h};
+  SDL_Rect shown;
+  if (SDL_IntersectRect(&area, &bounds, &shown) == SDL_TRUE) {
+    SDL_Rect target = shown;
+    SDL_BlitSurface(backing, &shown, screen, &target);
+    SDL_UpdateWindowSurfaceRects(window, &shown, 1);
+  }
+  dirty = SDL_Rect{0, 0, 0, 0};
+}
+
+bool SdlWindow::Impl::stillShown(const SDL_Rect& box, const std::string& latin1) const {
+  for (const DrawnText& drawn : intact) {
+    if (drawn.box.x == box.x && drawn.box.y == box.y && drawn.font == font &&
+        drawn.text == latin1) {
+      return true;
+    }
+  }
   return false;
 }
-void SdlWindow::closeWindow() {}
-void SdlWindow::moveTextPosition(int, int) {}
-void SdlWindow::printText(std::string_view) {}
-void SdlWindow::setFont(const FontSpec&) {}
-void SdlWindow::startTimer(int, int) {}
-void SdlWindow::stopTimer(int) {}
-void SdlWindow::waitForEvents(EventSink& sink, bool) {
-  sink.onEvent(kCloseRequestEvent, 0);
+
+// An opaque box of the text's width and the font's full height in white,
+// then the glyphs in black clipped to it: printing blanks erases what was
+// there, descenders included.
+void SdlWindow::Impl::draw(const SDL_Rect& box, const std::string& latin1) {
+  SDL_FillRect(backing, &box, SDL_MapRGB(backing->format, 255, 255, 255));
+  SDL_Surface* glyphs = TTF_RenderText_Blended(font, latin1.c_str(), SDL_Color{0, 0, 0, 255});
+  if (glyphs != nullptr) {
+    SDL_Rect source{0, 0, box.w, box.h};
+    SDL_Rect target = box;
+    SDL_BlitSurface(glyphs, &source, backing, &target);
+    SDL_FreeSurface(glyphs);
+  }
+  dirty = unite(dirty, box);
+  std::erase_if(intact, [&box](const DrawnText& drawn) {
+    return SDL_HasIntersection(&drawn.box, &box) == SDL_TRUE;
+  });
+  if (intact.size() >= kMaxIntactTexts) intact.clear();
+  intact.push_back({box, font, latin1});
+}
+
+void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent>& out) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const bool numLock = (event.key.keysym.mod & KMOD_NUM) != 0;
+      const int32_t vk = virtualKeyForScancode(event.key.keysym.scancode, numLock);
+      if (vk != 0) out.push_back({event.type == SDL_KEYDOWN ? kKeyDownEvent : kKeyUpEvent, vk});
+      break;
+    }
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({kCloseRequestEvent, 0});
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) present(true);
+      break;
+    case SDL_QUIT:  // SIGINT or SIGTERM: SDL's own handlers post it
+      out.push_back({kCloseRequestEvent, 0});
+      break;
+    default:
+      break;
+  }
+}
+
+// A tick is due when the clock has reached the next 50 ms point. Points
+// missed while the handler ran (a phrase playing) are skipped, so they
+// merge into this one tick and the rhythm does not drift.
+bool SdlWindow::Impl::tickDue(uint64_t now) {
+  if (!timerOn || now < nextTick) return false;
+  nextTick += timerPeriod * ((now - nextTick) / timerPeriod + 1);
+  return true;
+}
+
+// Blocks until an event for the panel is queued or the next tick falls due;
+// events the panel does not see (mouse motion, focus) do not end the wait.
+void SdlWindow::Impl::waitForSomething(std::vector<PendingEvent>& out) {
+  while (out.empty()) {
+    const uint64_t now = nowMicros();
+    if (timerOn && now >= nextTick) return;
+    // Rounded up: waking before the point would only mean waiting again.
+    const int timeout = timerOn ? static_cast<int>((nextTick - now + 999) / 1000) : -1;
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, timeout) == 1) translate(event, out);
+  }
+}
+
+SdlWindow::SdlWindow() : impl_(std::make_unique<Impl>()) {}
+
+SdlWindow::~SdlWindow() {
+  impl_->release();
+}
+
+bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, int height) {
+  Impl& w = *impl_;
+  if (w.window != nullptr) return true;
+  // A close request, even from the last window, is the panel's to act on.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Plain shared-memory copies: a GPU renderer would recreate the window
+  // (a new window id) and start threads, for a few lines of text.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "keldar: no display for the window: %s\n", SDL_GetError());
+    return false;
+  }
+  w.videoStarted = true;
+  if (TTF_Init() != 0) {
+    std::fprintf(stderr, "keldar: cannot start the font renderer: %s\n", TTF_GetError());
+    w.release();
+    return false;
+  }
+  w.ttfStarted = true;
+  w.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
+  w.backing = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
+  if (w.window == nullptr || w.backing == nullptr) {
+    std::fprintf(stderr, "keldar: cannot open the window: %s\n", SDL_GetError());
+    w.release();
+    return false;
+  }
+  SDL_FillRect(w.backing, nullptr, SDL_MapRGB(w.backing->format, 255, 255, 255));
+  SDL_StopTextInput();
+  w.textX = 0;
+  w.textY = 0;
+  w.font = w.fontFor(FontSpec{"", kInitialPointSize, kInitialWeight, 0});
+  w.present(true);
+  return true;
+}
+
+void SdlWindow::closeWindow() {
+  impl_->release();
+}
+
+void SdlWindow::moveTextPosition(int x, int y) {
+  impl_->textX = x;
+  impl_->textY = y;
+}
+
+void SdlWindow::printText(std::string_view text) {
+  Impl& w = *impl_;
+  if (w.window == nullptr || w.font == nullptr || text.empty()) return;
+  const std::string latin1(text);  // the panel's texts are bytes, not UTF-8
+  const int width = advanceWidth(w.font, latin1);
+  if (width <= 0) return;
+  const SDL_Rect box{w.textX, w.textY, width, TTF_FontHeight(w.font)};
+  if (!w.stillShown(box, latin1)) w.draw(box, latin1);
+  w.textX += width;
+}
+
+void SdlWindow::setFont(const FontSpec& font) {
+  Impl& w = *impl_;
+  if (w.window == nullptr) return;
+  TTF_Font* chosen = w.fontFor(font);
+  if (chosen != nullptr) w.font = chosen;
+}
+
+void SdlWindow::startTimer(int periodMs, int id) {
+  Impl& w = *impl_;
+  if (w.window == nullptr || periodMs <= 0) return;
+  w.timerOn = true;
+  w.timerId = id;
+  w.timerPeriod = static_cast<uint64_t>(periodMs) * 1000;
+  w.nextTick = nowMicros() + w.timerPeriod;
+}
+
+void SdlWindow::stopTimer(int id) {
+  if (impl_->timerOn && impl_->timerId == id) impl_->timerOn = false;
+}
+
+void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
+  Impl& w = *impl_;
+  if (w.window == nullptr) {
+    // Nothing can ever arrive: end the loop rather than hang in it.
+    sink.onEvent(kCloseRequestEvent, 0);
+    return;
+  }
+  w.present(false);
+  std::vector<PendingEvent> batch;
+  if (!noWait) w.waitForSomething(batch);
+  SDL_Event event;
+  while (SDL_PollEvent(&event) == 1) w.translate(event, batch);
+  // As on Windows, the tick comes after the input that is already queued.
+  if (w.tickDue(nowMicros())) batch.push_back({kTimerEvent, w.timerId});
+  for (const PendingEvent& pending : batch) {
+    sink.onEvent(pending.message, pending.wparam);
+    if (w.window == nullptr) return;  // the handler closed the window
+  }
+  w.present(false);
+}
+
+bool SdlWindow::saveImage(const std::string& path) const {
+  if (impl_->backing == nullptr) return false;
+  return SDL_SaveBMP(impl_->backing, path.c_str()) == 0;
 }
 
 }  // namespace keldar

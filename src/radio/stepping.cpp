@@ -72,7 +72,8 @@ void widthUp(Panel& panel) {
   if (inSsb(s) && s.widthIndex == 21) s.widthIndex = 20;
   if (s.modeIndex == kModeCw && s.widthIndex > 12) s.widthIndex = 12;
   s.widthIndex += 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 11) sendText(panel, "NA0");
+  if (s.modeIndex == kModeCw && s.widthIndex == 11)
+    sendText(panel, "NA00");  // the setting, not the query "NA0"
   sendWidth(panel);
 }
 
@@ -174,7 +175,7 @@ void widthDown(Panel& panel) {
   if (inSsb(s) && s.widthIndex == 9) s.widthIndex = 10;
   if (s.modeIndex == kModeCw && s.widthIndex < 1) s.widthIndex = 0;
   s.widthIndex -= 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 10) sendText(panel, "NA1");
+  if (s.modeIndex == kModeCw && s.widthIndex == 10) sendText(panel, "NA01");
   sendWidth(panel);
 }
 

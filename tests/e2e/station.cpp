@@ -279,6 +279,26 @@ int Station::quit() {
   return code;
 }
 
+int Station::stopPanel(int sig) {
+  if (!panel_) return -1;
+  panel_->signal(sig);
+  int code = -1;
+  if (!panel_->waitExit(kHangGuard, code)) return -1;
+  return code;
+}
+
+bool Station::restartPanel() {
+  if (panel_ && panel_->running()) {
+    error_ = "the panel is still running";
+    return false;
+  }
+  panel_.reset();
+  // The new run's trace only: nothing of the last run is read as its own.
+  std::error_code ignored;
+  fs::remove(dir_.path() / "trace.txt", ignored);
+  return startPanel();
+}
+
 std::string Station::report() const {
   std::ostringstream out;
   auto tail = [&out](const std::string& title, const std::vector<std::string>& lines) {

@@ -79,6 +79,12 @@ class Station {
   bool press(std::string_view keys) { return panel_ && panel_->type(keys); }
   // Q, then the panel's own end; its exit code, or -1 when it did not end.
   int quit();
+  // A signal to the panel (0: none), then its end; its exit code, or -1 when it
+  // did not end.
+  int stopPanel(int sig);
+  // The panel once more in the same folder, after it has ended; the radio
+  // keeps running and keeps its state.
+  bool restartPanel();
 
   // All the station's logs, for a failing test's report.
   std::string report() const;

@@ -102,7 +102,7 @@ const Model* findModel(std::string_view id) {
 }
 
 Radio::Radio(const Model& model) : model_(model) {
-  for (const auto& spec : kLevels) levels_[spec.query] = spec.start;
+  for (const auto& row : kLevels) levels_[row.query] = row.start;
   for (const auto& row : kMenuStarts) {
     if (std::string_view(row.model) == model.id) menus_[row.menu] = row.value;
   }
@@ -252,19 +252,19 @@ std::optional<std::string> Radio::info() const {
 }
 
 std::optional<std::string> Radio::level(std::string_view text, bool& known) {
-  for (const auto& spec : kLevels) {
-    std::string_view query = spec.query;
+  for (const auto& row : kLevels) {
+    std::string_view query = row.query;
     if (!startsWith(text, query)) continue;
     std::string_view digits = text.substr(query.size());
     if (digits.empty()) {
       known = true;
-      return std::string(query) + padded(levels_[spec.query], spec.width) + ";";
+      return std::string(query) + padded(levels_[row.query], row.width) + ";";
     }
-    if (static_cast<int>(digits.size()) != spec.width || !allDigits(digits)) continue;
+    if (static_cast<int>(digits.size()) != row.width || !allDigits(digits)) continue;
     known = true;
     int64_t value = number(digits);
-    if (value < spec.low || value > spec.high) return kRefused;
-    levels_[spec.query] = static_cast<int>(value);
+    if (value < row.low || value > row.high) return kRefused;
+    levels_[row.query] = static_cast<int>(value);
     return std::nullopt;
   }
   return std::nullopt;
