@@ -18,11 +18,6 @@ namespace keldar {
 namespace {
 
 constexpr const char* kWindowTitle = "*** Keldar Front Panel v3.3b ***";
-constexpr const char* kHelpLine1 =
-    "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
-    "s=SMeter/swr";
-constexpr const char* kHelpLine2 =
-    "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
 constexpr int kTimerId = 1;
 constexpr int kTimerPeriodMs = 50;
 
@@ -44,11 +39,11 @@ void greet(Panel& panel) {
 
 void drawFixedText(Panel& panel) {
   const PanelState& s = panel.state;
-  moveTextPosition(panel, 280, 10);
+  moveTextPosition(panel, kBannerField.x, kBannerField.y);
   printText(panel, s.bannerText + "\r\n");
-  moveTextPosition(panel, 140, 380);
+  moveTextPosition(panel, kHelpLine1Field.x, kHelpLine1Field.y);
   printText(panel, kHelpLine1);
-  moveTextPosition(panel, 140, 405);
+  moveTextPosition(panel, kHelpLine2Field.x, kHelpLine2Field.y);
   printText(panel, kHelpLine2);
 }
 
