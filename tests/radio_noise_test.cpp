@@ -13,6 +13,7 @@
 
 #include "app/tick.h"
 #include "radio_support.h"
+#include "support/dice.h"
 
 #ifndef KELDAR_NOISE_INPUTS
 #define KELDAR_NOISE_INPUTS 1000000
@@ -30,24 +31,9 @@ long inputCount() {
   return KELDAR_NOISE_INPUTS;
 }
 
-class Noise {
+class Noise : public testing::Dice {
  public:
-  explicit Noise(uint32_t seed) : rng_(seed) {}
-
-  int below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
-  bool chance(int percent) { return below(100) < percent; }
-
-  std::string digits(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += static_cast<char>('0' + below(10));
-    return text;
-  }
-
-  std::string bytes(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += static_cast<char>(below(256));
-    return text;
-  }
+  using Dice::Dice;
 
   // Something a radio might say, whole.
   std::string reply() {
@@ -121,9 +107,6 @@ class Noise {
         return commands[below(static_cast<int>(commands.size()))];
     }
   }
-
- private:
-  std::mt19937 rng_;
 };
 
 bool isDigit(char c) {

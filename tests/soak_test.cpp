@@ -17,6 +17,7 @@
 #include "app/config.h"
 #include "app/startup.h"
 #include "memory/records.h"
+#include "support/dice.h"
 #include "testing/scenario.h"
 
 #ifndef KELDAR_SOAK_TICKS
@@ -54,29 +55,7 @@ std::vector<int32_t> keyMap() {
   return keys;
 }
 
-class Dice {
- public:
-  explicit Dice(uint32_t seed) : rng_(seed) {}
-  int below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
-  bool chance(int percent) { return below(100) < percent; }
-  std::string digits(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += static_cast<char>('0' + below(10));
-    return text;
-  }
-  std::string bytes(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) text += static_cast<char>(below(256));
-    return text;
-  }
-  template <typename T>
-  const T& pick(const std::vector<T>& items) {
-    return items[static_cast<std::size_t>(below(static_cast<int>(items.size())))];
-  }
-
- private:
-  std::mt19937 rng_;
-};
+using testing::Dice;
 
 struct Level {
   const char* mnemonic;

@@ -30,10 +30,6 @@ constexpr int32_t kKeyX = 88;
 constexpr int32_t kMinKeySpeed = 4;
 constexpr int32_t kMaxKeySpeed = 60;
 
-bool isFmMode(int32_t mode) {
-  return mode == 5 || mode == 7;
-}
-
 void playCharacters(Panel& panel, std::string_view text, long first, long last) {
   for (long i = first; i <= last; ++i) {
     const char c = charAt(text, i);

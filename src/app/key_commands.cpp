@@ -28,10 +28,6 @@ constexpr int32_t kPlus = 187;
 constexpr int32_t kMinus = 189;
 constexpr int32_t kHighestFrequency = 999999999;
 
-bool isFmMode(int32_t mode) {
-  return mode == 5 || mode == 7;
-}
-
 void playEach(Panel& panel, std::initializer_list<const char*> names) {
   for (const char* name : names) playPhrase(panel, name);
 }

@@ -9,6 +9,7 @@
 #include "panel/display.h"
 #include "radio/frequency_reply.h"
 #include "radio/memory_channels.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"
@@ -19,10 +20,6 @@
 namespace keldar {
 
 namespace {
-
-bool isFmMode(int32_t mode) {
-  return mode == 5 || mode == 7;
-}
 
 char digitChar(int32_t value) {
   return static_cast<char>('0' + value);

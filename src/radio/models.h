@@ -59,6 +59,11 @@ struct RadioModel {
 const RadioModel& radioModel(int32_t radioId);
 
 // The radios that take and give eight-digit frequencies.
+// FM narrow (5) and FM wide (7): the modes that take tones and a squelch.
+inline bool isFmMode(int32_t mode) {
+  return mode == 5 || mode == 7;
+}
+
 inline bool isEightDigitRadio(int32_t radioId) {
   return radioModel(radioId).eightDigitFrequency;
 }
