@@ -55,6 +55,7 @@ class NoScreen : public FrontEnd {
   void moveTextPosition(int, int) override {}
   void printText(std::string_view) override {}
   void setFont(const FontSpec&) override {}
+  void flushDrawing() override {}
   void startTimer(int, int) override {}
   void stopTimer(int) override {}
   void waitForEvents(EventSink&, bool) override {}

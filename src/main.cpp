@@ -18,12 +18,14 @@
 #include "platform/clock_posix.h"
 #include "platform/files_posix.h"
 #include "platform/front_end_choice.h"
+#include "platform/program_location.h"
 #include "platform/serial_posix.h"
 #include "platform/sound_sdl.h"
 #include "platform/terminal_posix.h"
 #include "platform/window_sdl.h"
 #include "radio/cat.h"
 #include "runtime/trace.h"
+#include "speech/player.h"
 
 namespace {
 
@@ -58,6 +60,9 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
 
   keldar::Panel panel(serialPart, sound, screenPart, clock, files);
   panel.trace = trace ? &*trace : nullptr;
+  // Phrases the working directory's wave/ lacks come from the set installed
+  // with the program, found from where the program itself lies.
+  panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
   // A port that will not open or goes away is also noted in debug.dat.
   serial.setReporter(
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });

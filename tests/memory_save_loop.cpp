@@ -37,6 +37,7 @@ class NoScreen : public keldar::FrontEnd {
   void moveTextPosition(int, int) override {}
   void printText(std::string_view) override {}
   void setFont(const keldar::FontSpec&) override {}
+  void flushDrawing() override {}
   void startTimer(int, int) override {}
   void stopTimer(int) override {}
   void waitForEvents(keldar::EventSink&, bool) override {}

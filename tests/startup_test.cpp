@@ -56,6 +56,7 @@ class LoopSpy : public FrontEnd {
   void moveTextPosition(int x, int y) override { inner_.moveTextPosition(x, y); }
   void printText(std::string_view text) override { inner_.printText(text); }
   void setFont(const FontSpec& font) override { inner_.setFont(font); }
+  void flushDrawing() override { inner_.flushDrawing(); }
   void startTimer(int periodMs, int id) override { inner_.startTimer(periodMs, id); }
   void stopTimer(int id) override { inner_.stopTimer(id); }
   void waitForEvents(EventSink& sink, bool noWait) override {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/panel_state.h"
 #include "runtime/platform.h"
@@ -26,6 +27,9 @@ struct Panel {
   RandomSource random;
   // Directory the panel's files live in; empty means the current directory.
   std::string workDir;
+  // Folders of recordings searched, in order, for a phrase the working
+  // directory's wave/ lacks (the set installed with the program).
+  std::vector<std::string> phraseFolders;
 
   // A file of the working directory ("savmem.dat", "wave/on.wav").
   std::string path(std::string_view name) const {

@@ -3,13 +3,41 @@
 // that fails to open falls back to the terminal.
 #pragma once
 
+#include <cctype>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "runtime/platform.h"
 
 namespace keldar {
+
+// Whether a window on the video driver SDL settled on is one somebody can
+// see. Without a display SDL falls back to "offscreen" (or, when asked,
+// "dummy"): that counts as no display, so the terminal panel starts, unless
+// the user named the driver in SDL_VIDEODRIVER (requested, a comma-separated
+// list as SDL reads it).
+inline bool videoDriverShowsWindow(std::string_view driver, std::string_view requested) {
+  const auto same = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (std::tolower(static_cast<unsigned char>(a[i])) !=
+          std::tolower(static_cast<unsigned char>(b[i]))) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (!same(driver, "offscreen") && !same(driver, "dummy")) return !driver.empty();
+  while (!requested.empty()) {
+    const auto comma = requested.find(',');
+    if (same(requested.substr(0, comma), driver)) return true;
+    if (comma == std::string_view::npos) break;
+    requested.remove_prefix(comma + 1);
+  }
+  return false;
+}
 
 class FrontEndChoice : public FrontEnd {
  public:
@@ -38,6 +66,7 @@ class FrontEndChoice : public FrontEnd {
   void moveTextPosition(int x, int y) override { active_->moveTextPosition(x, y); }
   void printText(std::string_view text) override { active_->printText(text); }
   void setFont(const FontSpec& font) override { active_->setFont(font); }
+  void flushDrawing() override { active_->flushDrawing(); }
   void startTimer(int periodMs, int id) override { active_->startTimer(periodMs, id); }
   void stopTimer(int id) override { active_->stopTimer(id); }
   void waitForEvents(EventSink& sink, bool noWait) override {

@@ -136,6 +136,9 @@ void TerminalPanel::printText(std::string_view text) {
 
 void TerminalPanel::setFont(const FontSpec&) {}
 
+// Every print is written to the screen at once; nothing waits in a buffer.
+void TerminalPanel::flushDrawing() {}
+
 void TerminalPanel::startTimer(int periodMs, int id) {
   const milliseconds period{std::max(periodMs, 1)};
   timers_[id] = Timer{period, SteadyClock::now() + period};

@@ -59,6 +59,7 @@ class TerminalPanel : public FrontEnd {
   void moveTextPosition(int x, int y) override;
   void printText(std::string_view text) override;
   void setFont(const FontSpec& font) override;
+  void flushDrawing() override;
   void startTimer(int periodMs, int id) override;
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/font_lookup.h"
+#include "platform/front_end_choice.h"
 
 namespace keldar {
 
@@ -255,6 +256,15 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
     return false;
   }
   w.videoStarted = true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+  if (!videoDriverShowsWindow(driver != nullptr ? driver : "",
+                              requested != nullptr ? requested : "")) {
+    std::fprintf(stderr, "keldar: no display for the window (SDL found only its \"%s\" driver)\n",
+                 driver != nullptr ? driver : "");
+    w.release();
+    return false;
+  }
   if (TTF_Init() != 0) {
     std::fprintf(stderr, "keldar: cannot start the font renderer: %s\n", TTF_GetError());
     w.release();
@@ -304,6 +314,10 @@ void SdlWindow::setFont(const FontSpec& font) {
   if (chosen != nullptr) w.font = chosen;
 }
 
+void SdlWindow::flushDrawing() {
+  impl_->present(false);
+}
+
 void SdlWindow::startTimer(int periodMs, int id) {
   Impl& w = *impl_;
   if (w.window == nullptr || periodMs <= 0) return;
@@ -341,6 +355,12 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
 bool SdlWindow::saveImage(const std::string& path) const {
   if (impl_->backing == nullptr) return false;
   return SDL_SaveBMP(impl_->backing, path.c_str()) == 0;
+}
+
+bool SdlWindow::saveShownImage(const std::string& path) const {
+  if (impl_->window == nullptr) return false;
+  SDL_Surface* shown = SDL_GetWindowSurface(impl_->window);
+  return shown != nullptr && SDL_SaveBMP(shown, path.c_str()) == 0;
 }
 
 }  // namespace keldar

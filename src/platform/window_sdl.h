@@ -24,6 +24,8 @@ class SdlWindow : public FrontEnd {
   void moveTextPosition(int x, int y) override;
   void printText(std::string_view text) override;
   void setFont(const FontSpec& font) override;
+  // Copies what was drawn since the last copy to the window.
+  void flushDrawing() override;
   void startTimer(int periodMs, int id) override;
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
@@ -31,6 +33,8 @@ class SdlWindow : public FrontEnd {
   // Writes the backing surface as a BMP file, so that tests can look at the
   // pixels without a screenshot tool. False without a window or on error.
   bool saveImage(const std::string& path) const;
+  // The same for what the window itself shows.
+  bool saveShownImage(const std::string& path) const;
 
  private:
   struct Impl;

@@ -65,6 +65,9 @@ class FrontEnd {
   // Draws text at the text position, which then moves on past it.
   virtual void printText(std::string_view text) = 0;
   virtual void setFont(const FontSpec& font) = 0;
+  // Puts everything drawn so far on the screen at once; the phrase player
+  // calls it before each phrase, so what is said is also what is shown.
+  virtual void flushDrawing() = 0;
   virtual void startTimer(int periodMs, int id) = 0;
   virtual void stopTimer(int id) = 0;
   // Blocks until at least one event is queued (unless noWait), then delivers

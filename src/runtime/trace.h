@@ -57,6 +57,7 @@ class TracingFrontEnd : public FrontEnd {
   void moveTextPosition(int x, int y) override;
   void printText(std::string_view text) override;
   void setFont(const FontSpec& font) override { inner_.setFont(font); }
+  void flushDrawing() override { inner_.flushDrawing(); }
   void startTimer(int periodMs, int id) override { inner_.startTimer(periodMs, id); }
   void stopTimer(int id) override { inner_.stopTimer(id); }
   void waitForEvents(EventSink& sink, bool noWait) override { inner_.waitForEvents(sink, noWait); }

@@ -1,10 +1,15 @@
 #include "speech/player.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace keldar {
 
 namespace {
 
 constexpr char kSeparator = '/';
+// The working directory's folder of recordings, as phrasePath writes it.
+constexpr std::string_view kWaveFolder = "wave/";
 
 std::string_view lastComponent(std::string_view path) {
   const auto slash = path.find_last_of(kSeparator);
@@ -13,6 +18,11 @@ std::string_view lastComponent(std::string_view path) {
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+bool isFile(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
 }
 
 }  // namespace
@@ -41,12 +51,34 @@ bool namesRecording(std::string_view name) {
   return name.size() > 1 || isDigit(name[0]);
 }
 
+std::vector<std::string> phraseFoldersBeside(std::string_view programDir) {
+  if (programDir.empty()) return {};
+  const std::filesystem::path dir(programDir);
+  return {(dir / "wave").lexically_normal().string(),
+          (dir / ".." / "share" / "keldar" / "wave").lexically_normal().string()};
+}
+
+std::string findRecording(const Panel& panel, const std::string& path) {
+  if (path.rfind(kWaveFolder, 0) != 0 || isFile(panel.path(path))) return path;
+  const std::string file = path.substr(kWaveFolder.size());
+  for (const std::string& folder : panel.phraseFolders) {
+    std::string candidate = folder + kSeparator + file;
+    if (isFile(candidate)) return candidate;
+  }
+  return path;
+}
+
 void playPhrase(Panel& panel, std::string_view name) {
-  const std::string path = phrasePath(panel.state.phraseDir, name);
+  const std::string wanted = phrasePath(panel.state.phraseDir, name);
+  if (!namesRecording(name)) {
+    panel.traceLine("SAY", Trace::escape(wanted));
+    return;
+  }
+  const std::string path = findRecording(panel, wanted);
   panel.traceLine("SAY", Trace::escape(path));
-  if (!namesRecording(name)) return;
   const bool wait = lastComponent(path) != "help.wav";
-  panel.sound.playFile(panel.path(path), wait);
+  panel.screen.flushDrawing();
+  panel.sound.playFile(path == wanted ? panel.path(path) : path, wait);
 }
 
 void playDelay(Panel& panel) {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/panel.h"
 
@@ -19,7 +20,20 @@ std::string phrasePath(std::string_view prefix, std::string_view name);
 // other than a digit have none.
 bool namesRecording(std::string_view name);
 
-// Plays the phrase and returns when it has been heard. A name without a
+// The folders of recordings that belong to a program installed in
+// programDir, searched after the working directory's wave/: a "wave" folder
+// beside the program, then "../share/keldar/wave" from it (the installed
+// set). None when programDir is empty (unknown).
+std::vector<std::string> phraseFoldersBeside(std::string_view programDir);
+
+// The file to play for a phrase path ("wave/on.wav"): the working
+// directory's wave/ first, so one's own recordings win file by file, then
+// each of panel.phraseFolders. A path found nowhere, or outside wave/, is
+// returned as it is. A path of the working directory stays relative to it.
+std::string findRecording(const Panel& panel, const std::string& path);
+
+// Plays the phrase and returns when it has been heard. What was drawn before
+// is put on the screen first. A name without a
 // recording, or a file that is missing or unplayable, is silent and returns
 // at once. "help" is started and left playing; the next phrase stops it.
 void playPhrase(Panel& panel, std::string_view name);

@@ -76,6 +76,7 @@ class FakeFrontEnd : public FrontEnd {
   void moveTextPosition(int x, int y) override;
   void printText(std::string_view text) override;
   void setFont(const FontSpec& font) override { font_ = font; }
+  void flushDrawing() override { flushes.push_back(prints.size()); }
   void startTimer(int periodMs, int id) override { timers[id] = periodMs; }
   void stopTimer(int id) override { timers.erase(id); }
   // Delivers the queued events; with none left, a close request, so a loop
@@ -89,6 +90,8 @@ class FakeFrontEnd : public FrontEnd {
   bool windowOpen = false;
   std::string title;
   std::vector<Print> prints;
+  // The number of prints made by each flushDrawing.
+  std::vector<std::size_t> flushes;
   std::map<int, int> timers;
   std::deque<Event> events;
 
