@@ -33,6 +33,18 @@ for name in $names; do
     awk -v l="$level" 'BEGIN{exit !(l >= 0.003)}' || fail "$name.wav silent ${side:+at the end}${side:-at the start} ($level)"
   done
 done
+# A faster set is shorter; an unknown voice or speed is refused before
+# anything is written.
+fast=$(mktemp -d)
+trap 'rm -rf "$out" "$fast"' EXIT
+bash "$root/scripts/make-phrases" --speed 300 --voice en-us "$fast" 2>/dev/null
+awk -v f="$(soxi -D "$fast/wave/help.wav")" -v d="$(soxi -D "$out/wave/help.wav")" \
+  'BEGIN{exit !(f < 0.8 * d)}' || fail "help.wav at 300 wpm is not shorter"
+for bad in "--voice zz" "--speed 20" "--speed fast"; do
+  code=0
+  bash "$root/scripts/make-phrases" $bad "$fast/bad" 2>/dev/null || code=$?
+  [ "$code" -eq 2 ] && [ ! -e "$fast/bad" ] || fail "make-phrases $bad: status $code"
+done
 # Names keep their case.
 [ -f "$out/wave/SWR.wav" ] && [ -f "$out/wave/Power.wav" ] && [ -f "$out/wave/EF.wav" ] || fail "case of names"
 exit $status

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +31,28 @@ namespace {
 using testing::TempDir;
 using Lines = std::vector<std::string>;
 
-pid_t spawn(const Lines& args, int in, int out, int err) {
+extern "C" char** environ;
+
+// The test's own environment with the variables named in drop left out and
+// those of add ("NAME=value") put in; built before fork, since the child may
+// only exec.
+Lines environmentWith(const Lines& drop, const Lines& add) {
+  Lines env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry(*e);
+    const std::string name = entry.substr(0, entry.find('='));
+    if (std::find(drop.begin(), drop.end(), name) == drop.end()) env.push_back(entry);
+  }
+  env.insert(env.end(), add.begin(), add.end());
+  return env;
+}
+
+pid_t spawn(const Lines& args, int in, int out, int err, const Lines* env = nullptr) {
+  std::vector<char*> envp;
+  if (env != nullptr) {
+    for (const std::string& e : *env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+  }
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::dup2(in, 0);
@@ -44,7 +66,7 @@ pid_t spawn(const Lines& args, int in, int out, int err) {
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  ::execv(program.c_str(), argv.data());
+  ::execve(program.c_str(), argv.data(), env != nullptr ? envp.data() : environ);
   ::_exit(127);
 }
 
@@ -130,6 +152,37 @@ TEST(KeldarRun, WithoutConfigurationItSpeaksAndEndsLeavingTheDirectoryEmpty) {
             (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
                    "SAY wave/cfgnf.wav"}));
   EXPECT_TRUE(std::filesystem::is_empty(work.path()));
+}
+
+// Without a display the terminal panel starts unasked: a display SDL reaches
+// only through its offscreen fallback is none either. A driver the user
+// named is taken as chosen.
+TEST(KeldarRun, WithoutADisplayTheTerminalPanelStartsUnlessOffscreenWasChosen) {
+  struct Case {
+    const char* what;
+    Lines env;
+    bool terminal;
+  };
+  const Lines noDisplay{"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
+  const Case cases[] = {{"no DISPLAY", {}, true},
+                        {"a DISPLAY nobody answers", {"DISPLAY=:87"}, true},
+                        {"offscreen chosen", {"SDL_VIDEODRIVER=offscreen"}, false}};
+  for (const Case& c : cases) {
+    TempDir work, elsewhere;
+    const std::string screen = elsewhere.path() + "/screen";
+    const int screenFd = ::open(screen.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int nullFd = ::open("/dev/null", O_RDWR);
+    const Lines env = environmentWith(noDisplay, c.env);
+    const pid_t pid = spawn({"-C", work.path(), "--trace", elsewhere.path() + "/t"}, nullFd,
+                            screenFd, nullFd, &env);
+    EXPECT_EQ(waitExit(pid, std::chrono::seconds(10)), 0) << c.what;
+    ::close(screenFd);
+    ::close(nullFd);
+    const std::string drawn = readAll(screen);
+    EXPECT_EQ(drawn.find("\x1b[2J") != std::string::npos, c.terminal) << c.what << ": " << drawn;
+    // Either way the panel ran: it spoke its greeting and the missing file.
+    EXPECT_EQ(traceLines(readAll(elsewhere.path() + "/t"), "SAY").size(), 5u) << c.what;
+  }
 }
 
 TEST(KeldarRun, OnAPtyRadioItTunesTheStartBandTicksAndEndsCleanlyOnSigterm) {

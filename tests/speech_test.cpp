@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -95,6 +97,67 @@ TEST(PhrasePlayer, HelpIsStartedWithoutWaiting) {
   EXPECT_FALSE(sc.sound.plays[1].wait);
   EXPECT_TRUE(sc.sound.plays[2].wait);
   EXPECT_EQ(sc.takePhrases(), (Row{"help", "help", "on"}));
+}
+
+// The working directory's recordings win file by file; the rest come from
+// the folders installed with the program, in order; a phrase found nowhere
+// is asked for where it would be, and the trace names the file used.
+TEST(PhrasePlayer, LooksInTheWorkingDirectoryThenEachInstalledFolder) {
+  Scenario sc;
+  testing::TempDir beside, installed;
+  std::filesystem::create_directories(beside.path() + "/wave");
+  std::filesystem::create_directories(installed.path() + "/share/keldar/wave");
+  std::filesystem::create_directory(installed.path() + "/bin");
+  const auto folders = phraseFoldersBeside(installed.path() + "/bin");
+  ASSERT_EQ(folders, (Row{installed.path() + "/bin/wave", installed.path() + "/share/keldar/wave"}));
+  sc.panel.phraseFolders = {beside.path() + "/wave", folders[1]};
+  std::filesystem::create_directory(sc.path("wave"));
+  sc.writeFile("wave/on.wav", "mine");
+  std::ofstream(beside.path() + "/wave/on.wav") << "beside";
+  std::ofstream(beside.path() + "/wave/off.wav") << "beside";
+  std::ofstream(folders[1] + "/off.wav") << "installed";
+  std::ofstream(folders[1] + "/9.wav") << "installed";
+  std::ofstream(folders[1] + "/help.wav") << "installed";
+  std::ostringstream out;
+  Trace trace(out, sc.clock);
+  sc.panel.trace = &trace;
+  for (const char* name : {"on", "off", "9.wav", "mhz", "help"}) playPhrase(sc.panel, name);
+  sc.state().phraseDir = "xx";
+  playPhrase(sc.panel, "9");  // the silent prefix is never looked up elsewhere
+  EXPECT_EQ(sc.takeSoundPaths(), (Row{"wave/on.wav", beside.path() + "/wave/off.wav",
+                                      folders[1] + "/9.wav", "wave/mhz.wav",
+                                      folders[1] + "/help.wav", "xx9.wav"}));
+  EXPECT_FALSE(sc.sound.plays[4].wait);
+  EXPECT_EQ(out.str(), "0 SAY wave/on.wav\n0 SAY " + beside.path() + "/wave/off.wav\n0 SAY " +
+                           folders[1] + "/9.wav\n0 SAY wave/mhz.wav\n0 SAY " + folders[1] +
+                           "/help.wav\n0 SAY xx9.wav\n");
+  EXPECT_TRUE(phraseFoldersBeside("").empty());
+}
+
+// Whatever was drawn before a phrase is on the screen while it plays.
+TEST(PhrasePlayer, PutsTheDrawingOnTheScreenBeforeEachPhrase) {
+  struct Watch : Sound {
+    explicit Watch(testing::FakeFrontEnd& s) : screen(s) {}
+    void playFile(const std::string&, bool) override {
+      const bool shown = !screen.flushes.empty() && screen.flushes.back() == screen.prints.size();
+      shownAtEachPlay.push_back(shown);
+    }
+    testing::FakeFrontEnd& screen;
+    std::vector<bool> shownAtEachPlay;
+  };
+  Scenario sc;
+  Watch sound(sc.screen);
+  Panel panel(sc.serial, sound, sc.screen, sc.clock, sc.files);
+  panel.workDir = sc.dir.path();
+  panel.screen.moveTextPosition(50, 45);
+  panel.screen.printText("USB    ");
+  playPhrase(panel, "usb.wav");
+  playPhrase(panel, "a");  // no recording: nothing to wait for, nothing shown
+  panel.screen.printText("14.250.00");
+  playPhrase(panel, "1");
+  playPhrase(panel, "4");
+  EXPECT_EQ(sound.shownAtEachPlay, (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(sc.screen.flushes, (std::vector<std::size_t>{1, 2, 2}));
 }
 
 // ---- Frequency -------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "panel/display.h"
 #include "panel/window.h"
 #include "platform/font_lookup.h"
+#include "platform/front_end_choice.h"
 #include "platform/window_sdl.h"
 #include "testing/scenario.h"
 
@@ -187,6 +188,35 @@ TEST_F(Window, HelpLinesFitTheWindowInTheInitialFont) {
   const Pixels help(image(p.window, "help"));
   // The last characters ("swr") land inside the window, not past its edge.
   EXPECT_GT(help.darkPixels(850, 380, 950, 400), 10);
+}
+
+// A print reaches the window itself when the drawing is flushed (as before a
+// phrase), not only after the next batch of events.
+TEST_F(Window, FlushingShowsWhatWasDrawnAtOnce) {
+  SdlWindow window;
+  ASSERT_TRUE(window.openWindow(kTitle, 250, 100, 950, 500));
+  window.moveTextPosition(50, 45);
+  window.printText("USB    ");
+  const std::string before = dir.path() + "/before.bmp";
+  ASSERT_TRUE(window.saveShownImage(before));
+  EXPECT_EQ(Pixels(before).darkPixels(0, 0, 950, 500), 0);
+  window.flushDrawing();
+  const std::string after = dir.path() + "/after.bmp";
+  ASSERT_TRUE(window.saveShownImage(after));
+  const Pixels shown(after);
+  EXPECT_GT(shown.darkPixels(50, 45, 200, 100), 0);
+  EXPECT_EQ(shown.differingPixels(Pixels(image(window, "backing"))), 0);
+}
+
+TEST(VideoDriver, OffscreenAndDummyCountOnlyWhenChosen) {
+  EXPECT_TRUE(videoDriverShowsWindow("x11", ""));
+  EXPECT_TRUE(videoDriverShowsWindow("wayland", "offscreen"));
+  EXPECT_FALSE(videoDriverShowsWindow("offscreen", ""));
+  EXPECT_FALSE(videoDriverShowsWindow("dummy", "x11"));
+  EXPECT_FALSE(videoDriverShowsWindow("", ""));
+  EXPECT_TRUE(videoDriverShowsWindow("offscreen", "OffScreen"));
+  EXPECT_TRUE(videoDriverShowsWindow("dummy", "x11,dummy"));
+  EXPECT_FALSE(videoDriverShowsWindow("dummy", "dummyx,"));
 }
 
 TEST_F(Window, NothingIsDrawnOrWaitedForWithoutAWindow) {
