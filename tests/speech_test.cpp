@@ -109,7 +109,8 @@ TEST(PhrasePlayer, LooksInTheWorkingDirectoryThenEachInstalledFolder) {
   std::filesystem::create_directories(installed.path() + "/share/keldar/wave");
   std::filesystem::create_directory(installed.path() + "/bin");
   const auto folders = phraseFoldersBeside(installed.path() + "/bin");
-  ASSERT_EQ(folders, (Row{installed.path() + "/bin/wave", installed.path() + "/share/keldar/wave"}));
+  ASSERT_EQ(folders,
+            (Row{installed.path() + "/bin/wave", installed.path() + "/share/keldar/wave"}));
   sc.panel.phraseFolders = {beside.path() + "/wave", folders[1]};
   std::filesystem::create_directory(sc.path("wave"));
   sc.writeFile("wave/on.wav", "mine");
@@ -124,9 +125,9 @@ TEST(PhrasePlayer, LooksInTheWorkingDirectoryThenEachInstalledFolder) {
   for (const char* name : {"on", "off", "9.wav", "mhz", "help"}) playPhrase(sc.panel, name);
   sc.state().phraseDir = "xx";
   playPhrase(sc.panel, "9");  // the silent prefix is never looked up elsewhere
-  EXPECT_EQ(sc.takeSoundPaths(), (Row{"wave/on.wav", beside.path() + "/wave/off.wav",
-                                      folders[1] + "/9.wav", "wave/mhz.wav",
-                                      folders[1] + "/help.wav", "xx9.wav"}));
+  EXPECT_EQ(sc.takeSoundPaths(),
+            (Row{"wave/on.wav", beside.path() + "/wave/off.wav", folders[1] + "/9.wav",
+                 "wave/mhz.wav", folders[1] + "/help.wav", "xx9.wav"}));
   EXPECT_FALSE(sc.sound.plays[4].wait);
   EXPECT_EQ(out.str(), "0 SAY wave/on.wav\n0 SAY " + beside.path() + "/wave/off.wav\n0 SAY " +
                            folders[1] + "/9.wav\n0 SAY wave/mhz.wav\n0 SAY " + folders[1] +
