@@ -60,6 +60,7 @@ TEST_F(Commanded, KeysTypedAheadNeverSendTheRadioBack) {
   Rows sent = sc.commands();
   EXPECT_TRUE(inOrder(sent, {"FA014200000;", "NB01;", "FA014200000;"}));
   EXPECT_EQ(s().frequency, 14200000);
+  EXPECT_EQ(s().frequencyDisplay, " 14.200000");
   EXPECT_EQ(s().vfoAText, "A014200000");
   sc.tick(12);  // the 7.1 MHz answers in flight arrive and are stale
   EXPECT_TRUE(absent(sc.commands(), "FA007100000;"));

@@ -33,6 +33,16 @@ void stampFrequencyQuery(PanelState& s) {
   s.frequencyQueriesOut += 1;
 }
 
+// The display text as a frequency answer draws it: ' 14.250000'.
+std::string displayText(std::string_view nineDigits) {
+  std::string text = leftText(nineDigits, 3) + "." + rightText(nineDigits, 6);
+  for (char& c : text) {
+    if (c != '0') break;
+    c = ' ';
+  }
+  return text;
+}
+
 }  // namespace
 
 bool movesRadio(std::string_view command) {
@@ -72,7 +82,7 @@ void takeCommandedFrequency(Panel& panel, std::string_view command) {
   if (onB != (s.vfoB == 1)) return;
   s.frequencyReply = leftText(command, 11);
   s.frequency = toInt32(textToNumber(digits));
-  s.frequencyDisplay = displayFromDigits(digits);
+  s.frequencyDisplay = displayText(digits);
 }
 
 bool frequencyAnswerStale(PanelState& s) {
