@@ -181,6 +181,7 @@ TEST(Recall, RepeaterChannelEndsSplitAndSwitchesTheShiftOn) {
   KeyScenario sc;
   PanelState& s = sc.state();
   s.vfoB = 1;
+  s.shift2mMinus = 1;
   s.memoryChannels[20] =
       "5512A145600000B-00000600999"
       "0";
@@ -347,16 +348,20 @@ TEST(SplitOff, RestoresVfoAAndWritesAProperRecord) {
 TEST(RepeaterShift, ByBandAndSign) {
   KeyScenario sc;
   PanelState& s = sc.state();
+  // Every band with a shift follows its own configured sign.
   const struct {
-    int32_t band, minus6, minus70;
+    int32_t band, minus;
     Rows sent;
-  } cases[] = {{10, 0, 0, {"OS02;"}}, {11, 0, 0, {"OS01;"}}, {11, 1, 0, {"OS02;"}},
-               {12, 0, 0, {"OS02;"}}, {13, 0, 0, {"OS01;"}}, {13, 0, 1, {"OS02;"}},
-               {6, 0, 0, {}}};
+  } cases[] = {{10, 0, {"OS01;"}}, {10, 1, {"OS02;"}}, {11, 0, {"OS01;"}},
+               {11, 1, {"OS02;"}}, {12, 0, {"OS01;"}}, {12, 1, {"OS02;"}},
+               {13, 0, {"OS01;"}}, {13, 1, {"OS02;"}}, {6, 1, {}}};
   for (const auto& c : cases) {
     s.bandIndex = c.band;
-    s.shift6mMinus = c.minus6;
-    s.shift70cmMinus = c.minus70;
+    s.shift10mMinus = s.shift6mMinus = s.shift2mMinus = s.shift70cmMinus = 0;
+    (c.band == 10   ? s.shift10mMinus
+     : c.band == 11 ? s.shift6mMinus
+     : c.band == 12 ? s.shift2mMinus
+                    : s.shift70cmMinus) = c.minus;
     s.repeaterMode = 0;
     setRepeaterShift(sc.panel);
     EXPECT_EQ(sc.commands(), c.sent) << c.band;
@@ -373,6 +378,7 @@ TEST(RepeaterShift, ToneSquelchAfterTheShiftAndSplitEndsWithIt) {
   KeyScenario sc;
   PanelState& s = sc.state();
   s.bandIndex = 12;
+  s.shift2mMinus = 1;
   s.toneEntry = 1;
   s.toneIsDcs = 1;
   setRepeaterShift(sc.panel);
@@ -403,9 +409,10 @@ TEST(ToneSquelch, CtcssAndDcsCommands) {
   const struct {
     const char* code;
     Rows sent;
-  } cases[] = {{"523", {"EX0860;", "CN01023;"}}, {"603", {"EX0860;", "CN01103;"}},
-               {"600", {"EX0860;", "CN01100;"}}, {"500", {"EX0860;", "CN01000;"}},
-               {"702", {"EX0863;", "CN01102;"}}, {"712", {"EX0863;", "CN01012;"}}};
+  } cases[] = {
+      {"523", {"EX0860;", "CN01023;", "CT03;"}}, {"603", {"EX0860;", "CN01103;", "CT03;"}},
+      {"600", {"EX0860;", "CN01100;", "CT03;"}}, {"500", {"EX0860;", "CN01000;", "CT03;"}},
+      {"702", {"EX0863;", "CN01102;", "CT03;"}}, {"712", {"EX0863;", "CN01012;", "CT03;"}}};
   for (const auto& c : cases) {
     s.toneCode = c.code;
     s.scratchValue = toInt32(textToNumber(c.code));

@@ -95,10 +95,10 @@ TEST_F(Display, TheRepeaterShiftIsSwitchedOffFirst) {
 TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
   sc.state().squelchLevel = 8;
   // A poll answer still waiting is dropped; the squelch answer arrives
-  // behind another poll answer.
+  // behind another poll answer and an earlier query's late answer.
   sc.feedRadio("FA007100000;");
   sc.serial.setResponder([](int, const std::string& written) {
-    return written == "SQ0;" ? std::string("FA014500000;SQ0023;") : std::string();
+    return written == "SQ0;" ? std::string("SQ0009;FA014500000;SQ0023;") : std::string();
   });
   EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA00;", "SQ0;"}));
   EXPECT_EQ(sc.state().squelchLevel, 23);

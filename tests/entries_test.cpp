@@ -106,7 +106,10 @@ TEST(FrequencyEntry, SplitFollowsTheTypedBandsRecord) {
       "0";
   sc.type("e7.1\n");
   EXPECT_EQ(s.vfoB, 1);
-  EXPECT_TRUE(inOrder(sc.commands(), {"FT3;", "FB007100000;"}));
+  // Receive on the typed frequency, transmit where the record says.
+  const Rows split = sc.commands();
+  EXPECT_TRUE(inOrder(split, {"FT3;", "FA007100000;", "FB007150000;"}));
+  EXPECT_TRUE(absent(split, "FB007100000;"));
   sc.type("e145.6\n");
   EXPECT_EQ(s.vfoB, 0) << "a repeater record is no split";
   EXPECT_TRUE(inOrder(sc.commands(), {"FT2;", "FA145600000;"}));
@@ -149,9 +152,9 @@ TEST(ToneEntry, TypedCodes) {
       {"i12\n", 0, {"CN00012;", "CT01;"}, {"ctcss", "on"}, "012"},
       {"i8\n", 0, {"CN00008;", "CT01;"}, {"ctcss", "on"}, "008"},
       {"i49\n", 0, {"CN00049;", "CT01;"}, {"ctcss", "on"}, "049"},
-      {"i523\n", 1, {"EX0860;", "CN01023;"}, {"dcs", "on"}, "523"},
-      {"i603\n", 1, {"EX0860;", "CN01103;"}, {"dcs", "on"}, "603"},
-      {"i600\n", 1, {"EX0860;", "CN01100;"}, {"dcs", "on"}, "600"},
+      {"i523\n", 1, {"EX0860;", "CN01023;", "CT03;"}, {"dcs", "on"}, "523"},
+      {"i603\n", 1, {"EX0860;", "CN01103;", "CT03;"}, {"dcs", "on"}, "603"},
+      {"i600\n", 1, {"EX0860;", "CN01100;", "CT03;"}, {"dcs", "on"}, "600"},
       {"i523\n", 0, {}, {"invalid"}, "999"},
       {"i604\n", 1, {}, {"invalid"}, "999"},
       {"i50\n", 1, {}, {"invalid"}, "999"},
@@ -198,7 +201,7 @@ TEST(ToneEntry, PromptDigitsAndSwitchingOff) {
   s.modeIndex = 2;
   sc.type("i");
   EXPECT_EQ(s.toneEntry, 0);
-  EXPECT_EQ(sc.commands(), (Rows{"EX0860;", "CN01023;", "CT00;", "FA145000000;"}));
+  EXPECT_EQ(sc.commands(), (Rows{"EX0860;", "CN01023;", "CT03;", "CT00;", "FA145000000;"}));
 }
 
 // ---- Menu entry -------------------------------------------------------------------

@@ -350,6 +350,7 @@ TEST(Keys, SplitRefusedOnGeneralCoverageAndRepeaterInFm) {
   EXPECT_EQ(sc.takePhrases(), (Rows{"split", "invalid"}));
   EXPECT_EQ(sc.commands(), Rows{});
   sc.tuneTo(145000000, 12, 5);
+  s.shift2mMinus = 1;
   s.pendingMode = 3;
   sc.press('V');
   EXPECT_EQ(sc.takePhrases(), (Rows{"repeater", "on"}));

@@ -116,6 +116,21 @@ void applyTypedBandRecord(Panel& panel) {
   drawFrequencyPanel(panel);
 }
 
+// A typed frequency lands on the receive VFO, A, as a recall does; in a band
+// stored with split, VFO B then gets the record's transmit frequency, so that
+// receive, transmit and speech agree.
+void sendTypedFrequency(Panel& panel, const std::string& command) {
+  PanelState& s = panel.state;
+  const int32_t split = s.vfoB;
+  s.vfoB = 0;
+  sendText(panel, command);
+  s.vfoB = split;
+  if (split != 1) return;
+  s.splitFrequencyText = "A" + midText(command, 3, 9);
+  const std::string b = midText(s.bandTable[s.bandIndex], 14, 9);
+  if (b.size() == 9 && isDigitText(b)) sendText(panel, "FB" + b);
+}
+
 // The menu value of a read: after "EX" and the menu number, up to the ";".
 void speakMenuReply(Panel& panel) {
   PanelState& s = panel.state;
@@ -359,7 +374,7 @@ void ruleFrequencyEnter(Panel& panel) {
     s.modeIndex = 4;
     drawFrequencyPanel(panel);
   }
-  sendText(panel, command);
+  sendTypedFrequency(panel, command);
   s.bandIndex = s.freqEntryBand;
   s.preampOn = charAt(s.bandTable[s.bandIndex], 26) == '1' ? 0 : 1;
   s.preampLevel = 1;

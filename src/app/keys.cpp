@@ -113,6 +113,9 @@ void endAlcReadout(Panel& panel) {
   s.alcAnnounce = 0;
   s.alcPeak = 0;
   playPhrase(panel, "off");
+  // The entry is over: Up and Down no longer change the gain, and the
+  // frequency keys act again.
+  if (s.pendingMode == 12) s.pendingMode = 0;
 }
 
 // Steps 1 to 10: the checks every key passes first. False when it ends.

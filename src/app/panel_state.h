@@ -89,6 +89,15 @@ struct PanelState {
   // 1 while the other program has keyed the transmitter through the relay:
   // its own unkeying cannot reach the radio once the panel is gone.
   int32_t relayKeyed = 0;
+  // Commands sent that move the radio (frequency, mode, band, VFO). Each
+  // frequency query outstanding keeps the count of its moment, oldest first:
+  // an answer to one older than the latest command is stale.
+  int32_t commandCount = 0;
+  std::array<int32_t, 4> frequencyQueryStamps{};
+  int32_t frequencyQueriesOut = 0;
+  int32_t emptyPollReads = 0;
+  // 1 when every frequency answer of the last key's own read was fresh.
+  int32_t frequencyAnswerFresh = 1;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;

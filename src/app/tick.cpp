@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "radio/cat.h"
+#include "radio/commanded_state.h"
 #include "radio/frequency_reply.h"
 #include "radio/relay.h"
 #include "radio/simulator.h"
@@ -109,7 +110,10 @@ void takeAlcReading(Panel& panel) {
 void readPollReply(Panel& panel) {
   PanelState& s = panel.state;
   s.replyPending = 0;
-  if (!takePollReply(panel)) return;
+  if (!takePollReply(panel)) {
+    noteEmptyPollRead(s);
+    return;
+  }
   const std::vector<std::string> answers = widenedAnswers(panel);
   const std::string all = s.replyText.str();
   writeDebugLine(panel, "RX=" + all);
@@ -117,7 +121,8 @@ void readPollReply(Panel& panel) {
     if (const std::optional<int32_t> id = replyNumber(all, "ID", 2, 4)) s.radioId = *id;
   }
   // Answers read together are each taken: the frequency, then the meters.
-  if (const std::string* frequency = firstAnswer(answers, "FA", "FB")) {
+  // An answer to a query written before the panel's latest command is stale.
+  if (const std::string* frequency = takenFrequencyAnswer(s, answers)) {
     s.replyText = *frequency;
     handleFrequencyReply(panel);
   }

@@ -114,8 +114,11 @@ void readSquelchLevel(Panel& panel) {
   send(panel, "SQ0");
   playDelay(panel);
   readReply(panel);
-  const long at = findText(s.replyText, "SQ");
-  if (at == 0) return;
+  // Answers come in order: an earlier query's late answer stands before the
+  // answer to this one.
+  const std::size_t last = s.replyText.str().rfind("SQ");
+  if (last == std::string::npos) return;
+  const long at = static_cast<long>(last) + 1;
   const std::string level = midText(s.replyText, at + 3, 3);
   if (level.size() == 3 && allDigits(level)) s.squelchLevel = toInt32(textToNumber(level));
 }
@@ -132,7 +135,9 @@ FontSpec statusFont() {
 
 std::string toneFieldText(const PanelState& state) {
   const std::string& code = state.toneCode.str();
-  if (code == "999" || code == "000") return spaceText(30);
+  // Tone 000 (67.0 Hz) set is shown like any other; a band record's "000"
+  // that was not applied means no tone.
+  if (code == "999" || (code == "000" && state.toneEntry != 1)) return spaceText(30);
   if (charAt(code, 1) > '4') {  // a DCS code
     return state.toneIsDcs == 1 ? "dcs=" + code + spaceText(14) : spaceText(28);
   }

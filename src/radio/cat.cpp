@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "radio/commanded_state.h"
 #include "radio/models.h"
 #include "radio/simulator.h"
 #include "speech/player.h"
@@ -60,11 +61,13 @@ void sendCommand(Panel& panel) {
   }
   panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
   writeDebugLine(panel, "TX=" + text);
+  noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
 }
 
 void readReply(Panel& panel) {
   PanelState& s = panel.state;
   s.replyText.clear();
+  s.frequencyAnswerFresh = 1;
   if (s.simulationMode == 1) {
     simulateCommand(panel);
     return;
@@ -76,6 +79,7 @@ void readReply(Panel& panel) {
   char buffer[kMaxRead];
   s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
   s.replyText = std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
+  countReadAnswers(s, s.replyText);
   if (!s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
 }
 

@@ -62,8 +62,8 @@ bool validBand(int32_t band) {
   return band >= 1 && band <= 14;
 }
 
-// The band number selectBand ends up with: wrapped by the coverage, and
-// never outside the band table.
+}  // namespace
+
 int32_t wrappedBand(const PanelState& s) {
   int32_t band = s.bandIndex;
   const std::string_view coverage = s.bandCoverage;
@@ -75,6 +75,8 @@ int32_t wrappedBand(const PanelState& s) {
   if (band < 1) band = top;
   return std::min<int32_t>(band, 14);
 }
+
+namespace {
 
 void applyBandTone(Panel& panel) {
   PanelState& s = panel.state;
@@ -134,7 +136,10 @@ std::string bandStateText(const PanelState& s) {
   t += repeaterForm ? '5' : (s.vfoB == 1 ? '1' : '0');
   t += recordModeDigit(s, record);
   if (s.vfoB == 1) {
-    t += "A" + storedDigits(record, 4, working) + "B" + working;
+    // While split the polls read VFO B; VFO A is where the panel last sent it.
+    const std::string a = isFrequencyPart(s.vfoAText, 'A') ? rightText(s.vfoAText, 9)
+                                                           : storedDigits(record, 4, working);
+    t += "A" + a + "B" + working;
   } else {
     t += "A" + working + "B" + storedDigits(record, 14, working);
   }

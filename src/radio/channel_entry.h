@@ -13,6 +13,9 @@ void bandForTypedMhz(Panel& panel);
 void selectBand(Panel& panel);
 void saveBandState(Panel& panel);
 void splitOff(Panel& panel);
+// The band number selectBand ends up with: wrapped by the coverage, and
+// never outside the band table.
+int32_t wrappedBand(const PanelState& s);
 
 // The band state of the current band as saveBandState builds it, without
 // tone and preamp: kind, mode, the "A" part and the "B" part (in repeater

@@ -109,7 +109,9 @@ bool passAnswerBack(Panel& panel) {
   s.relayPos = static_cast<int32_t>(findText(s.replyText, ";")) + 1;
   s.relayFaPos = static_cast<int32_t>(findText(s.replyText, "FA"));
   s.replyText = midText(s.replyText, s.relayFaPos, s.relayPos - s.relayFaPos);
-  if (s.relayFaPos > 0 && s.replyText.size() > 5) {
+  // The peer gets every answer; the panel takes none older than its own
+  // latest command.
+  if (s.relayFaPos > 0 && s.replyText.size() > 5 && s.frequencyAnswerFresh == 1) {
     widenFrequencyReply(panel);  // the panel's own copy; the peer got the radio's form
     handleFrequencyReply(panel);
     return true;

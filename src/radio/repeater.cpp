@@ -11,8 +11,9 @@ namespace {
 std::string shiftCommand(const PanelState& s) {
   switch (s.bandIndex) {
     case 10:
+      return s.shift10mMinus != 0 ? "OS02" : "OS01";
     case 12:
-      return "OS02";
+      return s.shift2mMinus != 0 ? "OS02" : "OS01";
     case 11:
       return s.shift6mMinus != 0 ? "OS02" : "OS01";
     case 13:
@@ -65,6 +66,8 @@ void setToneSquelch(Panel& panel) {
     playPhrase(panel, "dcs");
     playPhrase(panel, "on");
     sendText(panel, dcsCodeCommand(s.scratchValue, s.toneCode));
+    // Announced "on", so switched on: DCS squelch, as CT01 is for a tone.
+    sendText(panel, "CT03");
     return;
   }
   playPhrase(panel, "ctcss");

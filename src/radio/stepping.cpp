@@ -57,11 +57,13 @@ void sendProcessorLevel(Panel& panel) {
 void bandUp(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex += 1;
-  if (s.bandIndex == 14) {
+  if (s.bandIndex >= 15) s.bandIndex = 1;
+  // Only general coverage really tuned is announced as such: above the
+  // highest band fitted the step goes round to 160 m.
+  if (wrappedBand(s) == 14) {
     playPhrase(panel, "band");
     playPhrase(panel, "un");
   }
-  if (s.bandIndex >= 15) s.bandIndex = 1;
   // selectBand clears a set tone and tells the radio ("CT00").
   selectBand(panel);
 }

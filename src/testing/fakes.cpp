@@ -47,8 +47,17 @@ int FakeSerialPorts::writePort(int n, const char* buffer, int count) {
   if (!valid(n) || !ports_[n].open || count <= 0) return 0;
   const std::string bytes(buffer, static_cast<std::size_t>(count));
   ports_[n].written += bytes;
-  if (responder_) ports_[n].incoming += responder_(n, bytes);
+  if (!responder_) return count;
+  std::string& to = lagged_.empty() ? ports_[n].incoming : lagged_.back()[n];
+  to += responder_(n, bytes);
   return count;
+}
+
+void FakeSerialPorts::advanceTick() {
+  if (lagged_.empty()) return;
+  for (const auto& [n, bytes] : lagged_.front()) ports_[n].incoming += bytes;
+  lagged_.pop_front();
+  lagged_.emplace_back();
 }
 
 void FakeSerialPorts::closePort(int n) {

@@ -42,12 +42,19 @@ class FakeSerialPorts : public SerialPorts {
   std::string take(int n);
   void failOpen(int n) { failing_.insert(n); }
   void setResponder(Responder responder) { responder_ = std::move(responder); }
+  // The responder's answers arrive `ticks` ticks late: an answer to a query
+  // written on one tick is there only after the next tick's read.
+  void setAnswerLag(int ticks) { lagged_.assign(static_cast<std::size_t>(ticks) + 1, {}); }
+  // A tick begins: the answers whose time has come can be read.
+  void advanceTick();
 
  private:
   static bool valid(int n) { return n >= 1 && n <= 256; }
   std::map<int, Port> ports_;
   std::set<int> failing_;
   Responder responder_;
+  // Answers on their way, oldest first, by port; written ones join the last.
+  std::deque<std::map<int, std::string>> lagged_;
 };
 
 class FakeSound : public Sound {

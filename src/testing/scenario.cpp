@@ -78,6 +78,7 @@ void Scenario::pressKeys(const std::string& keys) {
 void Scenario::tick(int count) {
   for (int i = 0; i < count; ++i) {
     clock.ms += 50;
+    serial.advanceTick();
     deliverEvent(panel, kTimerEvent, 1);
   }
 }

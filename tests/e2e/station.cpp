@@ -200,6 +200,14 @@ bool Station::startPanel() {
   fs::create_directories(work() / "wave");
   // Only the pause needs a recording; every other phrase shows in the trace
   // whether or not its file exists.
+  if (options_.phraseMs > 0) {
+    for (const auto& line : readLines(fs::path(KELDAR_SOURCE_DIR) / "data" / "phrases.tsv")) {
+      if (line.empty() || line[0] == '#') continue;
+      std::string name = line.substr(0, line.find('\t'));
+      if (!name.ends_with(".wav")) name += ".wav";
+      writeSilentWav(work() / "wave" / name, options_.phraseMs);
+    }
+  }
   writeSilentWav(work() / "wave" / "delay.wav", 100);
   writeConfig();
   ProcessOptions run;

@@ -49,6 +49,9 @@ struct StationOptions {
   std::string model = "0670";
   bool logger = false;                    // relay port COM4 on a pty pair
   std::vector<std::string> emulatorArgs;  // e.g. --delay, --pieces
+  // When above 0, every phrase is a silent recording this long, so that the
+  // panel speaks at a speaking pace and keys typed meanwhile wait.
+  int phraseMs = 0;
 };
 
 class Station {
