@@ -68,6 +68,22 @@ TEST(Relay, QueryIsForwardedAndTheFrequencyAnswerAlsoUpdatesThePanel) {
   EXPECT_EQ(sc.takePhrases(), Commands{"delay"});
 }
 
+TEST(Relay, FrequencySetByThePeerIsThePanelsAtOnce) {
+  Scenario sc;
+  prepareRelay(sc);
+  PanelState& s = sc.state();
+  const std::string band8 = s.bandTable[8].str();
+  fromPeer(sc, "FA021200000;");
+  serviceRelay(sc.panel);
+  EXPECT_EQ(s.frequency, 21200000);
+  EXPECT_EQ(s.frequencyReply, "FA021200000");
+  EXPECT_EQ(s.bandTable[8].str(), band8);
+  s.radioId = 462;  // the eight-digit form counts the same
+  fromPeer(sc, "FA21250000;");
+  serviceRelay(sc.panel);
+  EXPECT_EQ(s.frequency, 21250000);
+}
+
 TEST(Relay, EightDigitAnswerGoesBackAsItCameAndUpdatesThePanel) {
   Scenario sc;
   prepareRelay(sc);
