@@ -316,8 +316,9 @@ TEST(Shutdown, ACloseRequestWhileKeyedSendsTx0BeforeAnythingElse) {
   };
   const Case cases[] = {
       {11, 0, 0, {"TX0;"}},
-      {0, 1, 1, {"TX0;", "PS0;"}},
-      {12, 1, 1, {"TX0;", "PS0;"}},
+      // A tune carrier (5 W of AM) also gives back the power and the mode.
+      {0, 1, 1, {"TX0;", "PC100;", "MD01;", "PS0;"}},
+      {12, 1, 1, {"TX0;", "PC100;", "MD01;", "PS0;"}},
       {0, 0, 1, {"PS0;"}},
       {0, 0, 0, {}},
   };

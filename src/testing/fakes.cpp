@@ -11,6 +11,7 @@ int FakeSerialPorts::openPort(int n, int baud) {
   if (!valid(n) || failing_.count(n) != 0) return 0;
   Port& p = ports_[n];
   p.open = true;
+  p.lost = false;
   p.baud = baud;
   ++p.opens;
   return 1;
@@ -52,7 +53,21 @@ int FakeSerialPorts::writePort(int n, const char* buffer, int count) {
 }
 
 void FakeSerialPorts::closePort(int n) {
-  if (valid(n) && ports_.count(n) != 0) ports_[n].open = false;
+  if (valid(n) && ports_.count(n) != 0) {
+    ports_[n].open = false;
+    ports_[n].lost = false;
+  }
+}
+
+bool FakeSerialPorts::portLost(int n) {
+  return valid(n) && ports_.count(n) != 0 && ports_[n].lost;
+}
+
+void FakeSerialPorts::loseDevice(int n) {
+  if (!valid(n) || !ports_[n].open) return;
+  ports_[n].open = false;
+  ports_[n].lost = true;
+  ports_[n].incoming.clear();
 }
 
 std::string FakeSerialPorts::take(int n) {
