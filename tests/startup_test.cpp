@@ -114,6 +114,9 @@ TEST(StartUp, SimulationIsAnnouncedAfterTheGreetingAndSurvivesInitialisation) {
   withConfig.writeFile("keldar.cfg", configText());
   startUp(withConfig.panel, StartOptions{true});
   EXPECT_EQ(withConfig.state().simulationMode, 1);
+  // The configured radio port is neither opened nor written.
+  EXPECT_EQ(withConfig.serial.port(3).opens, 0);
+  EXPECT_EQ(withConfig.takePort(3), "");
 
   Scenario plain;
   plain.state().simulationMode = 1;

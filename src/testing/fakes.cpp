@@ -8,7 +8,9 @@
 namespace keldar::testing {
 
 int FakeSerialPorts::openPort(int n, int baud) {
-  if (!valid(n) || failing_.count(n) != 0) return 0;
+  if (!valid(n)) return 0;
+  ++ports_[n].openTries;
+  if (failing_.count(n) != 0) return 0;
   Port& p = ports_[n];
   p.open = true;
   p.lost = false;

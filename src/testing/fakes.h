@@ -25,6 +25,7 @@ class FakeSerialPorts : public SerialPorts {
     std::string written;   // every byte written since the test last took them
     std::string incoming;  // bytes waiting to be read
     int opens = 0;
+    int openTries = 0;  // successful or not
     bool lost = false;  // the device went away while open
   };
   // Answers each write on a port, like a radio; the answer is queued to read.
