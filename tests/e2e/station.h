@@ -49,6 +49,8 @@ struct StationOptions {
   std::string model = "0670";
   bool logger = false;                    // relay port COM4 on a pty pair
   std::vector<std::string> emulatorArgs;  // e.g. --delay, --pieces
+  std::vector<std::string> panelArgs;     // e.g. --simulate
+  bool delayRecording = true;             // wave/delay.wav of 100 ms
 };
 
 class Station {
