@@ -144,6 +144,16 @@ TEST(LinkWatch, SilentRadioIsLostAfterTwoSecondsAndQEndsAtOnce) {
   EXPECT_EQ(sc.takeRadio(), "");  // no countdown waiting for answers that cannot come
 }
 
+TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  sc.serial.closePort(kRadioPort);  // its device did not open at start
+  answerLike(sc, "0670", 9);
+  sc.tick(60);
+  EXPECT_EQ(sc.state().connected, 1);
+  EXPECT_EQ(sc.takePhrases().back(), "connected");
+}
+
 TEST(Pause, WithoutADelayRecordingTheWaitIsTimed) {
   Scenario sc;
   const uint32_t before = sc.clock.waited;

@@ -43,10 +43,11 @@ void watchLink(Panel& panel) {
   PanelState& s = panel.state;
   // No device to watch: the simulated radio, or no port configured.
   if (s.simulationMode == 1 || s.comPort <= 0) return;
-  if (s.linkLost == 0) {
-    if (s.connected == 1 && radioGone(panel)) loseRadio(panel);
+  if (s.linkLost == 0 && s.connected == 1) {
+    if (radioGone(panel)) loseRadio(panel);
     return;
   }
+  if (s.linkLost == 0 && s.unansweredPolls < kSilentPolls) return;
   if (s.connected == 1) {
     // Set up again and "connected" said: watched as before.
     s.linkLost = 0;
@@ -55,8 +56,9 @@ void watchLink(Panel& panel) {
     writeDebugLine(panel, "*** radio found");
     return;
   }
-  // A re-plugged USB radio comes back under the same COM<n> path; a radio
-  // merely switched off answers on the port as it is.
+  // Lost, or never heard since start (a radio plugged in or switched on
+  // later): a re-plugged USB radio comes back under the same COM<n> path; a
+  // radio merely switched off answers on the port as it is.
   if (panel.clock.tickMs() - s.lastRetryMs < kRetryMs) return;
   s.lastRetryMs = panel.clock.tickMs();
   openRadioPort(panel);
