@@ -192,7 +192,7 @@ TEST(Polling, IdentifiesTheRadioFromAnyReplyOnce) {
   EXPECT_EQ(garbage.state().radioId, 0);
 }
 
-TEST(Polling, EightDigitRepliesAreWidenedBeforeTheyAreLoggedAndUsed) {
+TEST(Polling, EightDigitRepliesAreWidenedBeforeUseAndLoggedAsRead) {
   Scenario sc;
   prepareConnected(sc);
   testing::openDebugLog(sc);
@@ -201,7 +201,7 @@ TEST(Polling, EightDigitRepliesAreWidenedBeforeTheyAreLoggedAndUsed) {
   EXPECT_EQ(sc.state().frequencyReply, "FB014250000");
   EXPECT_EQ(sc.state().vfoBText, "B014250000");
   closeFile(sc.state().debugFile);
-  EXPECT_NE(sc.readFile("debug.dat").find("RX=FB014250000;\r\n"), std::string::npos);
+  EXPECT_NE(sc.readFile("debug.dat").find("RX=FB14250000;\r\n"), std::string::npos);
 }
 
 // ---- Frequency replies ---------------------------------------------------------

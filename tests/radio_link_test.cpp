@@ -138,21 +138,26 @@ TEST(CatRead, RepliesRunTogetherAndShorterRepliesLeaveNoTrace) {
   const std::string reply = sc.state().replyText.str();
   EXPECT_EQ(replyNumber(reply, "SM0", 3, 3), 120);
   EXPECT_EQ(replyField(reply, "FA", 2, 9), "014250000");
+  // An answer cut short is no answer yet; its rest completes it.
   sc.feedRadio("AG0");
   readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "AG0");
-  EXPECT_EQ(logged(sc), "RX=FA014250000;SM0120;\r\nRX=AG0\r\n");
+  EXPECT_EQ(sc.state().replyText, "");
+  sc.feedRadio("090;\r\n");
+  readReply(sc.panel);
+  EXPECT_EQ(sc.state().replyText, "AG0090;");
+  EXPECT_EQ(logged(sc), "RX=FA014250000;SM0120;\r\nRX=AG0\r\nRX=090;\\x0D\\x0A\r\n");
 }
 
 TEST(CatRead, OneReadTakesAtMost255BytesAndTheRestWaits) {
   Scenario sc;
   testing::prepareRadio(sc);
-  sc.feedRadio(std::string(300, 'x'));
+  sc.feedRadio(std::string(300, 'x') + "ID0670;");
   readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText.size(), 255u);
   EXPECT_EQ(sc.state().portBytes, 255);
+  EXPECT_EQ(sc.state().replyText, "");  // noise is no answer
   readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText.size(), 45u);
+  EXPECT_EQ(sc.state().portBytes, 52);
+  EXPECT_EQ(sc.state().replyText, "ID0670;");
 }
 
 TEST(CatReplyField, FindsTheMnemonicAndRefusesCutOrForeignFields) {

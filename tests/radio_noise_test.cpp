@@ -1,6 +1,7 @@
 // A randomized run over the timer tick's read path and the relay: random
-// bytes, cut and run-together replies, long replies, a silent or vanished
-// radio and a flooding relay peer, with the panel state shaken in between.
+// bytes, cut and run-together replies, long replies, CR/LF/NUL and echoes
+// from the link, a radio that falls silent or vanishes and comes back, and a
+// flooding relay peer, with the panel state shaken in between.
 // Fixed seed; the number of inputs comes from KELDAR_NOISE_INPUTS (the
 // environment) or the build.
 #include <gtest/gtest.h>
@@ -61,8 +62,22 @@ class Noise : public testing::Dice {
     }
   }
 
+  // What a link adds: CR LF or NUL after answers, bytes in between, the echo
+  // of the panel's own poll in front.
+  std::string throughLink(std::string input) {
+    static const std::vector<std::string> extras = {"\r\n", "\r", "\n", std::string(1, '\0')};
+    if (chance(20)) input = (chance(50) ? "FA;" : "SM0;") + input;
+    for (int n = below(3); n > 0 && !input.empty(); --n) {
+      const auto at = static_cast<std::size_t>(below(static_cast<int>(input.size()) + 1));
+      input.insert(at, extras[below(static_cast<int>(extras.size()))]);
+    }
+    return input;
+  }
+
   // One input for the radio's port.
-  std::string radioInput() {
+  std::string radioInput() { return chance(40) ? throughLink(rawInput()) : rawInput(); }
+
+  std::string rawInput() {
     switch (below(8)) {
       case 0:
         return {};  // silent
@@ -143,8 +158,11 @@ bool endsWithPollQuery(const std::string& written) {
 }
 
 // Shakes the fields the read path and the relay depend on.
-void shakeState(Noise& noise, PanelState& s, Scenario& sc) {
-  switch (noise.below(12)) {
+void shakeState(Noise& noise, PanelState& s, Scenario& sc, long& silence) {
+  switch (noise.below(13)) {
+    case 11:  // the radio falls silent for a while
+      silence = 20 + noise.below(100);
+      break;
     case 0:
       s.vfoB = noise.below(2);
       break;
@@ -177,10 +195,16 @@ void shakeState(Noise& noise, PanelState& s, Scenario& sc) {
     case 8:
       s.repeaterMode = noise.below(3);
       break;
-    case 9:  // the radio vanishes or comes back
+    case 9:  // the radio vanishes (its device gone, or closed) or comes back
       if (sc.serial.port(kRadioPort).open) {
-        sc.serial.closePort(kRadioPort);
+        if (noise.chance(50)) {
+          sc.serial.loseDevice(kRadioPort);
+          sc.serial.failOpen(kRadioPort);
+        } else {
+          sc.serial.closePort(kRadioPort);
+        }
       } else {
+        sc.serial.restoreOpen(kRadioPort);
         sc.serial.openPort(kRadioPort, s.baudRate);
       }
       break;
@@ -206,18 +230,22 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
   sc.serial.openPort(kRelayPort, s.baudRate);
   Noise noise(20261208u);
   Noise answers(4242u);
-  sc.serial.setResponder([&answers](int port, const std::string&) {
-    if (port != kRadioPort || answers.chance(30)) return std::string();
+  long silence = 0;
+  sc.serial.setResponder([&answers, &silence](int port, const std::string&) {
+    if (port != kRadioPort || silence > 0 || answers.chance(30)) return std::string();
     return answers.radioInput();
   });
 
+  long losses = 0;
   long sendingTicks = 0;
   long frequencyChanges = 0;
   long setups = 0;
   std::size_t bytesBack = 0;
   for (long input = 0; input < inputs; ++input) {
-    if (noise.chance(3)) shakeState(noise, s, sc);
-    if (noise.chance(60)) {
+    if (noise.chance(3)) shakeState(noise, s, sc, silence);
+    if (silence > 0) {
+      --silence;
+    } else if (noise.chance(60)) {
       sc.feedRadio(noise.radioInput());
     } else {
       sc.serial.feed(kRelayPort, noise.relayInput());
@@ -225,7 +253,9 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
     const bool sending = s.replyPending == 0;
     const int32_t frequencyBefore = s.frequency;
     const int32_t connectedBefore = s.connected;
+    const int32_t lostBefore = s.linkLost;
     sc.tick();
+    if (lostBefore == 0 && s.linkLost == 1) ++losses;
     if (s.frequency != frequencyBefore) ++frequencyChanges;
     if (connectedBefore == 0 && s.connected == 1) ++setups;
     const std::string written = sc.takeRadio();
@@ -233,7 +263,12 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
       ++sendingTicks;
       ASSERT_EQ(s.replyPending, 1) << "input " << input;
       const bool radioThere = sc.serial.port(kRadioPort).open;
-      ASSERT_TRUE(!radioThere || endsWithPollQuery(written)) << written;
+      // The simulated radio leaves the port alone.
+      if (s.simulationMode == 1) {
+        ASSERT_EQ(written, "") << input;
+      } else {
+        ASSERT_TRUE(!radioThere || endsWithPollQuery(written)) << input << " " << written;
+      }
     }
     ASSERT_EQ(s.running, 1);
     ASSERT_GE(s.tickCount, 0);
@@ -255,16 +290,30 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
       if (radio.incoming.size() > 100000) radio.incoming.clear();
     }
   }
-  std::printf("noise: %ld inputs, %ld frequency changes, %ld set-ups, %zu bytes back\n", inputs,
-              frequencyChanges, setups, bytesBack);
+  std::printf("noise: %ld inputs, %ld frequency changes, %ld set-ups, %ld losses, %zu bytes back\n",
+              inputs, frequencyChanges, setups, losses, bytesBack);
   EXPECT_GE(sendingTicks, inputs / 2 - 1);
   // The run reached what it was meant to shake: replies taken over, set-ups
   // run again, answers passed back to the other program.
   EXPECT_GT(frequencyChanges, inputs / 1000);
   EXPECT_GT(setups, inputs / 100000);
   EXPECT_GT(bytesBack, static_cast<std::size_t>(inputs / 1000));
+  // The link was lost and found again, many times.
+  EXPECT_GT(losses, inputs / 100000);
+  // Whatever came before, a radio that answers again is found and set up.
+  s.simulationMode = 0;
+  sc.serial.restoreOpen(kRadioPort);
+  sc.serial.setResponder([](int port, const std::string& written) {
+    return port == kRadioPort && written.ends_with("FA;") ? std::string("FA014250000;")
+                                                          : std::string();
+  });
+  for (int i = 0; i < 200 && !(s.connected == 1 && s.linkLost == 0 && s.frequency == 14250000);
+       ++i) {
+    sc.tick();
+  }
   EXPECT_EQ(s.connected, 1);
-  EXPECT_GT(s.frequency, 0);
+  EXPECT_EQ(s.linkLost, 0);
+  EXPECT_EQ(s.frequency, 14250000);
 }
 
 }  // namespace

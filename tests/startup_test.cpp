@@ -115,6 +115,9 @@ TEST(StartUp, SimulationIsAnnouncedAfterTheGreetingAndSurvivesInitialisation) {
   withConfig.writeFile("keldar.cfg", configText());
   startUp(withConfig.panel, StartOptions{true});
   EXPECT_EQ(withConfig.state().simulationMode, 1);
+  // The configured radio port is neither opened nor written.
+  EXPECT_EQ(withConfig.serial.port(3).opens, 0);
+  EXPECT_EQ(withConfig.takePort(3), "");
 
   Scenario plain;
   plain.state().simulationMode = 1;
@@ -317,8 +320,9 @@ TEST(Shutdown, ACloseRequestWhileKeyedSendsTx0BeforeAnythingElse) {
   };
   const Case cases[] = {
       {11, 0, 0, {"TX0;"}},
-      {0, 1, 1, {"TX0;", "PS0;"}},
-      {12, 1, 1, {"TX0;", "PS0;"}},
+      // A tune carrier (5 W of AM) also gives back the power and the mode.
+      {0, 1, 1, {"TX0;", "PC100;", "MD01;", "PS0;"}},
+      {12, 1, 1, {"TX0;", "PC100;", "MD01;", "PS0;"}},
       {0, 0, 1, {"PS0;"}},
       {0, 0, 0, {}},
   };

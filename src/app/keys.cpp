@@ -93,9 +93,10 @@ bool preamble(Panel& panel) {
     quitKey(panel);
     return false;
   }
-  // Until a frequency reply has been taken the radio is not there; a
-  // frequency stepped down to 0 Hz afterwards does not make it so.
-  if (s.frequency == 0 && s.frequencyReply.empty()) {
+  // Until a frequency reply has been taken the radio is not there (nor
+  // while it is lost); a frequency stepped down to 0 Hz afterwards does not
+  // make it so.
+  if ((s.frequency == 0 && s.frequencyReply.empty()) || s.linkLost == 1) {
     playPhrase(panel, "nc");
     return false;
   }

@@ -98,6 +98,19 @@ struct PanelState {
   int32_t emptyPollReads = 0;
   // 1 when every frequency answer of the last key's own read was fresh.
   int32_t frequencyAnswerFresh = 1;
+  // Digits of the radio's frequency answers as it has shown them: 8 or 9, 0
+  // while none has come (the model table then gives the first guess).
+  int32_t frequencyDigits = 0;
+  // 1 once the link has echoed the panel's own "FA;" back.
+  int32_t linkEchoes = 0;
+  // Commands written since the last read, ";" each: what an echo may repeat.
+  BasicString sentSinceRead;
+  // The link watch: 1 from "lost" until the radio answers and is set up again.
+  int32_t linkLost = 0;
+  int32_t unansweredPolls = 0;
+  // Clock ticks (ms) of the last answer and of the last try to reopen.
+  uint32_t lastAnswerMs = 0;
+  uint32_t lastRetryMs = 0;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;

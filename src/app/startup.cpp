@@ -5,10 +5,12 @@
 
 #include "app/config.h"
 #include "app/events.h"
+#include "app/link_watch.h"
 #include "memory/bank_file.h"
 #include "panel/display.h"
 #include "panel/window.h"
 #include "radio/cat.h"
+#include "radio/stepping.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "speech/player.h"
@@ -110,12 +112,26 @@ void setDefaultTables(PanelState& s) {
   for (BasicString& channel : s.memoryChannels) channel = "9";
 }
 
-void openRadioPort(Panel& panel) {
-  const PanelState& s = panel.state;
-  panel.serial.closePort(s.comPort);
-  panel.serial.openPort(s.comPort, s.baudRate);
-  panel.serial.setReadTimeouts(s.comPort, -1);
-  panel.serial.setLineFormat(s.comPort, s.serialDataBits, s.serialParity, s.serialStopBits);
+// The radio command of the current mode ("MD02" for USB), or nothing.
+const BasicString* modeCommandOf(const PanelState& s) {
+  switch (s.modeIndex) {
+    case 1:
+      return &s.modeCommandLsb;
+    case 2:
+      return &s.modeCommandUsb;
+    case 3:
+      return &s.modeCommandCw;
+    case 4:
+      return &s.modeCommandAm;
+    case 5:
+      return &s.modeCommandFmNarrow;
+    case 6:
+      return &s.modeCommandC4fm;
+    case 7:
+      return &s.modeCommandFmWide;
+    default:
+      return nullptr;
+  }
 }
 
 void switchRadioOn(Panel& panel) {
@@ -178,7 +194,8 @@ void initialisePanel(Panel& panel) {
   resetStartValues(s);
   setDefaultTables(s);
   loadMemoryBanks(panel);
-  openRadioPort(panel);
+  // The simulated radio leaves every device alone.
+  if (s.simulationMode != 1) openRadioPort(panel);
   switchRadioOn(panel);
   tuneStartBand(panel);
   drawFrequencyPanel(panel);
@@ -202,6 +219,12 @@ void unkeyTransmitter(Panel& panel) {
   PanelState& s = panel.state;
   if (s.txState <= 0 && s.tuneActive != 1 && s.relayKeyed == 0) return;
   send(panel, "TX0");
+  if (s.tuneActive == 1) {
+    // The tune carrier went out as 5 W of AM: the operator's power and mode
+    // come back before the panel goes.
+    sendPowerLevel(panel);
+    if (const BasicString* mode = modeCommandOf(s)) send(panel, *mode);
+  }
   s.txState = 0;
   s.tuneActive = 0;
   s.relayKeyed = 0;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/link_watch.h"
+#include "radio/answers.h"
 #include "radio/cat.h"
 #include "radio/commanded_state.h"
 #include "radio/frequency_reply.h"
@@ -17,27 +19,27 @@ namespace {
 
 constexpr int kMaxRead = 255;
 constexpr int32_t kTickCountWrap = 20;
+constexpr int32_t kMaxPollCount = 1000;
 
 // Reads what has arrived for the last poll into replyText: the answers that
-// are complete, the unfinished end of the last one kept for the next read (a
-// slow radio's answer can straddle the reading tick). False when no answer is
-// complete yet.
+// are complete, whatever the link put around them left out; the unfinished
+// end of the last one waits for the next read (a slow radio's answer can
+// straddle the reading tick). False when no answer is complete yet.
 bool takePollReply(Panel& panel) {
   PanelState& s = panel.state;
   if (s.simulationMode == 1) {
     simulatePollReply(panel);
     s.portBytes = 1;
+    panel.traceLine("READ", std::to_string(s.comPort) + " " + Trace::escape(s.replyText));
+    writeDebugLine(panel, "RX=" + s.replyText);
     return true;
   }
   s.portBytes = panel.serial.bytesWaiting(s.comPort);
   if (s.portBytes <= 0) return false;
   char buffer[kMaxRead];
   s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
-  const std::string text =
-      s.pollReplyTail + std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
-  const std::size_t end = text.rfind(';') == std::string::npos ? 0 : text.rfind(';') + 1;
-  s.pollReplyTail = text.substr(end);
-  s.replyText = text.substr(0, end);
+  s.replyText =
+      takeRadioBytes(panel, std::string_view(buffer, static_cast<std::size_t>(s.portBytes)));
   return !s.replyText.empty();
 }
 
@@ -116,7 +118,6 @@ void readPollReply(Panel& panel) {
   }
   const std::vector<std::string> answers = widenedAnswers(panel);
   const std::string all = s.replyText.str();
-  writeDebugLine(panel, "RX=" + all);
   if (s.radioId == 0) {
     if (const std::optional<int32_t> id = replyNumber(all, "ID", 2, 4)) s.radioId = *id;
   }
@@ -149,6 +150,7 @@ void sendPollQuery(Panel& panel) {
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
   sendCommand(panel);
   s.replyPending = 1;
+  if (s.unansweredPolls < kMaxPollCount) s.unansweredPolls += 1;
 }
 
 }  // namespace
@@ -158,6 +160,7 @@ void handleTimerTick(Panel& panel) {
   if (s.pollingBlocked == 1) return;
   s.tickCount += 1;
   if (s.tickCount > kTickCountWrap) s.tickCount = 0;
+  watchLink(panel);
   if (s.replyPending == 1) {
     readPollReply(panel);
   } else {

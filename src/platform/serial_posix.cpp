@@ -151,6 +151,10 @@ void PosixSerialPorts::report(int port, const std::string& what) {
     message += " (" + describe(device) + ")";
   }
   message += ": " + what;
+  if (valid(port)) {
+    if (slots_[port].lastReport == message) return;
+    slots_[port].lastReport = message;
+  }
   std::cerr << "keldar: " << message << std::endl;
   if (reporter_) reporter_(message);
 }
@@ -174,7 +178,7 @@ int PosixSerialPorts::openPort(int port, int baud) {
     report(port, "cannot open: " + failure);
     return 0;
   }
-  slots_[port] = {fd, device};
+  slots_[port] = {fd, device, false, {}};
   return 1;
 }
 
@@ -191,7 +195,8 @@ int PosixSerialPorts::liveFd(int port) {
 void PosixSerialPorts::dropGone(int port, const std::string& reason) {
   report(port, reason + "; the port is closed");
   ::close(slots_[port].fd);
-  slots_[port] = Slot{};
+  slots_[port].fd = -1;
+  slots_[port].lost = true;
 }
 
 void PosixSerialPorts::setReadTimeouts(int port, int multiplier) {
@@ -272,7 +277,14 @@ int PosixSerialPorts::writePort(int port, const char* buffer, int count) {
   return total;
 }
 
+bool PosixSerialPorts::portLost(int port) {
+  if (!valid(port)) return false;
+  liveFd(port);  // notices a hang-up that no read or write has met yet
+  return slots_[port].lost;
+}
+
 void PosixSerialPorts::closePort(int port) {
+  if (valid(port)) slots_[port].lost = false;
   if (!isOpen(port)) return;
   const int fd = slots_[port].fd;
   waitForOutputToDrain(fd);

@@ -29,6 +29,7 @@ class PosixSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override;
+  bool portLost(int port) override;
 
   void setReporter(Reporter reporter) { reporter_ = std::move(reporter); }
   // The device port n maps to.
@@ -39,6 +40,11 @@ class PosixSerialPorts : public SerialPorts {
   struct Slot {
     int fd = -1;
     std::string device;
+    // The device went away while open; cleared by the next open or close.
+    bool lost = false;
+    // The last problem reported, so a port retried every second does not
+    // repeat the same line every second.
+    std::string lastReport;
   };
   static bool valid(int port) { return port >= 1 && port <= 256; }
   // The open descriptor of a port, or -1; a device that has gone away is

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "radio/commanded_state.h"
+#include "radio/answers.h"
 #include "radio/models.h"
 #include "radio/simulator.h"
 #include "speech/player.h"
@@ -43,7 +44,7 @@ void sendCommand(Panel& panel) {
   text += ";";
   s.commandText = text;
   const bool frequencySetting = isFrequencyMnemonic(text) && text.size() >= 6;
-  if (frequencySetting && isEightDigitRadio(s.radioId)) {
+  if (frequencySetting && usesEightDigits(s)) {
     const std::string nineDigits = text;
     if (!narrowFrequencyCommand(text)) {
       // The radio would read the remaining eight digits as another frequency.
@@ -59,7 +60,14 @@ void sendCommand(Panel& panel) {
   } else if (frequencySetting) {
     s.lastFrequencyCommand = text;
   }
-  panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
+  if (s.simulationMode == 1) {
+    // The simulated radio takes it: no device is written, and the trace shows
+    // the command as a real port's write would.
+    panel.traceLine("WRITE", std::to_string(s.comPort) + " " + Trace::escape(text));
+  } else {
+    panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
+    noteCommandSent(s, text);
+  }
   writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
 }
@@ -74,18 +82,18 @@ void readReply(Panel& panel) {
   }
   s.portBytes = panel.serial.bytesWaiting(s.comPort);
   if (s.portBytes < 1) return;
-  // What follows an unfinished poll answer is taken here now.
-  s.pollReplyTail.clear();
   char buffer[kMaxRead];
   s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
-  s.replyText = std::string_view(buffer, static_cast<std::size_t>(s.portBytes));
+  // The answers only, whatever the link put around them; an unfinished one
+  // waits for the rest.
+  s.replyText =
+      takeRadioBytes(panel, std::string_view(buffer, static_cast<std::size_t>(s.portBytes)));
   countReadAnswers(s, s.replyText);
-  if (!s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
 }
 
 void widenFrequencyReply(Panel& panel) {
   PanelState& s = panel.state;
-  if (!isEightDigitRadio(s.radioId) || !isFrequencyMnemonic(s.replyText)) return;
+  if (!usesEightDigits(s) || !isFrequencyMnemonic(s.replyText)) return;
   s.replyText = leftText(s.replyText, 2) + "0" + midText(s.replyText, 3, 9);
 }
 

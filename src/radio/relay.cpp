@@ -14,6 +14,9 @@ namespace keldar {
 
 namespace {
 
+constexpr int kCommandsPerService = 4;
+constexpr uint32_t kAnswerStepMs = 5;
+
 // The mode a command such as "MD0B" sets, read back through the panel's own
 // mode command table; nothing for a code the panel has no mode for.
 std::optional<int32_t> modeForCommand(const PanelState& s, std::string_view command) {
@@ -56,17 +59,6 @@ void dropLateAnswers(Panel& panel) {
   s.replyText.clear();
 }
 
-// A program that got no answer in time, or a wrong one, sends the same
-// command again and takes the next answer as the answer to the repeat.
-// Forwarding the repeat as well would put every later answer one command
-// behind, so copies waiting right behind the command go with it.
-void dropRepeats(PanelState& s) {
-  const std::string command = s.commandText.str() + ";";
-  std::string rest = s.relayPending.str();
-  while (rest.starts_with(command)) rest.erase(0, command.size());
-  s.relayPending = rest;
-}
-
 // The radio's answers to `command` within `reply`: the pieces that begin
 // with its mnemonic, and the radio's "?;" refusal. Anything else answers one
 // of the panel's own polls and arrived late.
@@ -96,12 +88,31 @@ bool followModeSetting(Panel& panel) {
   return true;
 }
 
+// Waits for the radio's answer to the forwarded command: as long as the
+// pause before a reply at most, and no longer than the answer takes to come.
+// A program that gets its answers late sends its command again, and answers
+// that come late put all its later ones one behind.
+void awaitAnswer(Panel& panel) {
+  PanelState& s = panel.state;
+  s.replyText.clear();
+  if (s.simulationMode == 1) {
+    readReply(panel);
+    return;
+  }
+  std::string answers;
+  for (uint32_t waited = 0; waited < kDelayMs; waited += kAnswerStepMs) {
+    panel.clock.waitMs(kAnswerStepMs);
+    readReply(panel);
+    answers += s.replyText.str();
+    if (!answersTo(s.commandText, answers).empty()) break;
+  }
+  s.replyText = answers;
+}
+
 // Passes the radio's answer back; true when it was a frequency the panel took.
 bool passAnswerBack(Panel& panel) {
   PanelState& s = panel.state;
-  playDelay(panel);
-  s.replyText.clear();
-  readReply(panel);
+  awaitAnswer(panel);
   s.replyText = answersTo(s.commandText, s.replyText);
   if (s.replyText.empty() || s.replyText == ";") return false;
   writeDebugLine(panel, "***VTX1=" + s.replyText);
@@ -126,6 +137,28 @@ void noteRelayKeying(PanelState& s) {
   if (sent == "TX0;") s.relayKeyed = 0;
 }
 
+// Forwards the first complete command waiting; false when there is none.
+bool forwardCommand(Panel& panel) {
+  PanelState& s = panel.state;
+  s.relayPos = static_cast<int32_t>(findText(s.relayPending, ";"));
+  if (s.relayPos == 0) {
+    // A text that fills the buffer without ever ending is no command.
+    if (s.relayPending.size() >= BasicString::kCapacity) s.relayPending.clear();
+    return false;
+  }
+  s.relayActive = 1;
+  s.relayFaPos = 0;
+  writeDebugLine(panel, "***VRX1=" + s.relayPending);
+  s.commandText = leftText(s.relayPending, s.relayPos - 1);
+  s.relayPending = midText(s.relayPending, s.relayPos + 1);
+  dropLateAnswers(panel);
+  sendCommand(panel);
+  noteRelayKeying(s);
+  if (!followModeSetting(panel) && passAnswerBack(panel)) return true;
+  s.relayChunk.clear();
+  return true;
+}
+
 }  // namespace
 
 void serviceRelay(Panel& panel) {
@@ -133,24 +166,10 @@ void serviceRelay(Panel& panel) {
   if (!relayUsable(s)) return;
   s.relayPos = 0;
   takeRelayBytes(panel);
-  s.relayPos = static_cast<int32_t>(findText(s.relayPending, ";"));
-  if (s.relayPos == 0) {
-    // A text that fills the buffer without ever ending is no command.
-    if (s.relayPending.size() >= BasicString::kCapacity) s.relayPending.clear();
-    return;
+  // Every command is forwarded, repeats included, in the order sent; several
+  // per service, so a program's burst is answered before it retries.
+  for (int n = 0; n < kCommandsPerService && forwardCommand(panel); ++n) {
   }
-  s.relayActive = 1;
-  s.relayFaPos = 0;
-  writeDebugLine(panel, "***VRX1=" + s.relayPending);
-  // One command per service; the rest is forwarded on the following ones.
-  s.commandText = leftText(s.relayPending, s.relayPos - 1);
-  s.relayPending = midText(s.relayPending, s.relayPos + 1);
-  dropRepeats(s);
-  dropLateAnswers(panel);
-  sendCommand(panel);
-  noteRelayKeying(s);
-  if (!followModeSetting(panel) && passAnswerBack(panel)) return;
-  s.relayChunk.clear();
 }
 
 }  // namespace keldar

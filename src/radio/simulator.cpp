@@ -63,6 +63,7 @@ std::string simulatedReply(const PanelState& s) {
 void simulateCommand(Panel& panel) {
   PanelState& s = panel.state;
   s.replyText = simulatedReply(s);
+  panel.traceLine("READ", std::to_string(s.comPort) + " " + Trace::escape(s.replyText));
   if (!s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
 }
 

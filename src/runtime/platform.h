@@ -29,6 +29,9 @@ class SerialPorts {
   virtual int readPort(int port, char* buffer, int maxCount) = 0;
   virtual int writePort(int port, const char* buffer, int count) = 0;
   virtual void closePort(int port) = 0;
+  // True when the slot was open and its device has gone (hung up, unplugged);
+  // the panel then closes the port and opens it again about once a second.
+  virtual bool portLost(int port) = 0;
 };
 
 // Plays one WAV file. With wait, returns when it has played; without, starts
@@ -80,6 +83,9 @@ class Clock {
   virtual ~Clock() = default;
   virtual LocalTime localTime() = 0;
   virtual uint32_t tickMs() = 0;
+  // Blocks the calling thread for about ms milliseconds: the pause before a
+  // reply is read when the "delay" recording cannot give it.
+  virtual void waitMs(uint32_t ms) = 0;
 };
 
 class FileSystem {

@@ -40,6 +40,7 @@ class TracingSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override { inner_.closePort(port); }
+  bool portLost(int port) override { return inner_.portLost(port); }
 
  private:
   SerialPorts& inner_;

@@ -82,7 +82,13 @@ void playPhrase(Panel& panel, std::string_view name) {
 }
 
 void playDelay(Panel& panel) {
+  // The pause the radio needs before its reply is read, whether or not the
+  // recording gives it: a missing or silent "delay" must not change what the
+  // panel sends.
+  const uint32_t start = panel.clock.tickMs();
   playPhrase(panel, "delay");
+  const uint32_t played = panel.clock.tickMs() - start;
+  if (played < kDelayMs) panel.clock.waitMs(kDelayMs - played);
 }
 
 }  // namespace keldar

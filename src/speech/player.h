@@ -37,7 +37,10 @@ std::string findRecording(const Panel& panel, const std::string& path);
 // recording, or a file that is missing or unplayable, is silent and returns
 // at once. "help" is started and left playing; the next phrase stops it.
 void playPhrase(Panel& panel, std::string_view name);
-// The pause between a query to the radio and reading its answer.
+// The pause between a query to the radio and reading its answer: the
+// "delay" recording, and a timed wait for whatever of kDelayMs it did not
+// fill (no recording, a shorter one, a silent phrase set).
+constexpr uint32_t kDelayMs = 100;
 void playDelay(Panel& panel);
 
 }  // namespace keldar

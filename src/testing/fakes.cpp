@@ -8,9 +8,12 @@
 namespace keldar::testing {
 
 int FakeSerialPorts::openPort(int n, int baud) {
-  if (!valid(n) || failing_.count(n) != 0) return 0;
+  if (!valid(n)) return 0;
+  ++ports_[n].openTries;
+  if (failing_.count(n) != 0) return 0;
   Port& p = ports_[n];
   p.open = true;
+  p.lost = false;
   p.baud = baud;
   ++p.opens;
   return 1;
@@ -61,7 +64,21 @@ void FakeSerialPorts::advanceTick() {
 }
 
 void FakeSerialPorts::closePort(int n) {
-  if (valid(n) && ports_.count(n) != 0) ports_[n].open = false;
+  if (valid(n) && ports_.count(n) != 0) {
+    ports_[n].open = false;
+    ports_[n].lost = false;
+  }
+}
+
+bool FakeSerialPorts::portLost(int n) {
+  return valid(n) && ports_.count(n) != 0 && ports_[n].lost;
+}
+
+void FakeSerialPorts::loseDevice(int n) {
+  if (!valid(n) || !ports_[n].open) return;
+  ports_[n].open = false;
+  ports_[n].lost = true;
+  ports_[n].incoming.clear();
 }
 
 std::string FakeSerialPorts::take(int n) {

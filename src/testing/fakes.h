@@ -25,6 +25,8 @@ class FakeSerialPorts : public SerialPorts {
     std::string written;   // every byte written since the test last took them
     std::string incoming;  // bytes waiting to be read
     int opens = 0;
+    int openTries = 0;  // successful or not
+    bool lost = false;  // the device went away while open
   };
   // Answers each write on a port, like a radio; the answer is queued to read.
   using Responder = std::function<std::string(int port, const std::string& written)>;
@@ -36,7 +38,12 @@ class FakeSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override;
+  bool portLost(int port) override;
 
+  // The device behind an open port goes away (unplugged): the slot reads and
+  // writes nothing and reports it lost. failOpen keeps it from coming back.
+  void loseDevice(int n);
+  void restoreOpen(int n) { failing_.erase(n); }
   Port& port(int n) { return ports_[n]; }
   void feed(int n, const std::string& bytes) { ports_[n].incoming += bytes; }
   std::string take(int n);
@@ -113,6 +120,11 @@ class FakeClock : public Clock {
  public:
   LocalTime localTime() override { return now; }
   uint32_t tickMs() override { return ms; }
+  void waitMs(uint32_t wait) override {
+    ms += wait;
+    waited += wait;
+  }
+  uint32_t waited = 0;
   LocalTime now{2026, 12, 8, 14, 5, 9};
   uint32_t ms = 1000;
 };

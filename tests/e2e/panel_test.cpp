@@ -131,10 +131,10 @@ TEST_F(PanelOnRadio, EightDigitRadio) {
   int setUp = findRun(log, {"ID;", "EX050001;", "FA07100000;"});
   ASSERT_GE(setUp, 0);
   EXPECT_EQ(std::count(log.begin() + setUp, log.end(), "PR0;"), 0);
-  // Its eight-digit answers are widened to nine before they are logged and drawn.
+  // Its eight-digit answers are logged as they came and widened to nine to be drawn.
   EXPECT_TRUE(waitUntil([&] {
     auto debug = station_->debugLines();
-    return std::find(debug.begin(), debug.end(), "RX=FA007100000;") != debug.end();
+    return std::find(debug.begin(), debug.end(), "RX=FA07100000;") != debug.end();
   }));
   ASSERT_TRUE(station_->frontPanel("FA14074000;"));
   EXPECT_TRUE(waitUntil([&] { return printed("PRINT 285 150  14.074000"); }));

@@ -208,11 +208,12 @@ bool Station::startPanel() {
       writeSilentWav(work() / "wave" / name, options_.phraseMs);
     }
   }
-  writeSilentWav(work() / "wave" / "delay.wav", 100);
+  if (options_.delayRecording) writeSilentWav(work() / "wave" / "delay.wav", 100);
   writeConfig();
   ProcessOptions run;
   run.argv = {KELDAR_PANEL,    "--terminal", "-C",
               work().string(), "--trace",    (dir_.path() / "trace.txt").string()};
+  run.argv.insert(run.argv.end(), options_.panelArgs.begin(), options_.panelArgs.end());
   run.cwd = dir_.path().string();
   run.terminal = true;
   run.env = {{"SDL_AUDIODRIVER", "dummy"}, {"TERM", "xterm"}, {"DISPLAY", ""}};

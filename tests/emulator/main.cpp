@@ -1,16 +1,24 @@
 // keldar_radio_emulator: a transceiver on a pseudo-terminal for end-to-end tests.
 //
 //   keldar_radio_emulator (--link PATH | --device PATH) [--model 0670|0241|0681]
+//       [--id NNNN] [--digits 8|9] [--suffix crlf|cr|lf|nul] [--echo]
 //       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]
 //       [--front CMD]... [--off] [--verbose]
 //
+// --id answers "ID;" with another number than the model's, --digits gives its
+// frequencies another width; --suffix adds bytes after each answer, as some
+// links do; --echo repeats every command back before its answer, as some
+// interfaces do.
 // --link makes a new pty and links its slave device at PATH (the panel opens it
 // as COM<n>); --device talks on an existing device instead. --log receives every
 // command as received, one per line with its ";". Lines written to the --control
 // FIFO change the radio from its own front panel: CAT settings ("FA007074000;"),
 // meter readings ("SM0120", "RM6045"), or "delay MS", "pieces N", "gap MS",
-// "hold", "release [N]", "mute", "unmute", "PS0", "PS1", "report" (the state as a
-// log line). Each front-panel line is acknowledged in the log as "# " + line.
+// "hold", "release [N]", "mute", "unmute" (the radio falls silent and speaks
+// again), "vanish" (the device goes away, as a USB cable pulled: the pty is
+// closed and the --link left dangling), "return" (a new pty under the same
+// link), "PS0", "PS1", "report" (the state as a log line). Each front-panel
+// line is acknowledged in the log as "# " + line.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -46,6 +54,10 @@ struct Options {
   std::string log;
   std::string control;
   std::vector<std::string> front;
+  std::string id;
+  int digits = 0;
+  std::string suffix;
+  bool echo = false;
   int delayMs = 0;
   int pieces = 1;
   int gapMs = 20;
@@ -57,6 +69,7 @@ void usage() {
   std::fprintf(
       stderr,
       "usage: keldar_radio_emulator (--link PATH | --device PATH) [--model 0670|0241|0681]\n"
+      "       [--id NNNN] [--digits 8|9] [--suffix crlf|cr|lf|nul] [--echo]\n"
       "       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]\n"
       "       [--front CMD]... [--off] [--verbose]\n");
 }
@@ -77,6 +90,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.off = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--echo") {
+      options.echo = true;
     } else if (!hasValue) {
       return false;
     } else if (arg == "--link") {
@@ -89,6 +104,25 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.log = argv[++i];
     } else if (arg == "--control") {
       options.control = argv[++i];
+    } else if (arg == "--id") {
+      options.id = argv[++i];
+      if (options.id.size() != 4) return false;
+    } else if (arg == "--digits") {
+      if (!parseNumber(argv[++i], options.digits) || options.digits < 8 || options.digits > 9)
+        return false;
+    } else if (arg == "--suffix") {
+      std::string word = argv[++i];
+      if (word == "crlf") {
+        options.suffix = "\r\n";
+      } else if (word == "cr") {
+        options.suffix = "\r";
+      } else if (word == "lf") {
+        options.suffix = "\n";
+      } else if (word == "nul") {
+        options.suffix = std::string(1, '\0');
+      } else {
+        return false;
+      }
     } else if (arg == "--front") {
       options.front.push_back(argv[++i]);
     } else if (arg == "--delay") {
@@ -145,6 +179,7 @@ class Emulator {
 
  private:
   bool openPty();
+  void vanish();
   bool openControl();
   void readRadio();
   void readControl();
@@ -261,6 +296,16 @@ void Emulator::logLine(const std::string& line) {
   }
 }
 
+void Emulator::vanish() {
+  // The device is gone: both ends closed, nothing waiting is ever delivered.
+  for (int* fd : {&radioFd_, &slaveFd_}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+  output_.clear();
+  received_.clear();
+}
+
 void Emulator::queueAnswer(const std::string& answer) {
   Clock::time_point due = Clock::now() + std::chrono::milliseconds(delayMs_);
   if (!output_.empty() && output_.back().due > due) due = output_.back().due;
@@ -276,12 +321,13 @@ void Emulator::queueAnswer(const std::string& answer) {
 
 void Emulator::handleCommand(const std::string& text) {
   logLine(escaped(text) + ";");
+  if (options_.echo && !mute_) queueAnswer(text + ";");
   auto answer = radio_.command(text);
   if (options_.verbose) {
     std::fprintf(stderr, "emulator: %s; -> %s\n", escaped(text).c_str(),
                  answer ? escaped(*answer).c_str() : "(silent)");
   }
-  if (answer && !mute_) queueAnswer(*answer);
+  if (answer && !mute_) queueAnswer(*answer + options_.suffix);
 }
 
 void Emulator::readRadio() {
@@ -331,6 +377,10 @@ void Emulator::frontPanelLine(const std::string& line) {
     }
   } else if (word == "mute" || word == "unmute") {
     mute_ = word == "mute";
+  } else if (word == "vanish") {
+    if (!options_.link.empty()) vanish();
+  } else if (word == "return") {
+    if (!options_.link.empty() && radioFd_ < 0 && !openPty()) stopRequested = 1;
   } else if (word == "report") {
     logLine("# state " + radio_.state());
   } else {
@@ -363,6 +413,7 @@ void Emulator::readControl() {
 }
 
 void Emulator::writeDue() {
+  if (radioFd_ < 0) return;
   Clock::time_point now = Clock::now();
   while (!output_.empty() && output_.front().due <= now) {
     if (hold_ && releaseBudget_ == 0) return;
@@ -407,7 +458,7 @@ int Emulator::run() {
       std::fprintf(stderr, "emulator: poll: %s\n", std::strerror(errno));
       return 1;
     }
-    if (ready > 0 && (fds[0].revents & POLLIN)) readRadio();
+    if (ready > 0 && radioFd_ >= 0 && (fds[0].revents & POLLIN)) readRadio();
     if (ready > 0 && !options_.device.empty() && (fds[0].revents & (POLLHUP | POLLERR))) {
       if (!(fds[0].revents & POLLIN)) break;  // the other end is gone
     }
@@ -431,7 +482,11 @@ int main(int argc, char** argv) {
                  options.model.c_str());
     return 2;
   }
-  Emulator emulator(options, *model);
+  // Another identity or frequency width, the rest of the model kept.
+  emu::Model custom = *model;
+  if (!options.id.empty()) custom.id = options.id.c_str();
+  if (options.digits != 0) custom.frequencyDigits = options.digits;
+  Emulator emulator(options, custom);
   if (!emulator.open()) return 1;
   return emulator.run();
 }

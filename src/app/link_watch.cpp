@@ -1,0 +1,67 @@
+#include "app/link_watch.h"
+
+#include "radio/cat.h"
+#include "speech/player.h"
+
+namespace keldar {
+
+namespace {
+
+// About two seconds of polls, counted both ways: a long phrase holds the
+// ticks back, and a radio that was not asked cannot be missed.
+constexpr int32_t kSilentPolls = 10;
+constexpr uint32_t kSilentMs = 2000;
+constexpr uint32_t kRetryMs = 1000;
+
+bool radioGone(Panel& panel) {
+  PanelState& s = panel.state;
+  if (panel.serial.portLost(s.comPort)) return true;
+  return s.unansweredPolls >= kSilentPolls && panel.clock.tickMs() - s.lastAnswerMs >= kSilentMs;
+}
+
+void loseRadio(Panel& panel) {
+  PanelState& s = panel.state;
+  s.linkLost = 1;
+  // The set-up runs again at the radio's next frequency answer.
+  s.connected = 0;
+  s.lastRetryMs = panel.clock.tickMs();
+  writeDebugLine(panel, "*** radio lost");
+  playPhrase(panel, "lost");
+}
+
+}  // namespace
+
+void openRadioPort(Panel& panel) {
+  const PanelState& s = panel.state;
+  panel.serial.closePort(s.comPort);
+  panel.serial.openPort(s.comPort, s.baudRate);
+  panel.serial.setReadTimeouts(s.comPort, -1);
+  panel.serial.setLineFormat(s.comPort, s.serialDataBits, s.serialParity, s.serialStopBits);
+}
+
+void watchLink(Panel& panel) {
+  PanelState& s = panel.state;
+  // No device to watch: the simulated radio, or no port configured.
+  if (s.simulationMode == 1 || s.comPort <= 0) return;
+  if (s.linkLost == 0 && s.connected == 1) {
+    if (radioGone(panel)) loseRadio(panel);
+    return;
+  }
+  if (s.linkLost == 0 && s.unansweredPolls < kSilentPolls) return;
+  if (s.connected == 1) {
+    // Set up again and "connected" said: watched as before.
+    s.linkLost = 0;
+    s.unansweredPolls = 0;
+    s.lastAnswerMs = panel.clock.tickMs();
+    writeDebugLine(panel, "*** radio found");
+    return;
+  }
+  // Lost, or never heard since start (a radio plugged in or switched on
+  // later): a re-plugged USB radio comes back under the same COM<n> path; a
+  // radio merely switched off answers on the port as it is.
+  if (panel.clock.tickMs() - s.lastRetryMs < kRetryMs) return;
+  s.lastRetryMs = panel.clock.tickMs();
+  openRadioPort(panel);
+}
+
+}  // namespace keldar

@@ -1,0 +1,156 @@
+// The built panel against radios and links that behave like real ones:
+// eight-digit radios whatever their ID, links that add CR LF or echo each
+// command, a radio that falls silent or whose device goes away and comes
+// back; the simulated radio leaving the configured port alone; the set-up
+// without a "delay" recording.
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+
+#include <gtest/gtest.h>
+
+#include "station.h"
+
+namespace e2e {
+namespace {
+
+using std::chrono::steady_clock;
+
+const std::string kConnected = "SAY wave/connected.wav";
+const std::string kLost = "SAY wave/lost.wav";
+
+class RadioLink : public ::testing::Test {
+ protected:
+  void start(StationOptions options) {
+    station_ = std::make_unique<Station>(std::move(options));
+    ASSERT_TRUE(station_->start()) << station_->error();
+    ASSERT_TRUE(station_->waitForTrace(kConnected)) << "never connected";
+  }
+
+  void TearDown() override {
+    if (HasFailure() && station_) std::cout << station_->report();
+  }
+
+  int count(const std::string& line) const { return countOf(station_->traceLines(), line); }
+
+  // Waits until `line` is in the trace more than `before` times; the seconds
+  // it took, or -1.
+  double secondsUntil(const std::string& line, int before, Millis limit = kHangGuard) const {
+    const auto start = steady_clock::now();
+    if (!waitUntil([&] { return count(line) > before; }, limit)) return -1;
+    return std::chrono::duration<double>(steady_clock::now() - start).count();
+  }
+
+  // F speaks the frequency the radio has: 7.1 MHz, the start band.
+  void expectFSpeaksTheFrequency() {
+    auto drawn = [&] {
+      auto lines = station_->traceLines();
+      return std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.starts_with("PRINT 285 150   7.100000");
+      });
+    };
+    ASSERT_TRUE(waitUntil(drawn)) << "the frequency was never drawn";
+    const int before = count("SAY wave/mhz.wav");
+    ASSERT_TRUE(station_->press("f"));
+    EXPECT_GE(secondsUntil("SAY wave/mhz.wav", before), 0) << "F spoke no frequency";
+    const auto trace = station_->traceLines();
+    auto key = std::find(trace.rbegin(), trace.rend(), "KEY 70").base();
+    std::vector<std::string> heard;
+    for (; key != trace.end() && heard.size() < 4; ++key) {
+      if (key->starts_with("SAY wave/") && *key != "SAY wave/ .wav") heard.push_back(*key);
+    }
+    EXPECT_EQ(heard, (std::vector<std::string>{"SAY wave/7.wav", "SAY wave/point.wav",
+                                               "SAY wave/1.wav", "SAY wave/mhz.wav"}));
+  }
+
+  std::unique_ptr<Station> station_;
+};
+
+TEST_F(RadioLink, FSpeaksTheFrequencyOnEachRadioAndLink) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--id", "0583", "--digits", "8"},  // eight digits, an ID the panel does not list
+      {"--id", "0251", "--digits", "8"},
+      {"--suffix", "crlf"},
+      {"--echo"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.front() + " " + args.back());
+    StationOptions options;
+    options.emulatorArgs = args;
+    ASSERT_NO_FATAL_FAILURE(start(options));
+    ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+    // Every read is in debug.dat, the link's own bytes shown as they came.
+    if (args[0] == "--suffix") {
+      auto debug = station_->debugLines();
+      EXPECT_TRUE(std::any_of(debug.begin(), debug.end(),
+                              [](const std::string& l) { return l.ends_with(";\\x0D\\x0A"); }));
+    }
+    EXPECT_EQ(station_->quit(), 0);
+  }
+}
+
+TEST_F(RadioLink, LostWhenSilentOrGoneAndConnectedAgainWhenBack) {
+  ASSERT_NO_FATAL_FAILURE(start({}));
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+
+  ASSERT_TRUE(station_->frontPanel("mute"));  // the radio switched off, cable in
+  const double silentLost = secondsUntil(kLost, 0, Millis(3000));
+  EXPECT_GE(silentLost, 0) << "no \"lost\" within 3 s of falling silent";
+  ASSERT_TRUE(station_->press("f"));
+  EXPECT_TRUE(waitUntil([&] { return count("SAY wave/nc.wav") > 0; }));
+  ASSERT_TRUE(station_->frontPanel("unmute"));
+  const double silentBack = secondsUntil(kConnected, 1, Millis(8000));
+  EXPECT_GE(silentBack, 0) << "not connected again within 8 s";
+
+  ASSERT_TRUE(station_->frontPanel("vanish"));  // the USB cable pulled
+  const double goneLost = secondsUntil(kLost, 1, Millis(3000));
+  EXPECT_GE(goneLost, 0) << "no \"lost\" within 3 s of the device going";
+  ASSERT_TRUE(station_->frontPanel("return"));  // plugged in again, same link
+  const double goneBack = secondsUntil(kConnected, 2, Millis(8000));
+  EXPECT_GE(goneBack, 0) << "not connected again within 8 s";
+  EXPECT_EQ(count(kLost), 2);  // once per loss
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+  std::printf(
+      "[ timing ] lost after falling silent %.2f s, back %.2f s; lost after the device "
+      "went %.2f s, back %.2f s\n",
+      silentLost, silentBack, goneLost, goneBack);
+
+  // Q while lost ends at once.
+  ASSERT_TRUE(station_->frontPanel("mute"));
+  ASSERT_GE(secondsUntil(kLost, 2, Millis(3000)), 0);
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+TEST_F(RadioLink, SimulationLeavesTheConfiguredPortAlone) {
+  StationOptions options;
+  options.panelArgs = {"--simulate"};
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+  EXPECT_EQ(station_->quit(), 0);
+  EXPECT_TRUE(station_->radioLog().empty()) << "the radio on COM3 received commands";
+  // The simulated radio's exchange shows as a real one would.
+  EXPECT_TRUE(station_->traceHas("WRITE 3 FA;"));
+  EXPECT_TRUE(station_->traceHas("READ 3 FA007100000;"));
+  auto debug = station_->debugLines();
+  EXPECT_NE(std::find(debug.begin(), debug.end(), "TX=ID;"), debug.end());
+  EXPECT_NE(std::find(debug.begin(), debug.end(), "RX=ID0670;"), debug.end());
+}
+
+TEST_F(RadioLink, SetUpReadsEveryAnswerWithoutADelayRecording) {
+  StationOptions options;
+  options.delayRecording = false;
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  auto log = station_->radioLog();
+  // The ID was read (the shifts went to its menus) and so was the AF gain.
+  EXPECT_NE(std::find(log.begin(), log.end(), "EX0800100;"), log.end());
+  EXPECT_EQ(std::find(log.begin(), log.end(), "AG0080;"), log.end());
+  auto debug = station_->debugLines();
+  auto id = std::find(debug.begin(), debug.end(), "TX=ID;");
+  ASSERT_NE(id, debug.end());
+  ASSERT_NE(id + 1, debug.end());
+  EXPECT_EQ(*(id + 1), "RX=ID0670;");
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+}  // namespace
+}  // namespace e2e
