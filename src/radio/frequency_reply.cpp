@@ -140,6 +140,21 @@ void handleFrequencyReply(Panel& panel) {
   announce(panel);
 }
 
+void followCommandedFrequency(Panel& panel, std::string_view command) {
+  PanelState& s = panel.state;
+  const std::string reply = leftText(command, 11) + ";";
+  if (!isWellFormedFrequencyReply(reply) || !isFrequencyReplyText(leftText(reply, 11))) return;
+  const std::string digits = midText(reply, 3, 9);
+  const bool onB = reply.starts_with("FB");
+  (onB ? s.vfoBText : s.vfoAText) = (onB ? "B" : "A") + digits;
+  if (onB != (s.vfoB == 1)) return;
+  s.frequencyReply = leftText(reply, 11);
+  saveBandState(panel);
+  s.frequency = toInt32(textToNumber(digits));
+  s.frequencyDisplay = displayText(digits);
+  drawFrequency(panel);
+}
+
 void bandForFrequency(Panel& panel) {
   PanelState& s = panel.state;
   s.bandRecordValid = 1;
