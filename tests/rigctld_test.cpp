@@ -75,6 +75,7 @@ TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
       {"l FOO", "RPRT -1\n"},
       {"+\\get_powerstat", "get_powerstat:\nPower Status: 1\nRPRT 0\n"},
       {"\\chk_vfo", "0\n"},
+      {"\\get_lock_mode", "0\n"},
       {"+\\chk_vfo", "ChkVFO: 0\n"},
       {"X", "RPRT -4\n"},
       {"\\set_rit 100", "RPRT -4\n"},

@@ -54,6 +54,10 @@ std::optional<Answer> answerWithoutRadio(const PanelState& s, char& vfo,
     }
     case Command::kGetPowerStat:
       return valuesOf({{"Power Status", s.connected == 1 ? "1" : "0"}});
+    case Command::kGetLockMode:
+      // Hamlib's client asks before each mode setting and sets nothing
+      // unless the answer is "not locked".
+      return valuesOf({{"Locked", "0"}});
     case Command::kGetVfo:
       return valuesOf({{"VFO", vfo == 'B' ? "VFOB" : "VFOA"}});
     case Command::kSetVfo: {

@@ -18,7 +18,7 @@ struct CommandRow {
 };
 
 // The selector of the client's own VFO (V) changes nothing at the radio.
-constexpr std::array<CommandRow, 19> kCommands{{
+constexpr std::array<CommandRow, 20> kCommands{{
     {'f', "get_freq", Command::kGetFreq, 0, false},
     {'F', "set_freq", Command::kSetFreq, 1, true},
     {'m', "get_mode", Command::kGetMode, 0, false},
@@ -34,6 +34,7 @@ constexpr std::array<CommandRow, 19> kCommands{{
     {'l', "get_level", Command::kGetLevel, 1, false},
     {'L', "set_level", Command::kSetLevel, 2, true},
     {0, "get_powerstat", Command::kGetPowerStat, 0, false},
+    {0, "get_lock_mode", Command::kGetLockMode, 0, false},
     {0, "chk_vfo", Command::kCheckVfo, 0, false},
     {0, "dump_state", Command::kDumpState, 0, false},
     {'q', "quit", Command::kQuit, 0, false},

@@ -35,6 +35,7 @@ enum class Command {
   kGetLevel,
   kSetLevel,
   kGetPowerStat,
+  kGetLockMode,
   kCheckVfo,
   kDumpState,
   kQuit,

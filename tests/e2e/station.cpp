@@ -205,6 +205,7 @@ bool Station::startPanel() {
   ProcessOptions run;
   run.argv = {KELDAR_PANEL,    "--terminal", "-C",
               work().string(), "--trace",    (dir_.path() / "trace.txt").string()};
+  run.argv.insert(run.argv.end(), options_.panelArgs.begin(), options_.panelArgs.end());
   run.cwd = dir_.path().string();
   run.terminal = true;
   run.env = {{"SDL_AUDIODRIVER", "dummy"}, {"TERM", "xterm"}, {"DISPLAY", ""}};

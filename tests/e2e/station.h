@@ -49,6 +49,7 @@ struct StationOptions {
   std::string model = "0670";
   bool logger = false;                    // relay port COM4 on a pty pair
   std::vector<std::string> emulatorArgs;  // e.g. --delay, --pieces
+  std::vector<std::string> panelArgs;     // e.g. --rigctld PORT
 };
 
 class Station {
