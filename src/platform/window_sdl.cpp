@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/font_lookup.h"
-#include "platform/readable_waker_sdl.h"
+#include "platform/readable_waker.h"
 
 namespace keldar {
 

@@ -1,4 +1,4 @@
-#include "platform/readable_waker_sdl.h"
+#include "platform/readable_waker.h"
 
 #include <SDL.h>
 #include <poll.h>

@@ -1,6 +1,8 @@
 // Wakes the window's event wait when a descriptor becomes readable: a small
 // thread only poll()s it and posts one SDL user event, then waits to be
 // re-armed. Reading and writing the sockets stays in the panel's loop.
+// (POSIX: readable_waker_posix.cpp; a platform without a network server
+// has no use for it.)
 #pragma once
 
 #include <condition_variable>
