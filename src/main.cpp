@@ -19,18 +19,20 @@
 #include "platform/files_posix.h"
 #include "platform/front_end_choice.h"
 #include "platform/program_location.h"
+#include "platform/net_posix.h"
 #include "platform/serial_posix.h"
 #include "platform/sound_sdl.h"
 #include "platform/terminal_posix.h"
 #include "platform/window_sdl.h"
 #include "radio/cat.h"
+#include "radio/network_share.h"
 #include "runtime/trace.h"
 #include "speech/player.h"
 
 namespace {
 
-int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
-        std::ostream* traceOut) {
+int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std::ostream* traceOut,
+        keldar::PosixNetworkServer* server) {
   keldar::PosixSerialPorts serial;
   keldar::SdlSound sound;
   // Opened now, so the greeting is not held up by the device.
@@ -63,6 +65,14 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals,
   // Phrases the working directory's wave/ lacks come from the set installed
   // with the program, found from where the program itself lies.
   panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
+  std::optional<keldar::NetworkShare> share;
+  if (server != nullptr) {
+    share.emplace(*server);
+    panel.network = &*share;
+    // A client's line wakes whichever front-end waits.
+    window.watchReadable(server->waitFd());
+    terminal.watchReadable(server->waitFd());
+  }
   // A port that will not open or goes away is also noted in debug.dat.
   serial.setReporter(
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
@@ -116,5 +126,17 @@ int main(int argc, char** argv) {
     std::cerr << "keldar: cannot run in " << line.directory << ": " << std::strerror(errno) << '\n';
     return 2;
   }
-  return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut);
+  // Listening before the panel starts: a port that cannot be had is said at once.
+  std::optional<keldar::PosixNetworkServer> server;
+  if (line.rigctldPort >= 0) {
+    server.emplace();
+    std::string error;
+    if (!server->listen(line.rigctldAddress, line.rigctldPort, error)) {
+      std::cerr << "keldar: cannot share the radio on " << line.rigctldAddress << ":"
+                << line.rigctldPort << ": " << error << '\n';
+      return 2;
+    }
+  }
+  return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut,
+             server ? &*server : nullptr);
 }

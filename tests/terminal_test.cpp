@@ -398,8 +398,8 @@ TEST(CommandLine, OptionsAndTheirValues) {
     EXPECT_NE(parseCommandLine(bad).error, "") << bad.at(0);
   }
   EXPECT_EQ(usageLine(),
-            "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--help] "
-            "[--version]");
+            "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] "
+            "[--rigctld [ADDRESS:]PORT] [--help] [--version]");
 }
 
 }  // namespace

@@ -26,6 +26,28 @@ bool takeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 
 }  // namespace
 
+bool parseListenAddress(const std::string& text, std::string& address, int& port,
+                        std::string& error) {
+  std::string portText = text;
+  address = "127.0.0.1";
+  const std::size_t colon = text.rfind(':');
+  if (colon != std::string::npos) {
+    address = text.substr(0, colon);
+    portText = text.substr(colon + 1);
+    if (address.size() >= 2 && address.front() == '[' && address.back() == ']') {
+      address = address.substr(1, address.size() - 2);
+    }
+  }
+  const bool digits = !portText.empty() && portText.size() <= 5 &&
+                      portText.find_first_not_of("0123456789") == std::string::npos;
+  port = digits ? std::stoi(portText) : -1;
+  if (address.empty() || port < 0 || port > 65535) {
+    error = "--rigctld needs [ADDRESS:]PORT (a port 0..65535), not '" + text + "'";
+    return false;
+  }
+  return true;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
@@ -41,6 +63,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (takeValue(args, i, "-C", line.directory, line.error) ||
                takeValue(args, i, "--trace", line.traceFile, line.error)) {
       continue;
+    } else if (std::string where; takeValue(args, i, "--rigctld", where, line.error)) {
+      if (line.error.empty()) {
+        parseListenAddress(where, line.rigctldAddress, line.rigctldPort, line.error);
+      }
     } else if (!arg.empty() && arg[0] == '-') {
       line.error = "unknown option '" + arg + "'";
     } else {
@@ -51,7 +77,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageLine() {
-  return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--help] [--version]";
+  return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--rigctld "
+         "[ADDRESS:]PORT] "
+         "[--help] [--version]";
 }
 
 std::string helpText() {
@@ -63,6 +91,11 @@ std::string helpText() {
          "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
          "  --trace FILE  write one line per event to FILE (relative to the starting\n"
          "                directory): keys, ticks, serial bytes, phrases, prints\n"
+         "  --rigctld [ADDRESS:]PORT\n"
+         "                share the radio with other programs in Hamlib's rigctld\n"
+         "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
+         "                given: this machine only). Never open it to the internet:\n"
+         "                anyone who reaches the port can key the transmitter.\n"
          "  --help        this text\n"
          "  --version     the version\n";
 }

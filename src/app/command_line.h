@@ -1,5 +1,5 @@
 // The command line: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE]
-// [--help] [--version].
+// [--rigctld [ADDRESS:]PORT] [--help] [--version].
 #pragma once
 
 #include <string>
@@ -14,11 +14,20 @@ struct CommandLine {
   bool version = false;
   std::string directory;  // -C: where the panel's files live
   std::string traceFile;  // relative to the directory keldar was started in
-  std::string error;      // not empty: the arguments were not understood
+  // --rigctld: where the radio is shared over the network; port -1 for not at all.
+  std::string rigctldAddress;
+  int rigctldPort = -1;
+  std::string error;  // not empty: the arguments were not understood
 };
 
 // args without the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// "4532" -> 127.0.0.1 and 4532 (nothing outside the machine can reach it
+// unless an address is named); "0.0.0.0:4532"; "[::1]:4532". False with the
+// reason in error.
+bool parseListenAddress(const std::string& text, std::string& address, int& port,
+                        std::string& error);
 
 std::string usageLine();
 std::string helpText();

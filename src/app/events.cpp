@@ -4,6 +4,7 @@
 
 #include "app/keys.h"
 #include "app/tick.h"
+#include "radio/network_share.h"
 
 namespace keldar {
 
@@ -15,6 +16,11 @@ void handleEvent(Panel& panel) {
       break;
     case kTimerEvent:
       handleTimerTick(panel);
+      // A setting waiting for the poll's answer may go now.
+      serviceNetwork(panel);
+      break;
+    case kNetworkEvent:
+      serviceNetwork(panel);
       break;
     case kKeyDownEvent:
       handleKey(panel);

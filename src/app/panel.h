@@ -12,6 +12,8 @@
 
 namespace keldar {
 
+class NetworkShare;
+
 struct Panel {
   Panel(SerialPorts& serialPorts, Sound& soundOut, FrontEnd& frontEnd, Clock& clockIn,
         FileSystem& fileSystem)
@@ -24,6 +26,8 @@ struct Panel {
   Clock& clock;
   FileSystem& fs;
   Trace* trace = nullptr;
+  // Programs sharing the radio over the network; none unless asked for.
+  NetworkShare* network = nullptr;
   RandomSource random;
   // Directory the panel's files live in; empty means the current directory.
   std::string workDir;

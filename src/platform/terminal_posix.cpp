@@ -193,9 +193,9 @@ int TerminalPanel::pollTimeoutMs(bool noWait) const {
 }
 
 void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
-  pollfd fds[2];
+  pollfd fds[3];
   nfds_t count = 0;
-  int keysAt = -1, closeAt = -1;
+  int keysAt = -1, closeAt = -1, wakeAt = -1;
   if (!keysEnded_) {
     keysAt = static_cast<int>(count);
     fds[count++] = {keysFd_, POLLIN, 0};
@@ -204,7 +204,12 @@ void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
     closeAt = static_cast<int>(count);
     fds[count++] = {closeFd_, POLLIN, 0};
   }
+  if (wakeFd_ >= 0) {
+    wakeAt = static_cast<int>(count);
+    fds[count++] = {wakeFd_, POLLIN, 0};
+  }
   if (::poll(fds, count, pollTimeoutMs(noWait)) > 0) {
+    if (wakeAt >= 0 && fds[wakeAt].revents != 0) events.push_back({kNetworkEvent, 0});
     if (closeAt >= 0 && fds[closeAt].revents != 0) readCloseRequest(events);
     if (keysAt >= 0 && fds[keysAt].revents != 0) readKeys(events);
   }

@@ -64,6 +64,10 @@ class TerminalPanel : public FrontEnd {
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
 
+  // A readable fd ends the wait and is delivered as kNetworkEvent (the
+  // network server's descriptor); -1 for none.
+  void watchReadable(int fd) { wakeFd_ = fd; }
+
   const TerminalScreen& screen() const { return screen_; }
 
  private:
@@ -89,6 +93,7 @@ class TerminalPanel : public FrontEnd {
   int keysFd_;
   int screenFd_;
   int closeFd_;
+  int wakeFd_ = -1;
   bool open_ = false;
   bool keysEnded_ = false;
   bool raw_ = false;

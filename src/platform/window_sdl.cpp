@@ -11,6 +11,7 @@
 
 #include "platform/font_lookup.h"
 #include "platform/front_end_choice.h"
+#include "platform/readable_waker.h"
 
 namespace keldar {
 
@@ -88,6 +89,12 @@ struct SdlWindow::Impl {
   uint64_t timerPeriod = 0;  // microseconds, like nextTick
   uint64_t nextTick = 0;
 
+  // The network server's descriptor, watched while the window is open.
+  int wakeFd = -1;
+  uint32_t wakeEvent = 0;
+  std::unique_ptr<SdlReadableWaker> waker;
+
+  void startWaker();
   void release();
   TTF_Font* fontFor(const FontSpec& wanted);
   void present(bool whole);
@@ -98,7 +105,15 @@ struct SdlWindow::Impl {
   void waitForSomething(std::vector<PendingEvent>& out);
 };
 
+void SdlWindow::Impl::startWaker() {
+  if (wakeFd < 0 || window == nullptr || waker) return;
+  wakeEvent = SDL_RegisterEvents(1);
+  if (wakeEvent != static_cast<uint32_t>(-1))
+    waker = std::make_unique<SdlReadableWaker>(wakeFd, wakeEvent);
+}
+
 void SdlWindow::Impl::release() {
+  waker.reset();
   for (auto& entry : fonts) {
     if (entry.second != nullptr) TTF_CloseFont(entry.second);
   }
@@ -209,6 +224,7 @@ void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent
       out.push_back({kCloseRequestEvent, 0});
       break;
     default:
+      if (waker && event.type == wakeEvent) out.push_back({kNetworkEvent, 0});
       break;
   }
 }
@@ -284,7 +300,13 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
   w.textY = 0;
   w.font = w.fontFor(FontSpec{"", kInitialPointSize, kInitialWeight, 0});
   w.present(true);
+  w.startWaker();
   return true;
+}
+
+void SdlWindow::watchReadable(int fd) {
+  impl_->wakeFd = fd;
+  impl_->startWaker();
 }
 
 void SdlWindow::closeWindow() {
@@ -349,6 +371,7 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
     sink.onEvent(pending.message, pending.wparam);
     if (w.window == nullptr) return;  // the handler closed the window
   }
+  if (w.waker) w.waker->rearm();
   w.present(false);
 }
 

@@ -30,6 +30,10 @@ class SdlWindow : public FrontEnd {
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
 
+  // While the window is open, a readable fd wakes the wait and is delivered
+  // as kNetworkEvent (the network server's descriptor).
+  void watchReadable(int fd);
+
   // Writes the backing surface as a BMP file, so that tests can look at the
   // pixels without a screenshot tool. False without a window or on error.
   bool saveImage(const std::string& path) const;

@@ -8,6 +8,7 @@
 #include "panel/display.h"
 #include "panel/window.h"
 #include "radio/channel_entry.h"
+#include "radio/commanded_state.h"
 #include "radio/setup.h"
 #include "radio/toggles.h"
 #include "speech/player.h"
@@ -138,6 +139,18 @@ void handleFrequencyReply(Panel& panel) {
   drawStatusLine(panel);
   if (advanceQuit(panel)) return;
   announce(panel);
+}
+
+void followCommandedFrequency(Panel& panel, std::string_view command) {
+  PanelState& s = panel.state;
+  // sendCommand has already made it the panel's frequency; what follows it
+  // here is the band it lies in and the display.
+  const std::string reply = leftText(command, 11) + ";";
+  if (!isWellFormedFrequencyReply(reply) || !isFrequencyReplyText(leftText(reply, 11))) return;
+  if (reply.starts_with("FB") != (s.vfoB == 1)) return;
+  takeCommandedFrequency(panel, command);
+  saveBandState(panel);
+  drawFrequency(panel);
 }
 
 void bandForFrequency(Panel& panel) {

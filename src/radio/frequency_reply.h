@@ -8,6 +8,11 @@
 namespace keldar {
 
 void handleFrequencyReply(Panel& panel);
+// The panel has just commanded a frequency ("FA014250000", "FB145000000";
+// a ";" may follow) or knows a VFO's frequency without a poll: its VFO text
+// takes it, and when it is the VFO the panel works (B during split) the
+// frequency and its display too, at once rather than at the next poll.
+void followCommandedFrequency(Panel& panel, std::string_view command);
 void bandForFrequency(Panel& panel);
 void rememberBandMode(Panel& panel);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/text.h"
 
@@ -16,6 +17,8 @@ constexpr int32_t kKeyDownEvent = 0x100;
 constexpr int32_t kKeyUpEvent = 0x101;
 constexpr int32_t kTimerEvent = 0x113;
 constexpr int32_t kCloseRequestEvent = 0x8002;
+// A client of the network server has sent something or gone.
+constexpr int32_t kNetworkEvent = 0x8003;
 
 // The handle table of serial ports 1..256. Invalid or empty slots do nothing
 // and report 0.
@@ -94,6 +97,31 @@ class FileSystem {
   // Puts tempPath in place of finalPath so that a crash or power cut leaves
   // either the old or the new content. False (and tempPath removed) on error.
   virtual bool replaceFileDurably(const std::string& tempPath, const std::string& finalPath) = 0;
+};
+
+// What a network server saw since it was last asked.
+struct NetworkActivity {
+  enum class Kind { kConnected, kReceived, kClosed };
+  Kind kind = Kind::kReceived;
+  int client = 0;     // a number of its own per connection, never reused
+  std::string bytes;  // kReceived: what arrived
+};
+
+// A listening TCP server with many clients, serviced from the panel's loop:
+// nothing here ever waits. Platforms without one simply have no server.
+class NetworkServer {
+ public:
+  virtual ~NetworkServer() = default;
+  // New clients, what they sent, and which have ended, in order. A client
+  // that ended may still take answers until it is dropped; one whose
+  // connection broke is gone at once.
+  virtual void poll(std::vector<NetworkActivity>& activity) = 0;
+  // Queues bytes for the client. One that does not take what it is sent is
+  // closed (and reported as gone) rather than held in memory.
+  virtual void send(int client, std::string_view bytes) = 0;
+  // Closes the connection (after what it was sent, if that can go at once);
+  // nothing more is reported for it. Every client is dropped in the end.
+  virtual void drop(int client) = 0;
 };
 
 }  // namespace keldar

@@ -136,4 +136,40 @@ class FakeFileSystem : public FileSystem {
   int replaces = 0;
 };
 
+// The network server as the test scripts it: clients connect, send and end
+// when the test says; what the panel sends each is kept.
+class FakeNetworkServer : public NetworkServer {
+ public:
+  void poll(std::vector<NetworkActivity>& activity) override {
+    activity.insert(activity.end(), pending_.begin(), pending_.end());
+    pending_.clear();
+  }
+  void send(int client, std::string_view bytes) override {
+    if (dropped.count(client) == 0) sent[client] += bytes;
+  }
+  void drop(int client) override { dropped.insert(client); }
+
+  int connect() {
+    const int id = nextId_++;
+    pending_.push_back({NetworkActivity::Kind::kConnected, id, {}});
+    return id;
+  }
+  void receive(int client, std::string bytes) {
+    pending_.push_back({NetworkActivity::Kind::kReceived, client, std::move(bytes)});
+  }
+  void end(int client) { pending_.push_back({NetworkActivity::Kind::kClosed, client, {}}); }
+  std::string take(int client) {
+    std::string bytes = std::move(sent[client]);
+    sent[client].clear();
+    return bytes;
+  }
+
+  std::map<int, std::string> sent;
+  std::set<int> dropped;
+
+ private:
+  std::vector<NetworkActivity> pending_;
+  int nextId_ = 1;
+};
+
 }  // namespace keldar::testing

@@ -1,0 +1,55 @@
+// The network server on POSIX sockets: one listening TCP socket, many
+// non-blocking clients, all watched by one epoll descriptor that the
+// front-end's wait includes, so a client's line wakes the panel at once.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+#include "runtime/platform.h"
+
+namespace keldar {
+
+class PosixNetworkServer : public NetworkServer {
+ public:
+  // Output a client may leave unread before it is closed.
+  static constexpr std::size_t kMaxUnsent = 256 * 1024;
+
+  PosixNetworkServer() = default;
+  ~PosixNetworkServer() override;
+  PosixNetworkServer(const PosixNetworkServer&) = delete;
+  PosixNetworkServer& operator=(const PosixNetworkServer&) = delete;
+
+  // Listens on address ("127.0.0.1", "0.0.0.0", "::1", a host name) and
+  // port (0: any free one). False with the reason in error.
+  bool listen(const std::string& address, int port, std::string& error);
+  // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
+  std::string boundAddress() const;
+  // Readable when a client or the listening socket needs service; -1 before listen.
+  int waitFd() const { return epoll_; }
+
+  void poll(std::vector<NetworkActivity>& activity) override;
+  void send(int client, std::string_view bytes) override;
+  void drop(int client) override;
+
+ private:
+  struct Connection {
+    int fd = -1;
+    std::string unsent;
+    bool broken = false;  // reported as closed at the next poll
+    bool ended = false;   // the client has sent all it will; answers may still go
+  };
+
+  void acceptAll(std::vector<NetworkActivity>& activity);
+  void readFrom(int id, Connection& c, std::vector<NetworkActivity>& activity);
+  void flush(int id, Connection& c);
+  void watch(int id, const Connection& c);
+
+  int listen_ = -1;
+  int epoll_ = -1;
+  int nextId_ = 1;
+  std::map<int, Connection> connections_;
+};
+
+}  // namespace keldar

@@ -1,0 +1,252 @@
+// Programs sharing the radio over the network (Hamlib's rigctld protocol),
+// through the fake server: answer shapes, settings in the panel's order of
+// work, limits, and a randomized run of bad input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/events.h"
+#include "panel/display.h"
+#include "radio/network_share.h"
+#include "radio_support.h"
+#include "support/dice.h"
+
+#ifndef KELDAR_NETWORK_LINES
+#define KELDAR_NETWORK_LINES 100000
+#endif
+
+namespace keldar {
+namespace {
+
+using testing::splitCommands;
+using Commands = std::vector<std::string>;
+
+class Shared : public ::testing::Test {
+ protected:
+  Shared() {
+    testing::prepareRadio(sc);
+    PanelState& s = sc.state();
+    s.connected = 1;
+    s.radioId = 670;
+    s.frequency = 14250000;
+    s.frequencyReply = "FA014250000";
+    s.vfoAText = "A014250000";
+    s.modeIndex = 2;
+    s.widthIndex = s.ssbWidthIndex = 14;
+    s.sMeterReading = 122;
+    s.afGain = 51;
+    s.maxPower = 100;
+    s.powerLevel = 50;
+    sc.panel.network = &share;
+  }
+
+  // Lines from a client, one service, and what the client got back.
+  std::string ask(int client, const std::string& lines) {
+    net.receive(client, lines);
+    deliverEvent(sc.panel, kNetworkEvent, 0);
+    return net.take(client);
+  }
+
+  testing::Scenario sc;
+  testing::FakeNetworkServer net;
+  NetworkShare share{net};
+};
+
+// The same script against Hamlib's own rigctld (dummy radio) gives answers
+// of these shapes: plain values one per line, "RPRT n" for settings and
+// errors, and the extended forms with the command's name and labels.
+TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
+  const int c = net.connect();
+  const std::vector<std::pair<std::string, std::string>> script = {
+      {"f", "14250000\n"},
+      {"+f", "get_freq:\nFrequency: 14250000\nRPRT 0\n"},
+      {";\\get_freq", "get_freq:;Frequency: 14250000;RPRT 0\n"},
+      {"m", "USB\n2400\n"},
+      {"+m", "get_mode:\nMode: USB\nPassband: 2400\nRPRT 0\n"},
+      {"v", "VFOA\n"},
+      {"t", "0\n"},
+      {"+s", "get_split_vfo:\nSplit: 0\nTX VFO: VFOA\nRPRT 0\n"},
+      {"l STRENGTH", "0\n"},
+      {"+l AF", "get_level: AF\n0.200000\nRPRT 0\n"},
+      {"l RFPOWER", "0.500000\n"},
+      {"\\get_level SQL", "0.080000\n"},
+      {"l FOO", "RPRT -1\n"},
+      {"+\\get_powerstat", "get_powerstat:\nPower Status: 1\nRPRT 0\n"},
+      {"\\chk_vfo", "0\n"},
+      {"\\get_lock_mode", "0\n"},
+      {"+\\chk_vfo", "ChkVFO: 0\n"},
+      {"X", "RPRT -4\n"},
+      {"\\set_rit 100", "RPRT -4\n"},
+      {"F", "RPRT -1\n"},
+      {"F 1e12", "RPRT -1\n"},
+      {"V Sub", "RPRT 0\n"},
+      {"+v", "get_vfo:\nVFO: VFOB\nRPRT 0\n"},
+      {"f", "RPRT -11\n"},  // VFO B not seen yet
+      {"V VFOA", "RPRT 0\n"},
+      {"", ""},
+  };
+  for (const auto& [line, answer] : script) EXPECT_EQ(ask(c, line + "\r\n"), answer) << line;
+
+  const std::string dump = ask(c, "\\dump_state\n");
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < dump.size();) {
+    const std::size_t end = dump.find('\n', at);
+    lines.push_back(dump.substr(at, end - at));
+    at = end + 1;
+  }
+  ASSERT_GT(lines.size(), 30u);
+  EXPECT_EQ(Commands(lines.begin(), lines.begin() + 3), (Commands{"1", "2", "0"}));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "0 0 0 0 0 0 0"), 2);  // ends rx, tx ranges
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "0x40001038"), lines.end());  // levels read
+  EXPECT_EQ(lines.back(), "done");
+  EXPECT_TRUE(ask(c, "+\\dump_state\n").ends_with("done\nRPRT 0\n"));
+  EXPECT_TRUE(sc.takeRadio().empty());  // reads never reach the radio
+
+  EXPECT_EQ(ask(c, "q\n"), "RPRT 0\n");
+  EXPECT_EQ(net.dropped.count(c), 1u);
+}
+
+TEST_F(Shared, SettingsWaitForTheLineThenThePanelFollowsThem) {
+  PanelState& s = sc.state();
+  const auto bandsBefore = s.bandTable;
+  const int a = net.connect();
+  const int b = net.connect();
+  s.replyPending = 1;                              // the poll's answer is awaited
+  EXPECT_EQ(ask(a, "F 7100000.000000\nf\n"), "");  // its read waits behind its setting
+  EXPECT_EQ(ask(b, "f\n"), "14250000\n");          // another client's read does not
+  EXPECT_EQ(sc.takeRadio(), "");
+  deliverEvent(sc.panel, kTimerEvent, 0);  // the reading tick frees the line
+  EXPECT_EQ(net.take(a), "RPRT 0\n7100000\n");
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FA007100000;"}));
+  EXPECT_EQ(s.frequency, 7100000);
+  EXPECT_EQ(sc.field(kFrequencyField.x, kFrequencyField.y).substr(0, 10), "  7.100000");
+  s.replyPending = 0;
+
+  EXPECT_EQ(ask(a, "M CW 500\nm\n"), "RPRT 0\nCW\n500\n");
+  const Commands mode = splitCommands(sc.takeRadio());
+  EXPECT_EQ(std::count(mode.begin(), mode.end(), "MD03;"), 1);
+  EXPECT_NE(std::find(mode.begin(), mode.end(), "SH010;"), mode.end());
+
+  // Split: VFO B transmits and the panel works it; F still sets VFO A.
+  EXPECT_EQ(ask(a, "S 1 VFOB\nI 14260000\nF 7050000\ns\ni\nf\n"),
+            "RPRT 0\nRPRT 0\nRPRT 0\n1\nVFOB\n14260000\n7050000\n");
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FT3;", "FB014260000;", "FA007050000;"}));
+  EXPECT_EQ(s.frequency, 14260000);
+  EXPECT_EQ(ask(a, "S 0 VFOA\nf\n"), "RPRT 0\n7050000\n");
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FT2;"}));
+
+  EXPECT_EQ(ask(a, "T 1\nt\n"), "RPRT 0\n1\n");
+  EXPECT_EQ(s.relayKeyed, 1);  // unkeyed at shutdown should the program forget
+  EXPECT_EQ(ask(a, "T 0\nt\nL AF 0.5\nL RFPOWER 1\nL STRENGTH 1\n"),
+            "RPRT 0\n0\nRPRT 0\nRPRT 0\nRPRT -11\n");
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"TX1;", "TX0;", "AG0128;", "PC100;"}));
+  EXPECT_EQ(s.bandTable, bandsBefore);  // the other program's tuning is not the user's
+}
+
+TEST_F(Shared, LimitsDropTheClientAndNothingElse) {
+  PanelState& s = sc.state();
+  s.connected = 0;
+  const int a = net.connect();
+  EXPECT_EQ(ask(a, "f\nF 7000000\n\\get_powerstat\n"), "RPRT -5\nRPRT -5\n0\n");
+  s.connected = 1;
+
+  const int longLine = net.connect();
+  EXPECT_EQ(ask(longLine, std::string(NetworkShare::kMaxLineLength + 1, 'f')), "");
+  const int vanishing = net.connect();
+  net.receive(vanishing, "F 71");
+  net.end(vanishing);
+  const int halfClosed = net.connect();
+  net.receive(halfClosed, "f\n");
+  net.end(halfClosed);
+  s.replyPending = 1;
+  const int flooding = net.connect();
+  std::string flood;
+  for (std::size_t i = 0; i <= NetworkShare::kMaxWaitingLines; ++i) flood += "F 7000000\n";
+  EXPECT_EQ(ask(flooding, flood), "");
+  EXPECT_EQ(net.take(halfClosed), "14250000\n");  // answered, then let go
+  for (int id : {longLine, vanishing, halfClosed, flooding}) EXPECT_EQ(net.dropped.count(id), 1u);
+  s.replyPending = 0;
+
+  for (std::size_t n = share.clientCount(); n < NetworkShare::kMaxClients; ++n) net.connect();
+  deliverEvent(sc.panel, kNetworkEvent, 0);
+  const int oneTooMany = net.connect();
+  EXPECT_EQ(ask(oneTooMany, "f\n"), "");
+  EXPECT_EQ(net.dropped.count(oneTooMany), 1u);
+  EXPECT_EQ(ask(a, "f\n"), "14250000\n");
+  EXPECT_EQ(sc.takeRadio(), "");  // nothing half-received reached the radio
+}
+
+class RandomClients : public testing::Dice {
+ public:
+  using Dice::Dice;
+  std::string line() {
+    static const std::vector<std::string> commands = {"f",          "+f",         "m",
+                                                      "M USB 2400", "M FM 0",     "F 7",
+                                                      "F 14074000", "v",          "V VFOB",
+                                                      "V VFOA",     "t",          "T 1",
+                                                      "T 0",        "s",          "S 1 VFOB",
+                                                      "S 0 VFOA",   "I 14100000", "i",
+                                                      "l STRENGTH", "L AF 0.3",   "\\dump_state",
+                                                      "\\chk_vfo",  "q",          "\\get_powerstat",
+                                                      "+l RFPOWER", ";m"};
+    switch (below(5)) {
+      case 0:
+        return bytes(below(40)) + "\n";
+      case 1:
+        return pick(commands).substr(0, static_cast<std::size_t>(below(6)));  // half a line
+      case 2:
+        return chance(2) ? std::string(600, 'x') : pick(commands) + " " + bytes(3) + "\n";
+      default:
+        return pick(commands) + (chance(50) ? "\n" : "\r\n");
+    }
+  }
+};
+
+// Random bytes, half lines, silent clients, clients vanishing mid-command
+// and too many clients: the panel keeps polling, answering keys, and
+// answering the clients that behave.
+TEST_F(Shared, RandomizedClientsNeverStopThePanel) {
+  PanelState& s = sc.state();
+  testing::answerFrom(sc, {{"FA;", "FA014250000;"}, {"FB;", "FB014250000;"}, {"SM0;", "SM0100;"}});
+  RandomClients dice(18);
+  std::vector<int> clients;
+  int polls = 0;
+  int keysHeard = 0;
+  for (int i = 0; i < KELDAR_NETWORK_LINES; ++i) {
+    if (clients.empty() || dice.chance(3)) clients.push_back(net.connect());
+    const int client = dice.pick(clients);
+    if (dice.chance(2)) {
+      net.end(client);
+    } else {
+      net.receive(client, dice.line());
+    }
+    deliverEvent(sc.panel, kNetworkEvent, 0);
+    ASSERT_LE(share.clientCount(), NetworkShare::kMaxClients);
+    if (i % 20 == 0) sc.tick();
+    if (i % 2000 == 0 || i + 1 == KELDAR_NETWORK_LINES) {
+      const Commands sent = splitCommands(sc.takeRadio());
+      polls += static_cast<int>(std::count(sent.begin(), sent.end(), "FA;") +
+                                std::count(sent.begin(), sent.end(), "FB;"));
+    }
+    if (i % 2000 == 0) {
+      while (s.tickCount < 2) sc.tick();  // F right after F is not read out
+      sc.takePhrases();
+      sc.press(testing::vkOf('F'));
+      keysHeard += sc.takePhrases().empty() ? 0 : 1;
+    }
+    std::erase_if(clients, [&](int id) { return net.dropped.count(id) != 0; });
+    for (int id : clients) net.sent[id].clear();
+  }
+  EXPECT_GE(polls, KELDAR_NETWORK_LINES / 20 / 4);
+  EXPECT_EQ(keysHeard, (KELDAR_NETWORK_LINES + 1999) / 2000);
+  s.replyPending = 0;
+  for (int id : clients) net.end(id);
+  deliverEvent(sc.panel, kNetworkEvent, 0);
+  const int fresh = net.connect();
+  EXPECT_EQ(ask(fresh, "S 0 VFOA\nF 7100000\nf\n"), "RPRT 0\nRPRT 0\n7100000\n");
+}
+
+}  // namespace
+}  // namespace keldar
