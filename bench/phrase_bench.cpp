@@ -47,6 +47,7 @@ class NoSerial : public SerialPorts {
   int readPort(int, char*, int) override { return 0; }
   int writePort(int, const char*, int) override { return 0; }
   void closePort(int) override {}
+  bool portLost(int) override { return false; }
 };
 class NoScreen : public FrontEnd {
  public:
@@ -57,6 +58,7 @@ class NoScreen : public FrontEnd {
   void setFont(const FontSpec&) override {}
   void startTimer(int, int) override {}
   void stopTimer(int) override {}
+  void flushDrawing() override {}
   void waitForEvents(EventSink&, bool) override {}
 };
 class NoFiles : public FileSystem {

@@ -25,6 +25,7 @@ class NoSerial : public keldar::SerialPorts {
   int readPort(int, char*, int) override { return 0; }
   int writePort(int, const char*, int) override { return 0; }
   void closePort(int) override {}
+  bool portLost(int) override { return false; }
 };
 class NoSound : public keldar::Sound {
  public:
@@ -39,12 +40,14 @@ class NoScreen : public keldar::FrontEnd {
   void setFont(const keldar::FontSpec&) override {}
   void startTimer(int, int) override {}
   void stopTimer(int) override {}
+  void flushDrawing() override {}
   void waitForEvents(keldar::EventSink&, bool) override {}
 };
 class NoClock : public keldar::Clock {
  public:
   keldar::LocalTime localTime() override { return {}; }
   uint32_t tickMs() override { return 0; }
+  void waitMs(uint32_t) override {}
 };
 
 }  // namespace

@@ -62,6 +62,7 @@ class LoopSpy : public FrontEnd {
     if (onWait) onWait();
     inner_.waitForEvents(sink, noWait);
   }
+  void flushDrawing() override { inner_.flushDrawing(); }
   std::function<void()> onWait;
 
  private:

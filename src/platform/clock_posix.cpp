@@ -1,6 +1,7 @@
 #include "platform/clock_posix.h"
 
 #include <ctime>
+#include <thread>
 
 namespace keldar {
 
@@ -16,6 +17,10 @@ uint32_t SystemClock::tickMs() {
   const auto elapsed = std::chrono::steady_clock::now() - start_;
   return static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void SystemClock::waitMs(uint32_t ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 }  // namespace keldar

@@ -47,6 +47,8 @@ class FrontEndChoice : public FrontEnd {
     }
   }
 
+  void flushDrawing() override { active_->flushDrawing(); }
+
   bool usingWindow() const { return active_ == &window_; }
 
  private:

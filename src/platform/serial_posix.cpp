@@ -192,6 +192,13 @@ void PosixSerialPorts::dropGone(int port, const std::string& reason) {
   report(port, reason + "; the port is closed");
   ::close(slots_[port].fd);
   slots_[port] = Slot{};
+  slots_[port].lost = true;
+}
+
+bool PosixSerialPorts::portLost(int port) {
+  if (!valid(port)) return false;
+  liveFd(port);
+  return slots_[port].lost;
 }
 
 void PosixSerialPorts::setReadTimeouts(int port, int multiplier) {
@@ -273,7 +280,10 @@ int PosixSerialPorts::writePort(int port, const char* buffer, int count) {
 }
 
 void PosixSerialPorts::closePort(int port) {
-  if (!isOpen(port)) return;
+  if (!isOpen(port)) {
+    if (valid(port)) slots_[port].lost = false;
+    return;
+  }
   const int fd = slots_[port].fd;
   waitForOutputToDrain(fd);
   ::ioctl(fd, TIOCNXCL);

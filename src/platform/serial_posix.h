@@ -29,6 +29,7 @@ class PosixSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override;
+  bool portLost(int port) override;
 
   void setReporter(Reporter reporter) { reporter_ = std::move(reporter); }
   // The device port n maps to.
@@ -39,6 +40,7 @@ class PosixSerialPorts : public SerialPorts {
   struct Slot {
     int fd = -1;
     std::string device;
+    bool lost = false;  // was open, and its device went away
   };
   static bool valid(int port) { return port >= 1 && port <= 256; }
   // The open descriptor of a port, or -1; a device that has gone away is

@@ -62,6 +62,8 @@ class TerminalPanel : public FrontEnd {
   void startTimer(int periodMs, int id) override;
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
+  // Rows are written as they are drawn; nothing is held back.
+  void flushDrawing() override {}
 
   const TerminalScreen& screen() const { return screen_; }
 

@@ -338,6 +338,10 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
   w.present(false);
 }
 
+void SdlWindow::flushDrawing() {
+  impl_->present(false);
+}
+
 bool SdlWindow::saveImage(const std::string& path) const {
   if (impl_->backing == nullptr) return false;
   return SDL_SaveBMP(impl_->backing, path.c_str()) == 0;

@@ -27,6 +27,7 @@ class SdlWindow : public FrontEnd {
   void startTimer(int periodMs, int id) override;
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
+  void flushDrawing() override;
 
   // Writes the backing surface as a BMP file, so that tests can look at the
   // pixels without a screenshot tool. False without a window or on error.

@@ -29,6 +29,9 @@ class SerialPorts {
   virtual int readPort(int port, char* buffer, int maxCount) = 0;
   virtual int writePort(int port, const char* buffer, int count) = 0;
   virtual void closePort(int port) = 0;
+  // True when the slot was open and its device has gone (hang-up, device
+  // removed); the panel then closes the port and tries to open it again.
+  virtual bool portLost(int port) = 0;
 };
 
 // Plays one WAV file. With wait, returns when it has played; without, starts
@@ -70,6 +73,8 @@ class FrontEnd {
   // Blocks until at least one event is queued (unless noWait), then delivers
   // every queued event to the sink.
   virtual void waitForEvents(EventSink& sink, bool noWait) = 0;
+  // Puts everything drawn so far on the screen at once.
+  virtual void flushDrawing() = 0;
 };
 
 class Clock {
@@ -77,6 +82,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual LocalTime localTime() = 0;
   virtual uint32_t tickMs() = 0;
+  // Blocks the calling thread for about ms milliseconds.
+  virtual void waitMs(uint32_t ms) = 0;
 };
 
 class FileSystem {

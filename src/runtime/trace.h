@@ -40,6 +40,7 @@ class TracingSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override { inner_.closePort(port); }
+  bool portLost(int port) override { return inner_.portLost(port); }
 
  private:
   SerialPorts& inner_;
@@ -60,6 +61,7 @@ class TracingFrontEnd : public FrontEnd {
   void startTimer(int periodMs, int id) override { inner_.startTimer(periodMs, id); }
   void stopTimer(int id) override { inner_.stopTimer(id); }
   void waitForEvents(EventSink& sink, bool noWait) override { inner_.waitForEvents(sink, noWait); }
+  void flushDrawing() override { inner_.flushDrawing(); }
 
  private:
   FrontEnd& inner_;

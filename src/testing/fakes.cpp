@@ -55,6 +55,11 @@ void FakeSerialPorts::closePort(int n) {
   if (valid(n) && ports_.count(n) != 0) ports_[n].open = false;
 }
 
+bool FakeSerialPorts::portLost(int n) {
+  const auto found = ports_.find(n);
+  return found != ports_.end() && found->second.open && found->second.lost;
+}
+
 std::string FakeSerialPorts::take(int n) {
   std::string bytes;
   bytes.swap(ports_[n].written);

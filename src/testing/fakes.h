@@ -25,6 +25,7 @@ class FakeSerialPorts : public SerialPorts {
     std::string written;   // every byte written since the test last took them
     std::string incoming;  // bytes waiting to be read
     int opens = 0;
+    bool lost = false;  // the device has gone
   };
   // Answers each write on a port, like a radio; the answer is queued to read.
   using Responder = std::function<std::string(int port, const std::string& written)>;
@@ -36,6 +37,7 @@ class FakeSerialPorts : public SerialPorts {
   int readPort(int port, char* buffer, int maxCount) override;
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override;
+  bool portLost(int port) override;
 
   Port& port(int n) { return ports_[n]; }
   void feed(int n, const std::string& bytes) { ports_[n].incoming += bytes; }
@@ -81,6 +83,7 @@ class FakeFrontEnd : public FrontEnd {
   // Delivers the queued events; with none left, a close request, so a loop
   // driven by a script always ends.
   void waitForEvents(EventSink& sink, bool noWait) override;
+  void flushDrawing() override { ++flushes; }
 
   // The screen model: the text each field holds, later prints overwriting.
   std::string field(int x, int y) const;
@@ -91,6 +94,7 @@ class FakeFrontEnd : public FrontEnd {
   std::vector<Print> prints;
   std::map<int, int> timers;
   std::deque<Event> events;
+  int flushes = 0;
 
  private:
   FontSpec font_;
@@ -103,6 +107,7 @@ class FakeClock : public Clock {
  public:
   LocalTime localTime() override { return now; }
   uint32_t tickMs() override { return ms; }
+  void waitMs(uint32_t wait) override { ms += wait; }
   LocalTime now{2026, 12, 8, 14, 5, 9};
   uint32_t ms = 1000;
 };
