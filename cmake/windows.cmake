@@ -2,7 +2,7 @@
 # linked statically so that keldar.exe needs no DLLs beside the system's.
 # Included from the top-level CMakeLists.txt when the target is WIN32.
 
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 # GCC 12's libstdc++ trips its own -Wrestrict on inlined string joins at -O3
 # (a known false alarm of that compiler); the native build at -O2 does not.
 add_compile_options(-Wno-restrict)
