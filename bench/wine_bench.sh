@@ -48,24 +48,23 @@ trace=$work/run/trace.txt
 # Connected once a frequency answer follows the "connected" of the set-up.
 connected() { sed -n '/SAY wave\/connected.wav/,$p' "$trace" 2>/dev/null | grep -q ' READ 3 FA'; }
 wait_for 600 connected || { echo "no connection"; exit 1; }
-window=$(xdotool search --name "Keldar Front Panel v3" | head -n 1)
-xdotool windowfocus --sync "$window" 2>/dev/null
+# The keys go to Wine's window without setting the X focus: with no window
+# manager, xdotool's windowfocus made Wine drop some presses. A press that is
+# lost all the same is passed over.
 # Each press after the last one's readout: its key meets an idle loop.
-idle_after() { [ "$(grep -cE ' KEY (74|89)$' "$trace")" -ge "$1" ] && tail -n 1 "$trace" | grep -q ' TICK$'; }
+idle_after() { [ "$(grep -c ' KEY 74$' "$trace")" -ge "$1" ] && tail -n 1 "$trace" | grep -q ' TICK$'; }
 for ((n = 1; n <= presses; n++)); do
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  # J and Y, both unassigned: the same key twice in a row is sometimes not
-  # passed on by Wine's X11 driver without a window manager.
-  if ((n % 2)); then xdotool key j; else xdotool key y; fi
-  wait_for 100 idle_after "$n" || break
-  sleep 0.1
+  before=$(grep -c ' KEY 74$' "$trace")
+  xdotool key j
+  wait_for 30 idle_after "$((before + 1))"
+  sleep 0.3
 done
 xdotool key q
 wait_for 100 bash -c "! kill -0 ${pids[2]} 2>/dev/null"
 
 # Key J to the next "FA..." written, and the time between ticks while no
 # other key holds the loop.
-awk '$2 == "KEY" && ($3 == 74 || $3 == 89) { key = $1; next }
+awk '$2 == "KEY" && $3 == 74 { key = $1; next }
      key != "" && $2 == "WRITE" && $4 ~ /^FA[0-9]/ { print $1 - key; key = "" }' "$trace" |
   sort -n >"$work/keys"
 awk '$2 == "TICK" { if (last != "") print $1 - last; last = $1 }
@@ -73,7 +72,7 @@ awk '$2 == "TICK" { if (last != "") print $1 - last; last = $1 }
 n=$(wc -l <"$work/keys")
 [ "$n" -gt 0 ] || { echo "no key J was answered"; exit 1; }
 awk -v n="$n" -v presses="$presses" '{ d[NR] = $1; total += $1 }
-  END { printf "key J or Y to its FA command written (%d of %d presses, trace in 1 ms steps): median %d ms, mean %.2f ms, worst %d ms\n",
+  END { printf "key J to its FA command written (%d of %d presses, trace in 1 ms steps): median %d ms, mean %.2f ms, worst %d ms\n",
           n, presses, d[int((n + 1) / 2)], total / n, d[n] }' "$work/keys"
 awk '{ sum += $1; dev = $1 > 50 ? $1 - 50 : 50 - $1; if (dev > worst) worst = dev }
   END { printf "tick period over %d idle ticks: mean %.3f ms, worst deviation %d ms\n", NR, sum / NR, worst }' \
