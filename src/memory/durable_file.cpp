@@ -31,7 +31,7 @@ std::string_view oneLine(std::string_view text) {
 std::string destinationOf(const Panel& panel, std::string_view name) {
   const std::filesystem::path path = panel.path(name);
   std::error_code ec;
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path.string();
   const std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
   return ec ? path.string() : target.string();
 }

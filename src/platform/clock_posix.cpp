@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <thread>
 
 namespace keldar {
 

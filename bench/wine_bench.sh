@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Figures of keldar.exe under Wine (not a test): key J to its "FA..." command
+# written, and the tick period, both from the program's own trace, with the
+# radio emulator on Wine's COM3 and the window on Xvfb.
+#
+#   bench/wine_bench.sh BUILD_WINDOWS_DIR RADIO_EMULATOR [PRESSES]
+set -u
+build=$(cd "$1" && pwd)
+emulator=$2
+presses=${3:-40}
+work=$(mktemp -d)
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+  wineserver -k 2>/dev/null
+  [ -n "${KELDAR_KEEP_WORK:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+wait_for() {
+  local tenths=$1
+  shift
+  for ((i = 0; i < tenths; i++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+wait_for 100 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$(tr -d '\n' <"$work/display")"
+[ -e "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
+
+mkdir -p "$work/run"
+printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands=7" "Switch=0" \
+  "Dcs=1" "10m= +100" "6m= -500" "2m= -600" "70cm= -7600" "Relay=0" "Debug=0" \
+  >"$work/run/keldar.cfg"
+bash "$(dirname "$0")/../scripts/make-phrases" "$work/run" >/dev/null
+rm -f "$WINEPREFIX/dosdevices/com3"
+"$emulator" --link "$WINEPREFIX/dosdevices/com3" >/dev/null 2>&1 &
+pids+=($!)
+wait_for 100 test -L "$WINEPREFIX/dosdevices/com3" || { echo "no pty"; exit 1; }
+(cd "$work/run" && exec wine "$build/keldar.exe" --trace trace.txt) >/dev/null 2>&1 &
+pids+=($!)
+trace=$work/run/trace.txt
+# Connected once a frequency answer follows the "connected" of the set-up.
+connected() { sed -n '/SAY wave\/connected.wav/,$p' "$trace" 2>/dev/null | grep -q ' READ 3 FA'; }
+wait_for 600 connected || { echo "no connection"; exit 1; }
+# The keys go to Wine's window without setting the X focus: with no window
+# manager, xdotool's windowfocus made Wine drop some presses. A press that is
+# lost all the same is passed over.
+# Each press after the last one's readout: its key meets an idle loop.
+idle_after() { [ "$(grep -c ' KEY 74$' "$trace")" -ge "$1" ] && tail -n 1 "$trace" | grep -q ' TICK$'; }
+for ((n = 1; n <= presses; n++)); do
+  before=$(grep -c ' KEY 74$' "$trace")
+  xdotool key j
+  wait_for 30 idle_after "$((before + 1))"
+  sleep 0.3
+done
+xdotool key q
+wait_for 100 bash -c "! kill -0 ${pids[2]} 2>/dev/null"
+
+# Key J to the next "FA..." written, and the time between ticks while no
+# other key holds the loop.
+awk '$2 == "KEY" && $3 == 74 { key = $1; next }
+     key != "" && $2 == "WRITE" && $4 ~ /^FA[0-9]/ { print $1 - key; key = "" }' "$trace" |
+  sort -n >"$work/keys"
+awk '$2 == "TICK" { if (last != "") print $1 - last; last = $1 }
+     $2 == "KEY" || ($2 == "SAY" && $3 ~ /^wave/) { last = "" }' "$trace" >"$work/ticks"
+n=$(wc -l <"$work/keys")
+[ "$n" -gt 0 ] || { echo "no key J was answered"; exit 1; }
+awk -v n="$n" -v presses="$presses" '{ d[NR] = $1; total += $1 }
+  END { printf "key J to its FA command written (%d of %d presses, trace in 1 ms steps): median %d ms, mean %.2f ms, worst %d ms\n",
+          n, presses, d[int((n + 1) / 2)], total / n, d[n] }' "$work/keys"
+awk '{ sum += $1; dev = $1 > 50 ? $1 - 50 : 50 - $1; if (dev > worst) worst = dev }
+  END { printf "tick period over %d idle ticks: mean %.3f ms, worst deviation %d ms\n", NR, sum / NR, worst }' \
+  "$work/ticks"

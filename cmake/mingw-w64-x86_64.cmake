@@ -1,0 +1,21 @@
+# Cross-building the Windows program with Debian's MinGW-w64 (POSIX threads).
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KELDAR_MINGW_PREFIX x86_64-w64-mingw32)
+
+find_program(CMAKE_CXX_COMPILER NAMES ${KELDAR_MINGW_PREFIX}-g++-posix ${KELDAR_MINGW_PREFIX}-g++
+  REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${KELDAR_MINGW_PREFIX}-gcc-posix ${KELDAR_MINGW_PREFIX}-gcc)
+find_program(CMAKE_RC_COMPILER NAMES ${KELDAR_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KELDAR_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests run under Wine when CMake itself runs them.
+find_program(KELDAR_WINE NAMES wine wine64)
+if(KELDAR_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KELDAR_WINE})
+endif()

@@ -1,0 +1,117 @@
+// keldar.exe: the talking front panel on Windows. Reads the command line,
+// builds the Windows platform parts (traced when asked) and runs the panel.
+#include <windows.h>
+
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/panel.h"
+#include "app/startup.h"
+#include "platform/clock_win32.h"
+#include "platform/files_win32.h"
+#include "platform/program_location.h"
+#include "platform/serial_win32.h"
+#include "platform/sound_win32.h"
+#include "platform/window_win32.h"
+#include "radio/cat.h"
+#include "runtime/trace.h"
+#include "speech/player.h"
+
+namespace {
+
+int run(const keldar::CommandLine& line, std::ostream* traceOut) {
+  keldar::Win32SerialPorts serial;
+  keldar::WaveOutSound sound;
+  // Opened now, so the greeting is not held up by the device.
+  sound.open();
+  keldar::Win32Window window;
+  keldar::Win32Clock clock;
+  keldar::Win32FileSystem files;
+
+  std::optional<keldar::Trace> trace;
+  std::optional<keldar::TracingSerialPorts> tracedSerial;
+  std::optional<keldar::TracingFrontEnd> tracedScreen;
+  if (traceOut != nullptr) {
+    trace.emplace(*traceOut, clock);
+    tracedSerial.emplace(serial, *trace);
+    tracedScreen.emplace(window, *trace);
+  }
+  keldar::SerialPorts& serialPart =
+      tracedSerial ? static_cast<keldar::SerialPorts&>(*tracedSerial) : serial;
+  keldar::FrontEnd& screenPart =
+      tracedScreen ? static_cast<keldar::FrontEnd&>(*tracedScreen) : window;
+
+  keldar::Panel panel(serialPart, sound, screenPart, clock, files);
+  panel.trace = trace ? &*trace : nullptr;
+  // Phrases the working directory's wave folder lacks come from the wave
+  // folder beside keldar.exe (or an installed share\keldar\wave).
+  panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
+  // A port that will not open or goes away is also noted in debug.dat.
+  serial.setReporter(
+      [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
+  keldar::StartOptions options;
+  options.simulate = line.simulate;
+  try {
+    return keldar::startUp(panel, options);
+  } catch (const std::exception& e) {
+    // Nothing in the panel throws by design; should the library run out of
+    // memory, still unkey the radio.
+    std::cerr << "keldar: " << e.what() << '\n';
+    keldar::unkeyTransmitter(panel);
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // First: Ctrl-C in the console is a close request, so shutdown unkeys the
+  // transmitter and saves the channels.
+  keldar::Win32Window::takeConsoleBreaks();
+
+  const keldar::CommandLine line =
+      keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.error.empty()) {
+    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine() << '\n';
+    return 2;
+  }
+  if (line.help) {
+    std::cout << keldar::helpText();
+    return 0;
+  }
+  if (line.version) {
+    std::cout << "keldar 3.3b\n";
+    return 0;
+  }
+  if (line.terminal) {
+    std::cerr << "keldar: the terminal panel is not available on Windows; the window reads "
+                 "the same keys\n";
+    return 2;
+  }
+  if (line.rigctldPort >= 0) {
+    std::cerr << "keldar: --rigctld is not available on Windows yet\n";
+    return 2;
+  }
+  // The trace file is named from where keldar was started, before -C.
+  std::ofstream traceOut;
+  if (!line.traceFile.empty()) {
+    // Binary: the lines end in LF as on every platform, for the tools
+    // that read traces.
+    traceOut.open(line.traceFile, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!traceOut) {
+      std::cerr << "keldar: cannot write the trace file " << line.traceFile << '\n';
+      return 2;
+    }
+  }
+  if (!line.directory.empty() && SetCurrentDirectoryA(line.directory.c_str()) == 0) {
+    std::cerr << "keldar: cannot run in " << line.directory << ": "
+              << keldar::windowsErrorText(GetLastError()) << '\n';
+    return 2;
+  }
+  return run(line, line.traceFile.empty() ? nullptr : &traceOut);
+}

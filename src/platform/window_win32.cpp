@@ -1,0 +1,407 @@
+#include "platform/window_win32.h"
+
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace keldar {
+
+namespace {
+
+constexpr char kClassName[] = "CorvaneWndClass";
+constexpr int kIconResource = 101;
+// Posted by the console's break handler.
+constexpr UINT kConsoleCloseMessage = WM_APP + 1;
+// The window's font before the panel chooses one: small enough that the
+// longest help line fits the window.
+constexpr int kInitialPointSize = 10;
+constexpr int kInitialWeight = 400;
+
+// The console's break handler runs on a thread of its own and is given no
+// context, so the one open window is found here. Only the window sets it.
+std::atomic<HWND> consoleTarget{nullptr};
+std::atomic<bool> consoleBreakPending{false};
+
+BOOL WINAPI onConsoleBreak(DWORD kind) {
+  if (kind != CTRL_C_EVENT && kind != CTRL_BREAK_EVENT && kind != CTRL_CLOSE_EVENT &&
+      kind != CTRL_LOGOFF_EVENT && kind != CTRL_SHUTDOWN_EVENT) {
+    return FALSE;
+  }
+  consoleBreakPending = true;
+  const HWND window = consoleTarget.load();
+  if (window != nullptr) PostMessageA(window, kConsoleCloseMessage, 0, 0);
+  // For a closing console Windows ends the program as soon as this returns:
+  // hold it so that shutdown can release the transmitter and save the
+  // channels; the program ends (and with it this wait) when shutdown is done.
+  if (kind == CTRL_CLOSE_EVENT || kind == CTRL_LOGOFF_EVENT || kind == CTRL_SHUTDOWN_EVENT) {
+    Sleep(4500);
+  }
+  return TRUE;
+}
+
+using FontKey = std::tuple<std::string, int, int, int>;
+
+struct PendingEvent {
+  int32_t message;
+  int32_t wparam;
+};
+
+uint64_t nowMicros() {
+  static const LONGLONG frequency = [] {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER count{};
+  QueryPerformanceCounter(&count);
+  return static_cast<uint64_t>(count.QuadPart / frequency * 1000000 +
+                               count.QuadPart % frequency * 1000000 / frequency);
+}
+
+int CALLBACK noteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool faceInstalled(const std::string& face) {
+  if (face.empty() || face.size() >= LF_FACESIZE) return false;
+  LOGFONTA wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  face.copy(wanted.lfFaceName, face.size());
+  bool found = false;
+  const HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExA(screen, &wanted, noteFace, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+}  // namespace
+
+struct Win32Window::Impl {
+  HWND window = nullptr;
+  HDC memory = nullptr;  // the backing bitmap is selected into it
+  HBITMAP backing = nullptr;
+  HGDIOBJ firstBitmap = nullptr;
+  HGDIOBJ firstFont = nullptr;
+  int textX = 0;
+  int textY = 0;
+  std::map<FontKey, HFONT> fonts;
+  std::vector<PendingEvent> pending;
+  bool fineTimer = false;
+
+  bool timerOn = false;
+  int timerId = 0;
+  uint64_t timerPeriod = 0;  // microseconds, like nextTick
+  uint64_t nextTick = 0;
+
+  void release();
+  HFONT fontFor(const FontSpec& wanted);
+  LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void paint();
+  void pump();
+  bool tickDue(uint64_t now);
+  void waitForSomething();
+  void takeConsoleBreak();
+};
+
+namespace {
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* impl = reinterpret_cast<Win32Window::Impl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (impl == nullptr || impl->window != window) {
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
+  return impl->handle(message, wparam, lparam);
+}
+
+bool registerClass(HINSTANCE instance) {
+  WNDCLASSEXA known{};
+  known.cbSize = sizeof known;
+  if (GetClassInfoExA(instance, kClassName, &known) != 0) return true;
+  WNDCLASSEXA c{};
+  c.cbSize = sizeof c;
+  c.style = CS_DBLCLKS | CS_BYTEALIGNCLIENT;
+  c.lpfnWndProc = windowProcedure;
+  c.hInstance = instance;
+  c.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
+  if (c.hIcon == nullptr) c.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+  c.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));                      // IDC_ARROW
+  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  c.lpszClassName = kClassName;
+  return RegisterClassExA(&c) != 0;
+}
+
+}  // namespace
+
+void Win32Window::Impl::release() {
+  if (window != nullptr) {
+    consoleTarget = nullptr;
+    const HWND closing = window;
+    window = nullptr;  // no more events for the record
+    DestroyWindow(closing);
+  }
+  if (memory != nullptr) {
+    SelectObject(memory, firstFont);
+    SelectObject(memory, firstBitmap);
+    DeleteDC(memory);
+    memory = nullptr;
+  }
+  for (auto& entry : fonts) DeleteObject(entry.second);
+  fonts.clear();
+  if (backing != nullptr) DeleteObject(backing);
+  backing = nullptr;
+  if (fineTimer) timeEndPeriod(1);
+  fineTimer = false;
+  timerOn = false;
+  pending.clear();
+}
+
+// Fonts are made once per face, size, weight and style: the panel selects
+// its two fonts several times on every frequency reply.
+HFONT Win32Window::Impl::fontFor(const FontSpec& wanted) {
+  const FontKey key{wanted.face, wanted.pointSize, wanted.weight, wanted.style};
+  const auto known = fonts.find(key);
+  if (known != fonts.end()) return known->second;
+  const std::string face = faceFor(wanted.face);
+  const int points = wanted.pointSize > 0 ? wanted.pointSize : kInitialPointSize;
+  const int height = -MulDiv(points, GetDeviceCaps(memory, LOGPIXELSY), 72);
+  const DWORD pitch = wanted.face == face ? DEFAULT_PITCH | FF_DONTCARE : FIXED_PITCH | FF_MODERN;
+  const HFONT made =
+      CreateFontA(height, 0, 0, 0, wanted.weight, (wanted.style & 0x1) != 0,
+                  (wanted.style & 0x10) != 0, (wanted.style & 0x20) != 0,
+                  static_cast<DWORD>((wanted.style >> 16) & 0xff), OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, pitch, face.empty() ? nullptr : face.c_str());
+  if (made != nullptr) fonts.emplace(key, made);
+  return made;
+}
+
+void Win32Window::Impl::paint() {
+  PAINTSTRUCT ps{};
+  const HDC screen = BeginPaint(window, &ps);
+  const RECT& r = ps.rcPaint;
+  BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top, SRCCOPY);
+  EndPaint(window, &ps);
+}
+
+LRESULT Win32Window::Impl::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the backing bitmap covers everything
+    case WM_CLOSE:
+    case kConsoleCloseMessage:
+      // The panel decides when the window closes.
+      pending.push_back({kCloseRequestEvent, 0});
+      return 0;
+    case WM_SYSKEYDOWN:
+      // Alt+F4 stays the close box's key.
+      if (wparam == VK_F4 && (lparam & (1L << 29)) != 0) break;
+      [[fallthrough]];
+    case WM_KEYDOWN:
+      pending.push_back({kKeyDownEvent, static_cast<int32_t>(wparam)});
+      return 0;  // F10 and Alt do not open the system menu
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+      pending.push_back({kKeyUpEvent, static_cast<int32_t>(wparam)});
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void Win32Window::Impl::pump() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+    if (message.message == WM_QUIT) {
+      pending.push_back({kCloseRequestEvent, 0});
+      continue;
+    }
+    // Not translated: the panel takes no characters, and an Alt+letter
+    // character would only make the system beep.
+    DispatchMessageA(&message);
+  }
+  takeConsoleBreak();
+}
+
+void Win32Window::Impl::takeConsoleBreak() {
+  // Also covers a break that came before the window was there to post to.
+  if (consoleBreakPending.exchange(false)) pending.push_back({kCloseRequestEvent, 0});
+}
+
+// A tick is due when the clock has reached the next 50 ms point. Points
+// missed while the handler ran (a phrase playing) are skipped, so they
+// merge into this one tick and the rhythm does not drift.
+bool Win32Window::Impl::tickDue(uint64_t now) {
+  if (!timerOn || now < nextTick) return false;
+  nextTick += timerPeriod * ((now - nextTick) / timerPeriod + 1);
+  return true;
+}
+
+// Blocks until an event for the panel is queued or the next tick falls due;
+// messages the panel does not see (mouse, paint) do not end the wait.
+void Win32Window::Impl::waitForSomething() {
+  while (pending.empty() && window != nullptr) {
+    const uint64_t now = nowMicros();
+    if (timerOn && now >= nextTick) return;
+    // Rounded up: waking before the point would only mean waiting again.
+    const DWORD timeout = timerOn ? static_cast<DWORD>((nextTick - now + 999) / 1000) : INFINITE;
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    pump();
+  }
+}
+
+Win32Window::Win32Window() : impl_(std::make_unique<Impl>()) {}
+
+Win32Window::~Win32Window() {
+  impl_->release();
+}
+
+std::string Win32Window::faceFor(const std::string& wanted) {
+  if (faceInstalled(wanted)) return wanted;
+  for (const char* mono : {"Consolas", "Lucida Console", "Courier New"}) {
+    if (faceInstalled(mono)) return mono;
+  }
+  return {};  // any fixed-pitch face GDI has
+}
+
+void Win32Window::takeConsoleBreaks() {
+  SetConsoleCtrlHandler(onConsoleBreak, TRUE);
+}
+
+bool Win32Window::openWindow(const std::string& title, int x, int y, int width, int height) {
+  Impl& w = *impl_;
+  if (w.window != nullptr) return true;
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!registerClass(instance)) return false;
+  const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                      WS_MAXIMIZEBOX | WS_VISIBLE;
+  // The record is known before creation, so the first messages find it.
+  const HWND window = CreateWindowExA(0, kClassName, title.c_str(), style, x, y, width, height,
+                                      nullptr, nullptr, instance, &w);
+  if (window == nullptr) return false;
+  const HDC screen = GetDC(window);
+  w.memory = CreateCompatibleDC(screen);
+  w.backing = CreateCompatibleBitmap(screen, std::max(GetSystemMetrics(SM_CXSCREEN), width),
+                                     std::max(GetSystemMetrics(SM_CYSCREEN), height));
+  ReleaseDC(window, screen);
+  if (w.memory == nullptr || w.backing == nullptr) {
+    DestroyWindow(window);
+    w.release();
+    return false;
+  }
+  w.firstBitmap = SelectObject(w.memory, w.backing);
+  w.firstFont = GetCurrentObject(w.memory, OBJ_FONT);
+  BITMAP size{};
+  GetObjectA(w.backing, sizeof size, &size);
+  PatBlt(w.memory, 0, 0, size.bmWidth, size.bmHeight, WHITENESS);
+  // Black on an opaque white box: printing blanks erases what was there.
+  SetBkMode(w.memory, OPAQUE);
+  SetBkColor(w.memory, RGB(255, 255, 255));
+  SetTextColor(w.memory, RGB(0, 0, 0));
+  SetTextAlign(w.memory, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  w.window = window;
+  const HFONT initial = w.fontFor(FontSpec{"", kInitialPointSize, kInitialWeight, 0});
+  if (initial != nullptr) SelectObject(w.memory, initial);
+  w.textX = 0;
+  w.textY = 0;
+  // The 50 ms points are met to the millisecond, not the default 15.6 ms.
+  w.fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
+  consoleTarget = window;
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  return true;
+}
+
+void Win32Window::closeWindow() {
+  impl_->release();
+}
+
+void Win32Window::moveTextPosition(int x, int y) {
+  impl_->textX = x;
+  impl_->textY = y;
+}
+
+void Win32Window::printText(std::string_view text) {
+  Impl& w = *impl_;
+  if (w.window == nullptr) return;
+  // A line end is not drawn; the panel places every line itself.
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (text.empty()) return;
+  const int length = static_cast<int>(text.size());
+  SIZE size{};
+  if (GetTextExtentPoint32A(w.memory, text.data(), length, &size) == 0 || size.cx <= 0) return;
+  TextOutA(w.memory, w.textX, w.textY, text.data(), length);
+  const RECT drawn{w.textX, w.textY, w.textX + size.cx, w.textY + size.cy};
+  InvalidateRect(w.window, &drawn, FALSE);
+  w.textX += size.cx;
+}
+
+void Win32Window::setFont(const FontSpec& font) {
+  Impl& w = *impl_;
+  if (w.window == nullptr) return;
+  const HFONT chosen = w.fontFor(font);
+  if (chosen != nullptr) SelectObject(w.memory, chosen);
+}
+
+void Win32Window::startTimer(int periodMs, int id) {
+  Impl& w = *impl_;
+  if (w.window == nullptr || periodMs <= 0) return;
+  w.timerOn = true;
+  w.timerId = id;
+  w.timerPeriod = static_cast<uint64_t>(periodMs) * 1000;
+  w.nextTick = nowMicros() + w.timerPeriod;
+}
+
+void Win32Window::stopTimer(int id) {
+  if (impl_->timerOn && impl_->timerId == id) impl_->timerOn = false;
+}
+
+void Win32Window::flushDrawing() {
+  // Paints what was drawn since the last paint, now.
+  if (impl_->window != nullptr) UpdateWindow(impl_->window);
+}
+
+void Win32Window::waitForEvents(EventSink& sink, bool noWait) {
+  Impl& w = *impl_;
+  if (w.window == nullptr) {
+    // Nothing can ever arrive: end the loop rather than hang in it.
+    sink.onEvent(kCloseRequestEvent, 0);
+    return;
+  }
+  flushDrawing();
+  w.pump();
+  if (!noWait) w.waitForSomething();
+  // As with the system's timer, the tick comes after the input already queued.
+  if (w.tickDue(nowMicros())) w.pending.push_back({kTimerEvent, w.timerId});
+  std::vector<PendingEvent> batch;
+  batch.swap(w.pending);
+  for (const PendingEvent& event : batch) {
+    sink.onEvent(event.message, event.wparam);
+    if (w.window == nullptr) return;  // the handler closed the window
+  }
+  flushDrawing();
+}
+
+long Win32Window::pixelAt(int x, int y) const {
+  if (impl_->memory == nullptr) return -1;
+  const COLORREF colour = GetPixel(impl_->memory, x, y);
+  if (colour == CLR_INVALID) return -1;
+  return static_cast<long>(GetRValue(colour)) << 16 | static_cast<long>(GetGValue(colour)) << 8 |
+         GetBValue(colour);
+}
+
+}  // namespace keldar

@@ -1,0 +1,218 @@
+// The Windows platform parts on the real system calls (under Wine in CI).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock_win32.h"
+#include "platform/files_win32.h"
+#include "platform/program_location.h"
+#include "platform/serial_win32.h"
+#include "platform/sound_win32.h"
+#include "platform/window_win32.h"
+#include "testing/scenario.h"
+
+namespace keldar {
+namespace {
+
+std::string contentOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(Win32Files, DurableReplaceTakesTheNewContentOrLeavesTheOld) {
+  testing::TempDir dir;
+  const std::string final = dir.path() + "/savmem.dat";
+  const std::string temp = dir.path() + "/savmem.dat.new";
+  Win32FileSystem files;
+  writeText(final, "old");
+  writeText(temp, "new");
+  ASSERT_TRUE(files.replaceFileDurably(temp, final));
+  EXPECT_EQ(contentOf(final), "new");
+  EXPECT_EQ(GetFileAttributesA(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  // No new file: nothing changes.
+  EXPECT_FALSE(files.replaceFileDurably(temp, final));
+  EXPECT_EQ(contentOf(final), "new");
+  // A target that cannot be replaced (a folder): the old stays, the new goes.
+  const std::string folder = dir.path() + "/folder";
+  ASSERT_NE(CreateDirectoryA(folder.c_str(), nullptr), 0);
+  writeText(temp, "newer");
+  EXPECT_FALSE(files.replaceFileDurably(temp, folder));
+  EXPECT_EQ(GetFileAttributesA(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+TEST(Win32Serial, PortsThatDoNotOpenAreReportedAndDoNothing) {
+  Win32SerialPorts ports;
+  std::vector<std::string> reports;
+  ports.setReporter([&reports](const std::string& m) { reports.push_back(m); });
+  EXPECT_EQ(ports.openPort(0, 38400), 0);  // "no port": not a mistake
+  EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(ports.openPort(257, 38400), 0);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0], "port 257: outside 1..256, nothing opened");
+  EXPECT_EQ(ports.openPort(199, 38400), 0);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[1].rfind("port 199 (COM199): cannot open: ", 0), 0u) << reports[1];
+  EXPECT_EQ(Win32SerialPorts::devicePath(12), "\\\\.\\COM12");
+  char buffer[8];
+  EXPECT_FALSE(ports.isOpen(199));
+  EXPECT_EQ(ports.bytesWaiting(199), 0);
+  EXPECT_EQ(ports.readPort(199, buffer, sizeof buffer), 0);
+  EXPECT_EQ(ports.writePort(199, "FA;", 3), 0);
+  EXPECT_EQ(ports.setLineFormat(199, 8, 0, 2), 0);
+  EXPECT_FALSE(ports.portLost(199));
+  ports.closePort(199);
+}
+
+// A WAV of silence of the given length at the device's rate.
+std::string silentWave(const std::string& path, int ms) {
+  const uint32_t bytes = static_cast<uint32_t>(WaveOutSound::kRate / 1000 * ms * 2);
+  std::string image = "RIFF....WAVEfmt ";
+  const auto put = [&image](uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) image += static_cast<char>((v >> (8 * i)) & 0xff);
+  };
+  put(16, 4);
+  put(1, 2);
+  put(1, 2);
+  put(WaveOutSound::kRate, 4);
+  put(WaveOutSound::kRate * 2, 4);
+  put(2, 2);
+  put(16, 2);
+  image += "data";
+  put(bytes, 4);
+  image.append(bytes, '\0');
+  writeText(path, image);
+  return path;
+}
+
+double msOf(const std::function<void()>& run) {
+  const auto start = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+TEST(Win32Sound, PhrasesTakeTheirTimeAndAMissingOneNone) {
+  testing::TempDir dir;
+  WaveOutSound sound;
+  sound.open();  // with or without a device: the same pace
+  const std::string phrase = silentWave(dir.path() + "/quiet.wav", 300);
+  // Played with wait, a row of phrases lasts at least all but the last
+  // buffer of them: nothing is skipped, device or not.
+  const double row = msOf([&] {
+    for (int i = 0; i < 3; ++i) sound.playFile(phrase, true);
+  });
+  const double buffer = 1000.0 * WaveOutSound::kBufferSamples / WaveOutSound::kRate;
+  EXPECT_GE(row, 900 - buffer - 20);
+  // Without wait it is started and left to play; the next one stops it.
+  const double started = msOf([&] { sound.playFile(phrase, false); });
+  const double missing = msOf([&] { sound.playFile(dir.path() + "/none.wav", true); });
+  EXPECT_LT(started + missing, row);
+  sound.playFile(phrase, true);
+}
+
+TEST(Win32Clock, TicksCountUpAcrossAWait) {
+  Win32Clock clock;
+  const uint32_t before = clock.tickMs();
+  clock.waitMs(30);
+  EXPECT_GE(clock.tickMs() - before, 25u);
+  const LocalTime now = clock.localTime();
+  EXPECT_GE(now.year, 2020);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
+}
+
+TEST(Win32Location, TheProgramsFolderHoldsTheProgram) {
+  const std::string dir = executableDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_NE(dir.back(), '\\');
+  EXPECT_NE(GetFileAttributesA((dir + "\\keldar_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+class Collect : public EventSink {
+ public:
+  void onEvent(int32_t message, int32_t wparam) override { events.push_back({message, wparam}); }
+  std::vector<std::pair<int32_t, int32_t>> events;
+};
+
+constexpr char kTitle[] = "keldar window test";
+
+TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
+  Win32Window window;
+  if (!window.openWindow(kTitle, 250, 100, 950, 500)) GTEST_SKIP() << "no display";
+  const HWND handle = FindWindowA("CorvaneWndClass", kTitle);
+  ASSERT_NE(handle, nullptr);
+  RECT frame{};
+  GetWindowRect(handle, &frame);
+  EXPECT_EQ(frame.right - frame.left, 950);
+  EXPECT_EQ(frame.bottom - frame.top, 500);
+
+  // Texts follow on where the last ended; blanks over them erase them.
+  window.setFont(FontSpec{"Ariel", 24, 700, 0});
+  window.moveTextPosition(10, 10);
+  window.printText("WWW");
+  window.printText("\r\n");  // draws nothing, moves nothing
+  window.printText("WWW");
+  const auto inkIn = [&window](int x0, int x1) {
+    for (int x = x0; x < x1; ++x) {
+      for (int y = 10; y < 40; ++y) {
+        if (window.pixelAt(x, y) == 0) return true;
+      }
+    }
+    return false;
+  };
+  ASSERT_TRUE(inkIn(10, 60));
+  // Monospaced: six blanks are as wide as the six letters.
+  EXPECT_TRUE(inkIn(60, 200));
+  window.moveTextPosition(10, 10);
+  window.printText("      ");
+  EXPECT_FALSE(inkIn(10, 300));
+  window.flushDrawing();
+
+  // Keys arrive as the messages' virtual-key codes; the close box asks,
+  // and the window stays until the panel closes it.
+  PostMessageA(handle, WM_KEYDOWN, VK_F3, 0);
+  PostMessageA(handle, WM_KEYUP, VK_F3, 0xC0000001);
+  PostMessageA(handle, WM_SYSKEYDOWN, VK_F10, 0);
+  PostMessageA(handle, WM_CLOSE, 0, 0);
+  Collect sink;
+  window.waitForEvents(sink, false);
+  const std::vector<std::pair<int32_t, int32_t>> expected{{kKeyDownEvent, VK_F3},
+                                                          {kKeyUpEvent, VK_F3},
+                                                          {kKeyDownEvent, VK_F10},
+                                                          {kCloseRequestEvent, 0}};
+  EXPECT_EQ(sink.events, expected);
+  EXPECT_NE(IsWindow(handle), 0);
+
+  // Ticks missed while the panel was busy merge into one.
+  window.startTimer(50, 1);
+  Sleep(300);
+  sink.events.clear();
+  window.waitForEvents(sink, true);
+  EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kTimerEvent, 1}}));
+  sink.events.clear();
+  window.waitForEvents(sink, false);  // blocks until the next point
+  EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kTimerEvent, 1}}));
+
+  window.closeWindow();
+  EXPECT_EQ(IsWindow(handle), 0);
+  sink.events.clear();
+  window.waitForEvents(sink, false);  // nothing can come: the loop ends
+  EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kCloseRequestEvent, 0}}));
+}
+
+TEST(Win32Window, AFaceThatIsNotInstalledGivesAMonospacedOne) {
+  EXPECT_NE(Win32Window::faceFor("No Such Face Keldar"), "No Such Face Keldar");
+}
+
+}  // namespace
+}  // namespace keldar
