@@ -54,9 +54,19 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
   s.commandText = frequencyCommand(vfo == 'B' ? "FB" : "FA", *hertz);
   // "FA" would go to VFO B during split; the receive VFO itself is meant.
   const int32_t split = s.vfoB;
+  // While split the panel works VFO B: the commanded VFO A frequency is VFO
+  // A's text only, not the frequency the panel shows and re-sends.
+  const int32_t shown = s.frequency;
+  const BasicString shownReply = s.frequencyReply;
+  const BasicString shownDisplay = s.frequencyDisplay;
   if (vfo == 'A') s.vfoB = 0;
   sendCommand(panel);
   s.vfoB = split;
+  if (vfo == 'A' && split == 1) {
+    s.frequency = shown;
+    s.frequencyReply = shownReply;
+    s.frequencyDisplay = shownDisplay;
+  }
   if (s.lastFrequencyCommand.empty()) {
     // Not sent: beyond what this radio takes ("invalid" has been spoken).
     s.lastFrequencyCommand = previous;

@@ -81,11 +81,6 @@ void FakeSerialPorts::loseDevice(int n) {
   ports_[n].incoming.clear();
 }
 
-bool FakeSerialPorts::portLost(int n) {
-  const auto found = ports_.find(n);
-  return found != ports_.end() && found->second.open && found->second.lost;
-}
-
 std::string FakeSerialPorts::take(int n) {
   std::string bytes;
   bytes.swap(ports_[n].written);
