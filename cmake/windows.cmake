@@ -22,7 +22,7 @@ add_library(keldar_platform STATIC
 target_include_directories(keldar_platform PUBLIC src)
 target_link_libraries(keldar_platform PUBLIC keldar_core winmm gdi32 user32)
 
-add_executable(keldar src/main_win32.cpp)
+add_executable(keldar src/platform/main_win32.cpp)
 target_link_libraries(keldar PRIVATE keldar_platform keldar_core)
 
 if(KELDAR_TESTS)

@@ -109,8 +109,12 @@ TEST(PhrasePlayer, LooksInTheWorkingDirectoryThenEachInstalledFolder) {
   std::filesystem::create_directories(installed.path() + "/share/keldar/wave");
   std::filesystem::create_directory(installed.path() + "/bin");
   const auto folders = phraseFoldersBeside(installed.path() + "/bin");
-  ASSERT_EQ(folders,
-            (Row{installed.path() + "/bin/wave", installed.path() + "/share/keldar/wave"}));
+  // In the platform's own separators (backslashes on Windows).
+  const auto normal = [](const std::string& p) {
+    return std::filesystem::path(p).lexically_normal().string();
+  };
+  ASSERT_EQ(folders, (Row{normal(installed.path() + "/bin/wave"),
+                          normal(installed.path() + "/share/keldar/wave")}));
   sc.panel.phraseFolders = {beside.path() + "/wave", folders[1]};
   std::filesystem::create_directory(sc.path("wave"));
   sc.writeFile("wave/on.wav", "mine");
@@ -129,9 +133,10 @@ TEST(PhrasePlayer, LooksInTheWorkingDirectoryThenEachInstalledFolder) {
             (Row{"wave/on.wav", beside.path() + "/wave/off.wav", folders[1] + "/9.wav",
                  "wave/mhz.wav", folders[1] + "/help.wav", "xx9.wav"}));
   EXPECT_FALSE(sc.sound.plays[4].wait);
-  EXPECT_EQ(out.str(), "0 SAY wave/on.wav\n0 SAY " + beside.path() + "/wave/off.wav\n0 SAY " +
-                           folders[1] + "/9.wav\n0 SAY wave/mhz.wav\n0 SAY " + folders[1] +
-                           "/help.wav\n0 SAY xx9.wav\n");
+  const auto said = [](const std::string& p) { return "0 SAY " + Trace::escape(p) + "\n"; };
+  EXPECT_EQ(out.str(), said("wave/on.wav") + said(beside.path() + "/wave/off.wav") +
+                           said(folders[1] + "/9.wav") + said("wave/mhz.wav") +
+                           said(folders[1] + "/help.wav") + said("xx9.wav"));
   EXPECT_TRUE(phraseFoldersBeside("").empty());
 }
 
