@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "radio/commanded_state.h"
 #include "radio/answers.h"
+#include "radio/commanded_state.h"
 #include "radio/models.h"
 #include "radio/simulator.h"
 #include "speech/player.h"

@@ -52,8 +52,8 @@ struct StationOptions {
   // When above 0, every phrase is a silent recording this long, so that the
   // panel speaks at a speaking pace and keys typed meanwhile wait.
   int phraseMs = 0;
-  std::vector<std::string> panelArgs;     // e.g. --simulate
-  bool delayRecording = true;             // wave/delay.wav of 100 ms
+  std::vector<std::string> panelArgs;  // e.g. --simulate
+  bool delayRecording = true;          // wave/delay.wav of 100 ms
 };
 
 class Station {
