@@ -47,21 +47,9 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
   keldar::SystemClock clock;
   keldar::PosixFileSystem files;
 
-  std::optional<keldar::Trace> trace;
-  std::optional<keldar::TracingSerialPorts> tracedSerial;
-  std::optional<keldar::TracingFrontEnd> tracedScreen;
-  if (traceOut != nullptr) {
-    trace.emplace(*traceOut, clock);
-    tracedSerial.emplace(serial, *trace);
-    tracedScreen.emplace(screen, *trace);
-  }
-  keldar::SerialPorts& serialPart =
-      tracedSerial ? static_cast<keldar::SerialPorts&>(*tracedSerial) : serial;
-  keldar::FrontEnd& screenPart =
-      tracedScreen ? static_cast<keldar::FrontEnd&>(*tracedScreen) : screen;
-
-  keldar::Panel panel(serialPart, sound, screenPart, clock, files);
-  panel.trace = trace ? &*trace : nullptr;
+  keldar::TracedParts traced(serial, screen, clock, traceOut);
+  keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
+  panel.trace = traced.trace();
   // Phrases the working directory's wave/ lacks come from the set installed
   // with the program, found from where the program itself lies.
   panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());

@@ -5,7 +5,6 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,21 +32,9 @@ int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   keldar::Win32Clock clock;
   keldar::Win32FileSystem files;
 
-  std::optional<keldar::Trace> trace;
-  std::optional<keldar::TracingSerialPorts> tracedSerial;
-  std::optional<keldar::TracingFrontEnd> tracedScreen;
-  if (traceOut != nullptr) {
-    trace.emplace(*traceOut, clock);
-    tracedSerial.emplace(serial, *trace);
-    tracedScreen.emplace(window, *trace);
-  }
-  keldar::SerialPorts& serialPart =
-      tracedSerial ? static_cast<keldar::SerialPorts&>(*tracedSerial) : serial;
-  keldar::FrontEnd& screenPart =
-      tracedScreen ? static_cast<keldar::FrontEnd&>(*tracedScreen) : window;
-
-  keldar::Panel panel(serialPart, sound, screenPart, clock, files);
-  panel.trace = trace ? &*trace : nullptr;
+  keldar::TracedParts traced(serial, window, clock, traceOut);
+  keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
+  panel.trace = traced.trace();
   // Phrases the working directory's wave folder lacks come from the wave
   // folder beside keldar.exe (or an installed share\keldar\wave).
   panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());

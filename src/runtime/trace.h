@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -68,6 +69,31 @@ class TracingFrontEnd : public FrontEnd {
   Trace& trace_;
   int x_ = 0;
   int y_ = 0;
+};
+
+// The serial ports and front-end the panel is given: the real ones, or, when
+// a trace is asked for (out not null), the same wrapped to trace them.
+class TracedParts {
+ public:
+  TracedParts(SerialPorts& serial, FrontEnd& screen, Clock& clock, std::ostream* out)
+      : plainSerial_(serial), plainScreen_(screen) {
+    if (out == nullptr) return;
+    trace_.emplace(*out, clock);
+    serial_.emplace(serial, *trace_);
+    screen_.emplace(screen, *trace_);
+  }
+  TracedParts(const TracedParts&) = delete;
+  TracedParts& operator=(const TracedParts&) = delete;
+  Trace* trace() { return trace_ ? &*trace_ : nullptr; }
+  SerialPorts& serial() { return serial_ ? static_cast<SerialPorts&>(*serial_) : plainSerial_; }
+  FrontEnd& screen() { return screen_ ? static_cast<FrontEnd&>(*screen_) : plainScreen_; }
+
+ private:
+  SerialPorts& plainSerial_;
+  FrontEnd& plainScreen_;
+  std::optional<Trace> trace_;
+  std::optional<TracingSerialPorts> serial_;
+  std::optional<TracingFrontEnd> screen_;
 };
 
 }  // namespace keldar
