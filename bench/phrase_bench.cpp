@@ -1,7 +1,9 @@
 // keldar_phrase_bench [DIR]: plays generated phrases through the real SDL
-// player on SDL's disk driver and prints how well they join, how long a
-// readout takes against its recordings, how fast a missing phrase returns
-// and what the open device costs while idle. DIR holds wave/; without it the
+// player on SDL's disk driver, serviced as the panel's loop services it (at
+// its 50 ms ticks), and prints how well they join, how long a readout takes
+// against its recordings, how soon a phrase begins to sound after it is
+// asked for (read from the file then, or kept in memory from the start), how
+// fast a missing phrase returns and what the open device costs while idle. DIR holds wave/; without it the
 // phrases are generated into a temporary folder with scripts/make-phrases.
 #include <SDL.h>
 #include <sys/resource.h>
@@ -70,10 +72,13 @@ class NoFiles : public FileSystem {
 class RecordingSound : public Sound {
  public:
   explicit RecordingSound(Sound& inner) : inner_(inner) {}
-  void playFile(const std::string& path, bool wait) override {
+  void queueFile(const std::string& path) override {
     paths.push_back(path);
-    inner_.playFile(path, wait);
+    inner_.queueFile(path);
   }
+  void stop() override { inner_.stop(); }
+  uint64_t startedCount() override { return inner_.startedCount(); }
+  int unfinishedCount() override { return inner_.unfinishedCount(); }
   std::vector<std::string> paths;
 
  private:
@@ -186,6 +191,25 @@ struct Stats {
   }
 };
 
+// Services speech at the loop's tick until everything said has been heard.
+void speakOut(Panel& panel) {
+  while (!speechDone(panel)) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+void waitUntilIdle(Sound& sound) {
+  while (sound.unfinishedCount() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// From asking for a phrase to the device taking its first samples.
+double msToFirstSound(Panel& panel, Sound& sound, const std::string& name) {
+  waitUntilIdle(sound);
+  const uint64_t before = sound.startedCount();
+  const auto t0 = Clock::now();
+  playPhrase(panel, name);
+  while (sound.startedCount() == before) std::this_thread::sleep_for(std::chrono::microseconds(50));
+  return msSince(t0);
+}
+
 int run(const std::string& dir) {
   const std::string rawFile = dir + "/stream.raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -202,7 +226,22 @@ int run(const std::string& dir) {
   NoFiles files;
   Panel panel(serial, sound, screen, systemClock, files);
   panel.workDir = dir;
-  playDelay(panel);  // the device is running before anything is timed
+  // The device is running before anything is timed.
+  real->queueFile(dir + "/wave/delay.wav");
+  waitUntilIdle(*real);
+
+  // Key to first sound: each digit read from its file when first asked for
+  // (as every phrase was before recordings were kept), then again from memory.
+  Stats fromFile, fromMemory;
+  for (int digit = 0; digit <= 9; ++digit) {
+    fromFile.add(msToFirstSound(panel, sound, std::to_string(digit)));
+  }
+  for (int round = 0; round < 3; ++round) {
+    for (int digit = 0; digit <= 9; ++digit) {
+      fromMemory.add(msToFirstSound(panel, sound, std::to_string(digit)));
+    }
+  }
+  waitUntilIdle(*real);
 
   // Frequency readouts, each started from an idle device as after a key.
   std::vector<Readout> readouts;
@@ -215,6 +254,7 @@ int run(const std::string& dir) {
       r.firstPlay = sound.paths.size();
       const auto t0 = Clock::now();
       speakFrequency(panel);
+      speakOut(panel);
       r.wallMs = msSince(t0);
       r.endPlay = sound.paths.size();
       readouts.push_back(r);
@@ -230,7 +270,8 @@ int run(const std::string& dir) {
   writeWav(dir + "/joined.wav", joined);
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   auto t0 = Clock::now();
-  real->playFile(dir + "/joined.wav", true);
+  real->queueFile(dir + "/joined.wav");
+  while (real->unfinishedCount() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const double joinedWallMs = msSince(t0);
   const double joinedMs = 1000.0 * static_cast<double>(joined.size()) / SdlSound::kRate;
 
@@ -242,6 +283,7 @@ int run(const std::string& dir) {
     missing.add(msSince(t0));
   }
 
+  speakOut(panel);
   real.reset();  // plays out the queue and closes the file
   const Samples stream = readStream(rawFile);
 
@@ -288,6 +330,10 @@ int run(const std::string& dir) {
       "  readout ratio on a real-time clock (ratio / pace): mean %.4f, max %.4f"
       "   (goal <= 1.01)\n",
       ratio.mean() / pace, ratio.max / pace);
+  std::printf(
+      "  key to first sound: read from the file %.3f ms mean (max %.3f);"
+      " kept in memory %.3f ms mean (max %.3f)\n",
+      fromFile.mean(), fromFile.max, fromMemory.mean(), fromMemory.max);
   std::printf(
       "  missing phrase returns in: mean %.4f ms, median %.4f ms, 99th %.4f ms,"
       " max %.4f ms   (goal <= 0.1 ms)\n",

@@ -16,6 +16,7 @@ add_library(keldar_platform STATIC
   src/platform/clock_win32.cpp
   src/platform/sound_win32.cpp
   src/platform/wave_file.cpp
+  src/platform/play_queue.cpp
   src/platform/window_win32.cpp
   src/platform/program_location_win32.cpp
 )

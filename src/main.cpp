@@ -53,14 +53,24 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
   // Phrases the working directory's wave/ lacks come from the set installed
   // with the program, found from where the program itself lies.
   panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
+  // Every recording read now, once: speech then needs no file at all.
+  std::vector<std::string> folders{"wave"};
+  folders.insert(folders.end(), panel.phraseFolders.begin(), panel.phraseFolders.end());
+  sound.preload(folders);
   std::optional<keldar::NetworkShare> share;
   if (server != nullptr) {
     share.emplace(*server);
     panel.network = &*share;
-    // A client's line wakes whichever front-end waits.
-    window.watchReadable(server->waitFd());
-    terminal.watchReadable(server->waitFd());
   }
+  // The radio's answer, the relay's command and a client's line each wake
+  // whichever front-end waits, at once.
+  const auto watched = [&serial, server] {
+    std::vector<int> fds = serial.descriptors();
+    if (server != nullptr) fds.push_back(server->waitFd());
+    return fds;
+  };
+  window.watchReadable(watched);
+  terminal.watchReadable(watched);
   // A port that will not open or goes away is also noted in debug.dat.
   serial.setReporter(
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });

@@ -9,6 +9,7 @@
 #include "radio/cat.h"
 #include "runtime/trace.h"
 #include "speech/player.h"
+#include "radio/exchange.h"
 #include "testing/scenario.h"
 
 namespace keldar {
@@ -44,18 +45,55 @@ TEST(Harness, BytesPhrasesAndScreenAreObservable) {
   EXPECT_EQ(sc.screen.prints.size(), 3u);
 }
 
-TEST(Harness, RadioRepliesAreReadOnceWithoutWaiting) {
+// Each query waits for the answer that carries its mnemonic, whatever order
+// they come in and however they are cut; at its deadline it is given up and
+// its late answer dropped; the radio's refusal goes to the oldest query.
+TEST(Exchange, EachQueryGetsItsOwnAnswerOrItsDeadline) {
   Scenario sc;
   sc.state().comPort = 2;
   sc.serial.openPort(2, 4800);
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "");
-  sc.feedRadio("FA014250000;SM0120;");
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "FA014250000;SM0120;");
-  EXPECT_EQ(sc.state().portBytes, 19);
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "");
+  std::vector<std::string> got;
+  const auto note = [&got](std::string who) {
+    return [&got, who](const RadioAnswer& a) {
+      got.push_back(who + ":" + (a.refused ? "refused" : a.arrived ? a.text : "none"));
+    };
+  };
+  askRadio(sc.panel, "FA", Asker::kPoll, note("poll"));
+  askRadio(sc.panel, "KS", Asker::kWork, note("ks"));
+  askRadio(sc.panel, "AG0", Asker::kRelay, note("relay"));
+  EXPECT_EQ(sc.takeRadio(), "FA;KS;AG0;");
+  EXPECT_EQ(queriesOut(sc.panel, Asker::kWork), 1);
+  sc.feedRadio("KS020;FA0142");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got, (std::vector<std::string>{"ks:KS020;"}));
+  EXPECT_EQ(queriesOut(sc.panel, Asker::kWork), 0);
+  sc.feedRadio("50000;");
+  sc.clock.ms += kAnswerTimeoutMs - 1;
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got.back(), "poll:FA014250000;");
+  sc.clock.ms += 1;
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got.back(), "relay:none") << "the deadline ends the wait";
+  sc.feedRadio("AG0100;");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got.size(), 3u) << "a late answer reaches nobody";
+  askRadio(sc.panel, "PC", Asker::kWork, note("pc"));
+  askRadio(sc.panel, "SM0", Asker::kPoll, note("sm"));
+  sc.feedRadio("?;SM0050;");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got, (std::vector<std::string>{"ks:KS020;", "poll:FA014250000;", "relay:none",
+                                           "pc:refused", "sm:SM0050;"}));
+}
+
+TEST(Exchange, QueriesAreToldFromSettings) {
+  for (const char* query : {"FA;", "IF;", "SM0;", "RM6;", "AG0;", "EX030;", "CN00;"}) {
+    EXPECT_TRUE(isQueryCommand(query, 3)) << query;
+  }
+  for (const char* setting :
+       {"FA014250000;", "TX1;", "AG0080;", "EX030123;", "ZI;", "MD02;", "PC050;", "BD0;"}) {
+    EXPECT_FALSE(isQueryCommand(setting, 3)) << setting;
+  }
+  EXPECT_TRUE(isQueryCommand("EX0301;", 4)) << "four-digit menus";
 }
 
 TEST(Harness, EventsSetTheGlobalsAndAreTraced) {

@@ -1,6 +1,6 @@
 // The radio link as real links and radios behave: answers among CR, LF, NUL,
 // noise and echoes; the frequency width the radio shows; the radio lost and
-// found again; the pause before a reply without a "delay" recording.
+// found again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "app/tick.h"
 #include "radio/answers.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio_support.h"
 #include "speech/player.h"
 
@@ -90,7 +91,7 @@ TEST(FrequencyWidth, LearnedFromTheRadiosAnswersWhateverItsId) {
   sc.state().connected = 1;
   sc.state().bandIndex = 4;
   sc.feedRadio("FA07100000;");
-  readReply(sc.panel);
+  serviceRadioLine(sc.panel);
   EXPECT_EQ(sc.takeRadio(), "FA07100000;");
   EXPECT_EQ(sc.state().frequencyDigits, 8);
 }
@@ -152,14 +153,6 @@ TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
   sc.tick(60);
   EXPECT_EQ(sc.state().connected, 1);
   EXPECT_EQ(sc.takePhrases().back(), "connected");
-}
-
-TEST(Pause, WithoutADelayRecordingTheWaitIsTimed) {
-  Scenario sc;
-  const uint32_t before = sc.clock.waited;
-  playDelay(sc.panel);
-  EXPECT_EQ(sc.clock.waited - before, kDelayMs);
-  EXPECT_EQ(sc.takeSoundPaths().size(), 1u);  // the recording was still asked for
 }
 
 }  // namespace

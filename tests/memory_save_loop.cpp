@@ -29,7 +29,11 @@ class NoSerial : public keldar::SerialPorts {
 };
 class NoSound : public keldar::Sound {
  public:
-  void playFile(const std::string&, bool) override {}
+  void queueFile(const std::string&) override { queued += 1; }
+  void stop() override {}
+  uint64_t startedCount() override { return queued; }
+  int unfinishedCount() override { return 0; }
+  uint64_t queued = 0;
 };
 class NoScreen : public keldar::FrontEnd {
  public:

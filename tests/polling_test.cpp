@@ -7,6 +7,7 @@
 
 #include "app/tick.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio_support.h"
 
@@ -24,9 +25,15 @@ void prepareConnected(Scenario& sc) {
   sc.state().radioId = 670;
 }
 
-// Sends the next query, lets the radio answer, and reads it.
+// The radio answers every frequency poll at once (with `frequency`) and the
+// test gives each meter poll's answer by hand.
+void answerFrequencyPolls(Scenario& sc, const std::string& frequency = "FA014250000;") {
+  testing::answerFrom(sc, {{"FA;", frequency}, {"FB;", frequency}});
+}
+
+// Ticks until a meter poll is out, gives it `answer` and reads it.
 void pollWithAnswer(Scenario& sc, const std::string& answer) {
-  sc.tick();
+  for (int i = 0; i < 4 && queriesOut(sc.panel, Asker::kPoll) == 0; ++i) sc.tick();
   sc.feedRadio(answer);
   sc.tick();
 }
@@ -38,21 +45,26 @@ void handle(Scenario& sc, const std::string& reply) {
 
 // ---- The four-tick cycle -----------------------------------------------------
 
-TEST(Polling, SilentRadioGetsAQueryEverySecondTickAndNothingIsSpoken) {
+// A silent radio is asked once, and again only when that query's deadline
+// has passed: polls never pile up on a radio that does not answer.
+TEST(Polling, SilentRadioIsNotBuriedUnderPollsAndNothingIsSpoken) {
   Scenario sc;
   testing::prepareRadio(sc);
-  for (int i = 0; i < 8; ++i) {
-    sc.tick();
-    EXPECT_EQ(sc.state().replyPending, i % 2 == 0 ? 1 : 0);
-  }
-  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FA;", "SM0;", "FA;", "SM0;"}));
+  sc.tick(8);
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FA;"}));
+  sc.tick(kAnswerTimeoutMs / 50 + 1);
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"SM0;"}));
   EXPECT_TRUE(sc.takeSoundPaths().empty());
   EXPECT_EQ(sc.state().connected, 0);
 }
 
 TEST(Polling, MeterQueryFollowsTransmitTuneAndMicGainReadout) {
   Scenario sc;
-  testing::prepareRadio(sc);
+  prepareConnected(sc);
+  testing::answerFrom(sc, {{"FA;", "FA014250000;"},
+                           {"SM0;", "SM0010;"},
+                           {"RM6;", "RM6010;"},
+                           {"RM4;", "RM4010;"}});
   PanelState& s = sc.state();
   sc.tick(4);
   s.txState = 10;
@@ -66,7 +78,7 @@ TEST(Polling, MeterQueryFollowsTransmitTuneAndMicGainReadout) {
             (Commands{"FA;", "SM0;", "FA;", "RM6;", "FA;", "RM6;", "FA;", "RM4;"}));
 }
 
-TEST(Polling, TickCountWrapsAfterTwentyAndBlockedPollingStandsStill) {
+TEST(Polling, TickCountWrapsAfterTwenty) {
   Scenario sc;
   testing::prepareRadio(sc);
   PanelState& s = sc.state();
@@ -74,30 +86,26 @@ TEST(Polling, TickCountWrapsAfterTwentyAndBlockedPollingStandsStill) {
   EXPECT_EQ(s.tickCount, 20);
   sc.tick();
   EXPECT_EQ(s.tickCount, 0);
-  sc.takeRadio();
-  s.pollingBlocked = 1;
-  sc.feedRadio("FA014250000;");
-  sc.tick(6);
-  EXPECT_EQ(s.tickCount, 0);
-  EXPECT_EQ(sc.takeRadio(), "");
-  EXPECT_EQ(sc.serial.bytesWaiting(testing::kRadioPort), 12);
 }
 
-TEST(Polling, AnAnswerNotThereByTheReadingTickIsAbandoned) {
+// An answer that comes late, within its query's deadline, is still the
+// answer to that query; the next poll waits for it.
+TEST(Polling, ALateAnswerIsStillTakenAndTheNextPollWaitsForIt) {
   Scenario sc;
   prepareConnected(sc);
-  sc.tick(2);  // FA; sent, nothing to read
+  sc.tick(6);
+  EXPECT_EQ(sc.takeRadio(), "FA;");
   sc.feedRadio("FA014250000;");
-  sc.tick();  // sends SM0;
-  EXPECT_EQ(sc.state().frequency, 0);
-  sc.tick();  // the late frequency answer is read now
+  sc.tick();
   EXPECT_EQ(sc.state().frequency, 14250000);
+  sc.tick(2);
+  EXPECT_EQ(sc.takeRadio(), "SM0;");
 }
 
 TEST(Polling, SMeterIsRedrawnWithoutASound) {
   Scenario sc;
   prepareConnected(sc);
-  sc.tick(2);
+  answerFrequencyPolls(sc);
   pollWithAnswer(sc, "SM0120;");
   EXPECT_EQ(sc.state().sMeterReading, 120);
   EXPECT_TRUE(sc.takePhrases().empty());
@@ -118,46 +126,51 @@ TEST(Polling, SwrIsPeakHeldAfterTheFirstTwoReadingsOfATransmission) {
   s.txState = 10;
   s.swrHoldOff = 2;
   s.swrText = "000";
+  answerFrequencyPolls(sc);
   const std::vector<std::pair<std::string, std::string>> readings = {
       {"RM6050;", "050"},   {"RM6030;", "030"}, {"RM6040;", "040"}, {"RM6020;", "040"},
       {"xxRM6090;", "090"}, {"RM60", "090"},    {"50;", "090"},
   };
   for (const auto& [answer, held] : readings) {
-    sc.tick(2);  // frequency half of the cycle
     pollWithAnswer(sc, answer);
     EXPECT_EQ(s.swrText.str(), held) << answer;
   }
   EXPECT_EQ(s.swrHoldOff, 0);
+  // A tune carrier's readings are not held.
   s.txState = 0;
-  sc.tick(2);
+  s.tuneActive = 1;
   pollWithAnswer(sc, "RM6010;");
   EXPECT_EQ(s.swrText, "010");
 }
 
-TEST(Polling, AnswersThatStraddleTheReadingTickAreJoined) {
+TEST(Polling, AnswersThatStraddleReadsAreJoined) {
   Scenario sc;
-  testing::prepareRadio(sc);
+  prepareConnected(sc);
   PanelState& s = sc.state();
-  pollWithAnswer(sc, "FA0071");  // the rest comes with the next answer
-  EXPECT_EQ(s.connected, 0);
-  pollWithAnswer(sc, "00000;SM0");
-  EXPECT_EQ(s.connected, 1);
-  sc.takeRadio();
-  pollWithAnswer(sc, "120;FA0142");
+  sc.tick();
+  sc.feedRadio("FA0142");  // the rest comes with the next read
+  sc.tick();
+  EXPECT_EQ(s.frequency, 0);
+  sc.feedRadio("50000;");
+  sc.tick();
+  EXPECT_EQ(s.frequency, 14250000);
+  pollWithAnswer(sc, "SM0");
+  pollWithAnswer(sc, "120;");
   EXPECT_EQ(s.sMeterReading, 120);
-  pollWithAnswer(sc, "50000;");
-  EXPECT_EQ(s.frequency, 14250000);
   // Answers read together are each taken; a stray end of an older one is not.
-  pollWithAnswer(sc, "0;SM0077;FA014074000;RM");
-  EXPECT_EQ(s.sMeterReading, 77);
+  sc.tick(2);
+  sc.feedRadio("0;FA014074000;SM");
+  sc.tick(3);
   EXPECT_EQ(s.frequency, 14074000);
-  // A reader between the polls takes what follows the unfinished answer.
-  sc.feedRadio("6083;ML0001;");
-  s.commandText = "ML0;";
-  readReply(sc.panel);
+  // A query of the panel's own between the polls takes what follows the
+  // unfinished answer.
+  std::string menu;
+  askRadio(sc.panel, "ML0", Asker::kWork, [&menu](const RadioAnswer& a) { menu = a.text; });
+  sc.feedRadio("0077;ML0001;");
+  sc.tick();
+  EXPECT_EQ(s.sMeterReading, 77);
+  EXPECT_EQ(menu, "ML0001;");
   EXPECT_EQ(s.pollReplyTail, "");
-  pollWithAnswer(sc, "FA014250000;");
-  EXPECT_EQ(s.frequency, 14250000);
 }
 
 TEST(Polling, AlcPeakIsHeldWhileTheReadoutRuns) {
@@ -165,16 +178,13 @@ TEST(Polling, AlcPeakIsHeldWhileTheReadoutRuns) {
   prepareConnected(sc);
   PanelState& s = sc.state();
   s.alcAnnounce = 1;
-  for (const char* answer : {"RM4030;", "RM4070;", "RM4010;"}) {
-    sc.tick(2);
-    pollWithAnswer(sc, answer);
-  }
+  answerFrequencyPolls(sc);
+  for (const char* answer : {"RM4030;", "RM4070;", "RM4010;"}) pollWithAnswer(sc, answer);
   EXPECT_EQ(s.alcPeak, 70);
   // Spoken once the tick count passed 10, at the third reading.
   EXPECT_EQ(sc.takePhrases(), (Commands{"alc", "7", "0"}));
   EXPECT_EQ(s.tickCount, 0);
   s.alcAnnounce = 0;
-  sc.tick(2);
   pollWithAnswer(sc, "RM4099;");
   EXPECT_EQ(s.alcPeak, 70);
 }
@@ -206,18 +216,25 @@ TEST(Polling, EightDigitRepliesAreWidenedBeforeUseAndLoggedAsRead) {
 
 // ---- Frequency replies ---------------------------------------------------------
 
-TEST(FrequencyReply, FirstReplyConnectsWithoutDrawing) {
+// The first answer runs the set-up (its unanswered queries wait out their
+// deadlines); "connected" comes with the frequency the set-up tuned, so the
+// next key acts on it.
+TEST(FrequencyReply, FirstReplyConnectsWithTheFrequencyTheSetUpTuned) {
   Scenario sc;
   testing::prepareRadio(sc);
-  pollWithAnswer(sc, "FA014250000;");
+  testing::answerFrom(sc, {{"FA;", "FA014250000;"}, {"ID;", "ID0670;"}});
+  sc.tick();
+  EXPECT_EQ(sc.state().setupRunning, 1);
+  for (int i = 0; i < 60 && sc.state().connected == 0; ++i) sc.tick();
   EXPECT_EQ(sc.state().connected, 1);
-  EXPECT_EQ(sc.state().frequency, 0);
   EXPECT_EQ(sc.takePhrases().back(), "connected");
-  EXPECT_EQ(splitCommands(sc.takeRadio())[1], "ID;");  // the set-up ran
-  EXPECT_EQ(sc.field(285, 150), "");
-  pollWithAnswer(sc, "");
-  pollWithAnswer(sc, "FA014250000;");
-  EXPECT_EQ(sc.state().frequency, 14250000);
+  const Commands sent = splitCommands(sc.takeRadio());
+  ASSERT_GE(sent.size(), 3u);
+  EXPECT_EQ(sent[1], "ID;");  // the set-up ran
+  EXPECT_EQ(sent[6], "FA007100000;") << "the band's frequency";
+  EXPECT_EQ(sc.state().frequency, 7100000);
+  sc.press(testing::vkOf('J'));
+  EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"FA007100000;"}) << "a key acts at once";
 }
 
 TEST(FrequencyReply, SetsFrequencyTextsAndDrawsThem) {

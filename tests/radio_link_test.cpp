@@ -5,6 +5,7 @@
 
 #include "app/tick.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio/models.h"
 #include "radio/simulator.h"
@@ -119,45 +120,48 @@ TEST(CatFrequencyText, NineDigitsAlwaysEvenBelowOneMegahertz) {
 
 // ---- Reading -----------------------------------------------------------------
 
-TEST(CatRead, NothingWaitingLeavesAnEmptyReplyAndNoLogLine) {
-  Scenario sc;
-  testing::prepareRadio(sc);
-  testing::openDebugLog(sc);
-  sc.state().replyText = "stale";
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "");
-  EXPECT_EQ(logged(sc), "");
-}
+// What each query has been answered so far.
+struct Answers {
+  std::vector<std::string> got;
+  AnswerHandler take() {
+    return [this](const RadioAnswer& a) { got.push_back(a.arrived ? a.text : "none"); };
+  }
+};
 
-TEST(CatRead, RepliesRunTogetherAndShorterRepliesLeaveNoTrace) {
+TEST(CatRead, AnswersRunTogetherOrCutShortAreEachTakenWhole) {
   Scenario sc;
   testing::prepareRadio(sc);
   testing::openDebugLog(sc);
+  Answers answers;
+  for (const char* query : {"FA", "SM0", "AG0"}) {
+    askRadio(sc.panel, query, Asker::kWork, answers.take());
+  }
+  serviceRadioLine(sc.panel);
+  EXPECT_TRUE(answers.got.empty()) << "nothing waiting, nothing taken";
   sc.feedRadio("FA014250000;SM0120;");
-  readReply(sc.panel);
-  const std::string reply = sc.state().replyText.str();
-  EXPECT_EQ(replyNumber(reply, "SM0", 3, 3), 120);
-  EXPECT_EQ(replyField(reply, "FA", 2, 9), "014250000");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(answers.got, (std::vector<std::string>{"FA014250000;", "SM0120;"}));
   // An answer cut short is no answer yet; its rest completes it.
   sc.feedRadio("AG0");
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(answers.got.size(), 2u);
   sc.feedRadio("090;\r\n");
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "AG0090;");
-  EXPECT_EQ(logged(sc), "RX=FA014250000;SM0120;\r\nRX=AG0\r\nRX=090;\\x0D\\x0A\r\n");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(answers.got.back(), "AG0090;");
+  EXPECT_EQ(logged(sc),
+            "TX=FA;\r\nTX=SM0;\r\nTX=AG0;\r\nRX=FA014250000;SM0120;\r\nRX=AG0\r\n"
+            "RX=090;\\x0D\\x0A\r\n");
 }
 
-TEST(CatRead, OneReadTakesAtMost255BytesAndTheRestWaits) {
+TEST(CatRead, ReadsAtMost255BytesAtATimeAndTheRestFollows) {
   Scenario sc;
   testing::prepareRadio(sc);
+  Answers answers;
+  askRadio(sc.panel, "ID", Asker::kWork, answers.take());
   sc.feedRadio(std::string(300, 'x') + "ID0670;");
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().portBytes, 255);
-  EXPECT_EQ(sc.state().replyText, "");  // noise is no answer
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().portBytes, 52);
-  EXPECT_EQ(sc.state().replyText, "ID0670;");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(sc.state().portBytes, 52) << "a second read took the rest";
+  EXPECT_EQ(answers.got, (std::vector<std::string>{"ID0670;"}));  // noise is no answer
 }
 
 TEST(CatReplyField, FindsTheMnemonicAndRefusesCutOrForeignFields) {
@@ -194,9 +198,7 @@ TEST(CatDebugLog, KeyLinesHaveTheirOwnForms) {
 // ---- Simulator ---------------------------------------------------------------
 
 std::string simulated(Scenario& sc, const std::string& command) {
-  sc.state().commandText = command;
-  simulateCommand(sc.panel);
-  return sc.state().replyText.str();
+  return simulatedAnswer(sc.panel, command);
 }
 
 TEST(Simulator, AnswersFromItsTableWithTheProcessorDigit) {
@@ -212,55 +214,42 @@ TEST(Simulator, AnswersFromItsTableWithTheProcessorDigit) {
   EXPECT_EQ(simulated(sc, "BI;"), "BI1;");
   sc.state().speechProcessor = 1;
   EXPECT_EQ(simulated(sc, "PR0;"), "PR01;");
-  EXPECT_EQ(simulated(sc, "FB;"), "1;");
+  EXPECT_EQ(simulated(sc, "FB;"), "") << "no frequency tuned yet";
   sc.state().radioId = 362;
   EXPECT_EQ(simulated(sc, "PR;"), "PR1;");
 }
 
-TEST(Simulator, ReportsTheLastFrequencyAndModeAndLogsItsReply) {
-  Scenario sc;
-  testing::openDebugLog(sc);
-  sc.state().lastFrequencyCommand = "FA014250000;";
-  sc.state().modeIndex = 2;
-  EXPECT_EQ(simulated(sc, "FA;"), "FA014250000;");
-  EXPECT_EQ(simulated(sc, "MD0;"), "MD02;");
-  EXPECT_EQ(logged(sc), "RX=FA014250000;\r\nRX=MD02;\r\n");
-}
-
-TEST(Simulator, ReadReplyTakesTheSimulatorInsteadOfThePort) {
+// The simulated radio answers the panel's queries like a port would, and
+// leaves every device alone.
+TEST(Simulator, AnswersTheQueriesThatWentOutInsteadOfThePort) {
   Scenario sc;
   testing::prepareRadio(sc);
-  sc.state().simulationMode = 1;
-  sc.feedRadio("SM0055;");
-  sc.state().commandText = "ID;";
-  readReply(sc.panel);
-  EXPECT_EQ(sc.state().replyText, "ID0670;");
-  EXPECT_EQ(sc.serial.bytesWaiting(testing::kRadioPort), 7);
-}
-
-TEST(Simulator, PollRepliesFollowTheQueryThatWentOut) {
-  Scenario sc;
+  testing::openDebugLog(sc);
   PanelState& s = sc.state();
+  s.simulationMode = 1;
   s.lastFrequencyCommand = "FA007100000;";
-  s.pollPhase = 1;  // "FA" went out last
-  simulatePollReply(sc.panel);
-  EXPECT_EQ(s.replyText, "FA007100000;");
+  s.modeIndex = 2;
+  sc.feedRadio("SM0055;");
+  Answers answers;
+  for (const char* query : {"ID", "FA", "MD0", "SM0"}) {
+    askRadio(sc.panel, query, Asker::kWork, answers.take());
+  }
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(answers.got,
+            (std::vector<std::string>{"ID0670;", "FA007100000;", "MD02;", "SM0120;"}));
+  EXPECT_EQ(sc.serial.bytesWaiting(testing::kRadioPort), 7);
+  EXPECT_EQ(sc.takeRadio(), "");
+  EXPECT_NE(logged(sc).find("RX=ID0670;FA007100000;MD02;SM0120;\r\n"), std::string::npos);
   s.vfoB = 1;
-  simulatePollReply(sc.panel);
-  EXPECT_EQ(s.replyText, "FB007100000;");
-  s.pollPhase = 0;
-  simulatePollReply(sc.panel);
-  EXPECT_EQ(s.replyText, "SM0120");
+  EXPECT_EQ(simulated(sc, "FB;"), "FB007100000;");
   s.txState = 10;
-  simulatePollReply(sc.panel);
-  EXPECT_EQ(s.replyText, "RM6083");
-  s.alcAnnounce = 1;
+  EXPECT_EQ(simulated(sc, "RM6;"), "RM6083;");
   for (int i = 0; i < 200; ++i) {
-    simulatePollReply(sc.panel);
-    const std::optional<int32_t> alc = replyNumber(s.replyText, "RM4", 3, 3);
-    ASSERT_TRUE(alc.has_value()) << s.replyText.str();
-    ASSERT_LE(*alc, 80);
-    ASSERT_EQ(s.replyText.size(), 6u);
+    const std::string alc = simulated(sc, "RM4;");
+    const std::optional<int32_t> level = replyNumber(alc, "RM4", 3, 3);
+    ASSERT_TRUE(level.has_value()) << alc;
+    ASSERT_LE(*level, 80);
+    ASSERT_EQ(alc.size(), 7u);
   }
 }
 

@@ -108,21 +108,23 @@ TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
   EXPECT_EQ(net.dropped.count(c), 1u);
 }
 
-TEST_F(Shared, SettingsWaitForTheLineThenThePanelFollowsThem) {
+// A setting goes to the radio at once, even with a poll's answer awaited:
+// that answer, to a query written before it, cannot undo it.
+TEST_F(Shared, SettingsGoAtOnceThenThePanelFollowsThem) {
   PanelState& s = sc.state();
   const auto bandsBefore = s.bandTable;
   const int a = net.connect();
   const int b = net.connect();
-  s.replyPending = 1;                              // the poll's answer is awaited
-  EXPECT_EQ(ask(a, "F 7100000.000000\nf\n"), "");  // its read waits behind its setting
-  EXPECT_EQ(ask(b, "f\n"), "14250000\n");          // another client's read does not
-  EXPECT_EQ(sc.takeRadio(), "");
-  deliverEvent(sc.panel, kTimerEvent, 0);  // the reading tick frees the line
-  EXPECT_EQ(net.take(a), "RPRT 0\n7100000\n");
+  deliverEvent(sc.panel, kTimerEvent, 0);  // a poll goes out
+  EXPECT_EQ(sc.takeRadio(), "FA;");
+  EXPECT_EQ(ask(a, "F 7100000.000000\nf\n"), "RPRT 0\n7100000\n");
+  EXPECT_EQ(ask(b, "f\n"), "7100000\n");
   EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FA007100000;"}));
+  sc.feedRadio("FA014250000;");  // the poll's answer, from before the setting
+  deliverEvent(sc.panel, kTimerEvent, 0);
   EXPECT_EQ(s.frequency, 7100000);
   EXPECT_EQ(sc.field(kFrequencyField.x, kFrequencyField.y).substr(0, 10), "  7.100000");
-  s.replyPending = 0;
+  sc.takeRadio();
 
   EXPECT_EQ(ask(a, "M CW 500\nm\n"), "RPRT 0\nCW\n500\n");
   const Commands mode = splitCommands(sc.takeRadio());
@@ -209,7 +211,10 @@ class RandomClients : public testing::Dice {
 // answering the clients that behave.
 TEST_F(Shared, RandomizedClientsNeverStopThePanel) {
   PanelState& s = sc.state();
-  testing::answerFrom(sc, {{"FA;", "FA014250000;"}, {"FB;", "FB014250000;"}, {"SM0;", "SM0100;"}});
+  testing::answerFrom(sc, {{"FA;", "FA014250000;"},
+                           {"FB;", "FB014250000;"},
+                           {"SM0;", "SM0100;"},
+                           {"SQ0;", "SQ0008;"}});
   RandomClients dice(18);
   std::vector<int> clients;
   int polls = 0;

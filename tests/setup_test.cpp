@@ -22,9 +22,21 @@ std::map<std::string, std::string> radioAnswers(const std::string& id) {
           {"NR0;", "NR01;"},        {"VX;", "VX1;"},     {"BI;", "BI0;"}};
 }
 
+// Runs the set-up as the loop does, ticking until it is done (the radio's
+// answers may come late).
 Commands runSetup(Scenario& sc) {
-  radioSetup(sc.panel);
-  return splitCommands(sc.takeRadio());
+  bool done = false;
+  radioSetup(sc.panel, [&done] { done = true; });
+  for (int i = 0; i < 200 && !done; ++i) sc.tick();
+  EXPECT_TRUE(done) << "the set-up never ended";
+  std::string written = sc.takeRadio();
+  // The polls of those ticks are not the set-up's.
+  for (const char* poll : {"FA;", "SM0;"}) {
+    for (auto at = written.find(poll); at != std::string::npos; at = written.find(poll)) {
+      written.erase(at, std::string(poll).size());
+    }
+  }
+  return splitCommands(written);
 }
 
 void configureShifts(PanelState& s) {
@@ -61,9 +73,24 @@ TEST(RadioSetup, FullSequenceForAC4fmRadio) {
   EXPECT_EQ(s.voxOn, 1);
   EXPECT_EQ(s.breakInOn, 0);
   EXPECT_EQ(s.preampOn, 1);  // band 4 stores the preamp off; setPreamp flips it
-  // Each query waits one pause before its answer is read.
-  const Commands heard = sc.takePhrases();
-  EXPECT_EQ(std::count(heard.begin(), heard.end(), "delay"), 8);
+  // Each query waits for its own answer, not for a pause.
+  EXPECT_EQ(sc.clock.waited, 0u);
+  EXPECT_TRUE(sc.takePhrases().empty());
+
+  // A radio answering 400 ms late is set up exactly as a fast one.
+  Scenario slow;
+  testing::prepareRadio(slow);
+  configureShifts(slow.state());
+  slow.state().noiseReduction = 1;
+  testing::answerFrom(slow, radioAnswers("0670"));
+  slow.serial.setAnswerLag(8);
+  Commands slowSent = runSetup(slow);
+  slowSent.erase(std::remove_if(slowSent.begin(), slowSent.end(),
+                                [](const std::string& c) { return c.starts_with("PC"); }),
+                 slowSent.end());
+  EXPECT_EQ(slowSent, sent);
+  EXPECT_EQ(slow.state().afGain, 120) << "no AG0080 over the radio's own gain";
+  EXPECT_EQ(slow.state().radioId, 670);
 }
 
 TEST(RadioSetup, SeventyCentimetreShiftOfThreeDigits) {
@@ -226,6 +253,7 @@ TEST(RadioSetup, OpensTheRelayPortLast) {
   Scenario same;
   testing::prepareRadio(same);
   same.state().relayPort = testing::kRadioPort;
+  testing::answerFrom(same, radioAnswers("0670"));
   runSetup(same);
   EXPECT_EQ(same.serial.port(testing::kRadioPort).opens, 1);
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/sound_sdl.h"
@@ -119,8 +120,10 @@ class DiskSound : public ::testing::Test {
       EXPECT_EQ(sound.driver(), "disk");
       Panel panel(sc_.serial, sound, sc_.screen, sc_.clock, sc_.files);
       panel.workDir = sc_.dir.path();
+      // Said all at once, then serviced at the loop's tick as the panel does.
       auto done = std::async(std::launch::async, [&] {
         for (const auto& name : names) playPhrase(panel, name);
+        while (!speechDone(panel)) std::this_thread::sleep_for(std::chrono::milliseconds(50));
       });
       if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
         std::fprintf(stderr, "phrases still playing after 60 s: the player hangs\n");
@@ -220,8 +223,9 @@ TEST(SdlSoundFallback, UnusableDriverFallsBackToSilentPacing) {
     EXPECT_TRUE(sound.open());
     EXPECT_EQ(sound.driver(), "dummy");
     auto done = std::async(std::launch::async, [&] {
-      sound.playFile(dir.path() + "/a.wav", true);
-      sound.playFile(dir.path() + "/missing.wav", true);
+      sound.queueFile(dir.path() + "/a.wav");
+      sound.queueFile(dir.path() + "/missing.wav");
+      while (sound.unfinishedCount() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     });
     if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
       std::fprintf(stderr, "the dummy driver does not take samples\n");

@@ -5,7 +5,9 @@
 
 #include "memory/records.h"
 #include "panel/display.h"
+#include "app/work.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/channel_entry.h"
 #include "radio/memory_channels.h"
 #include "radio/models.h"
@@ -132,9 +134,8 @@ void sendTypedFrequency(Panel& panel, const std::string& command) {
 }
 
 // The menu value of a read: after "EX" and the menu number, up to the ";".
-void speakMenuReply(Panel& panel) {
-  PanelState& s = panel.state;
-  std::string reply = s.replyText.str();
+void speakMenuReply(Panel& panel, std::string reply) {
+  const PanelState& s = panel.state;
   const long point = findText(reply, ".");
   if (point > 0) reply = leftText(reply, point - 1) + ";";
   const long p = findText(reply, "EX");
@@ -223,14 +224,14 @@ void ruleKeySpeedKey(Panel& panel) {
   s.modeIndex = 3;
   drawFrequencyPanel(panel);
   s.pendingMode = 11;
-  sendText(panel, "KS");
-  playDelay(panel);
-  readReply(panel);
-  const auto speed = replyNumber(s.replyText, "KS", 2, 3);
-  if (speed && *speed >= kMinKeySpeed && *speed <= kMaxKeySpeed) s.keySpeed = *speed;
-  playPhrase(panel, "on");
-  sendText(panel, "BI0");
-  speakKeySpeed(panel);
+  askRadio(panel, "KS", Asker::kWork, [&panel](const RadioAnswer& answer) {
+    PanelState& st = panel.state;
+    const auto speed = replyNumber(answer.text, "KS", 2, 3);
+    if (speed && *speed >= kMinKeySpeed && *speed <= kMaxKeySpeed) st.keySpeed = *speed;
+    playPhrase(panel, "on");
+    sendText(panel, "BI0");
+    speakKeySpeed(panel);
+  });
 }
 
 void ruleEndKeySpeed(Panel& panel) {
@@ -308,21 +309,15 @@ void ruleMenuNumberEnter(Panel& panel) {
 
 void ruleMenuValueEnter(Panel& panel) {
   PanelState& s = panel.state;
-  // The timer must not take the menu's answer for a poll reply.
-  s.pollingBlocked = 1;
   if (!s.menuValue.empty()) {
     sendText(panel, "EX" + s.menuNumber + s.menuValue.str());
     playPhrase(panel, "ok");
   } else {
-    playDelay(panel);
-    readReply(panel);
-    sendText(panel, "EX" + s.menuNumber);
-    playDelay(panel);
-    readReply(panel);
-    speakMenuReply(panel);
+    // The menu's own answer, whatever the polls bring meanwhile.
+    askRadio(panel, "EX" + s.menuNumber, Asker::kWork,
+             [&panel](const RadioAnswer& answer) { speakMenuReply(panel, answer.text); });
   }
   s.pendingMode = 0;
-  s.pollingBlocked = 0;
 }
 
 void ruleFrequencyKey(Panel& panel) {
@@ -419,17 +414,18 @@ void ruleMicGain(Panel& panel) {
   s.pendingMode = 12;
   s.tickCount = 0;
   playPhrase(panel, "lev");
-  sendText(panel, "MG");
-  playDelay(panel);
-  readReply(panel);
-  // Without an answer the gain stays what the panel knew.
-  if (const auto gain = replyNumber(s.replyText, "MG", 2, 3)) s.micGain = *gain;
-  s.alcPeak = s.micGain;
-  s.alcAnnounce = -1;
-  speakAlc(panel);
-  playDelay(panel);
-  s.alcPeak = 0;
-  s.alcAnnounce = 1;
+  askRadio(panel, "MG", Asker::kWork, [&panel](const RadioAnswer& answer) {
+    PanelState& st = panel.state;
+    // Without an answer the gain stays what the panel knew.
+    if (const auto gain = replyNumber(answer.text, "MG", 2, 3)) st.micGain = *gain;
+    st.alcPeak = st.micGain;
+    st.alcAnnounce = -1;
+    speakAlc(panel);
+    pauseThen(panel, kSettleMs, [&panel] {
+      panel.state.alcPeak = 0;
+      panel.state.alcAnnounce = 1;
+    });
+  });
 }
 
 void ruleExtended(Panel& panel) {

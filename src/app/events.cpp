@@ -4,36 +4,20 @@
 
 #include "app/keys.h"
 #include "app/tick.h"
+#include "app/work.h"
+#include "radio/exchange.h"
 #include "radio/network_share.h"
+#include "radio/relay.h"
+#include "speech/player.h"
 
 namespace keldar {
 
-void handleEvent(Panel& panel) {
-  PanelState& s = panel.state;
-  switch (s.currentMessage) {
-    case kCloseRequestEvent:
-      handleCloseRequest(panel);
-      break;
-    case kTimerEvent:
-      handleTimerTick(panel);
-      // A setting waiting for the poll's answer may go now.
-      serviceNetwork(panel);
-      break;
-    case kNetworkEvent:
-      serviceNetwork(panel);
-      break;
-    case kKeyDownEvent:
-      handleKey(panel);
-      break;
-    case kKeyUpEvent:
-      handleKeyRelease(panel);
-      break;
-    default:
-      break;
-  }
-}
+namespace {
 
-void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
+// Reads of the radio's line in one pass, at most.
+constexpr int kAnswerRounds = 8;
+
+void traceEvent(Panel& panel, int32_t message, int32_t wparam) {
   switch (message) {
     case kKeyDownEvent:
       panel.traceLine("KEY", std::to_string(wparam));
@@ -50,6 +34,10 @@ void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
     default:
       break;
   }
+}
+
+// Runs handleEvent with the event in currentMessage and currentWParam.
+void handleAs(Panel& panel, int32_t message, int32_t wparam) {
   PanelState& s = panel.state;
   const int32_t savedMessage = s.currentMessage;
   const int32_t savedWParam = s.currentWParam;
@@ -58,6 +46,56 @@ void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
   handleEvent(panel);
   s.currentMessage = savedMessage;
   s.currentWParam = savedWParam;
+}
+
+}  // namespace
+
+void handleEvent(Panel& panel) {
+  PanelState& s = panel.state;
+  switch (s.currentMessage) {
+    case kCloseRequestEvent:
+      handleCloseRequest(panel);
+      break;
+    case kTimerEvent:
+      handleTimerTick(panel);
+      break;
+    case kKeyDownEvent:
+      handleKey(panel);
+      break;
+    case kKeyUpEvent:
+      handleKeyRelease(panel);
+      break;
+    default:
+      break;
+  }
+}
+
+void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
+  traceEvent(panel, message, wparam);
+  if (message == kKeyDownEvent || message == kKeyUpEvent) {
+    // Keys act in the order typed, each once the work before it has had
+    // its answers; the rest (ticks, closing) acts at once.
+    panel.steps.append([&panel, message, wparam] { handleAs(panel, message, wparam); });
+  } else {
+    handleAs(panel, message, wparam);
+  }
+  servicePanel(panel);
+}
+
+void servicePanel(Panel& panel) {
+  serviceRelay(panel);
+  // The radio's answers, then the work that waited for them; an answer that
+  // is already there for what that work asked is taken in the same pass.
+  for (int round = 0; round < kAnswerRounds; ++round) {
+    const bool answered = serviceRadioLine(panel);
+    runWork(panel);
+    if (!answered) break;
+  }
+  serviceNetwork(panel);
+  runWork(panel);
+  serviceSpeech(panel);
+  // What is said is also what is shown.
+  panel.screen.flushDrawing();
 }
 
 }  // namespace keldar

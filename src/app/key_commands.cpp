@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/entries.h"
+#include "app/work.h"
 #include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
@@ -27,6 +29,10 @@ constexpr int32_t kRight = 39;
 constexpr int32_t kPlus = 187;
 constexpr int32_t kMinus = 189;
 constexpr int32_t kHighestFrequency = 999999999;
+// After a tune carrier, the radio is back in receive before anything else.
+constexpr uint32_t kReceiveSettleMs = 500;
+// An automatic tuner's cycle.
+constexpr uint32_t kTunerCycleMs = 1100;
 
 void playEach(Panel& panel, std::initializer_list<const char*> names) {
   for (const char* name : names) playPhrase(panel, name);
@@ -44,23 +50,28 @@ void startCarrier(Panel& panel) {
 // operator's power and mode back.
 void stopTune(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tunerSetting >= 1) {
-    sendText(panel, "TX0");
-    if (s.tunerSetting == 3) s.tunerSetting = 0;
-    for (int i = 0; i < 5; ++i) playDelay(panel);
+  if (s.tunerSetting < 1) {
+    s.tuneActive = 0;
+    return;
+  }
+  sendText(panel, "TX0");
+  if (s.tunerSetting == 3) s.tunerSetting = 0;
+  // The radio back in receive before its power and mode change.
+  pauseThen(panel, kReceiveSettleMs, [&panel] {
     sendPowerLevel(panel);
     drawFrequencyPanel(panel);
-  }
-  s.tuneActive = 0;
+    panel.state.tuneActive = 0;
+  });
 }
 
-// Runs the antenna tuner; true when a carrier is to follow.
-bool runTuner(Panel& panel) {
+// Runs the antenna tuner, then `carrier`: whether a carrier is to follow.
+void runTuner(Panel& panel, std::function<void(bool)> carrier) {
   PanelState& s = panel.state;
   if (s.frequency > 73000000) {
     playEach(panel, {"atu", "na"});
     s.tunerSetting = 3;
-    return true;
+    carrier(true);
+    return;
   }
   if (s.tunerArmed == 0) {
     sendText(panel, "AC001");
@@ -68,9 +79,11 @@ bool runTuner(Panel& panel) {
   }
   sendText(panel, "AC002");
   s.tickCount = 0;
-  for (int i = 0; i < 11; ++i) playDelay(panel);
-  playPhrase(panel, "ok");
-  return s.tunerSetting == 2;
+  // The tuner's cycle takes its time; the panel goes on listening meanwhile.
+  pauseThen(panel, kTunerCycleMs, [&panel, carrier = std::move(carrier)] {
+    playPhrase(panel, "ok");
+    carrier(panel.state.tunerSetting == 2);
+  });
 }
 
 void squelchUp(Panel& panel) {
@@ -266,14 +279,20 @@ void tuneKey(Panel& panel) {
   playPhrase(panel, "on");
   s.tuneActive = 1;
   const bool tunerInUse = s.tunerSetting == 0 || s.tunerSetting == 2;
-  if (tunerInUse && !runTuner(panel)) {
+  if (!tunerInUse) {
+    // From here only S and T are taken until the next T.
+    startCarrier(panel);
+    return;
+  }
+  runTuner(panel, [&panel](bool carrier) {
+    if (carrier) {
+      startCarrier(panel);
+      return;
+    }
     // A tuner-only tune is over once the tuner has run.
     playEach(panel, {"tune", "off"});
     stopTune(panel);
-    return;
-  }
-  // From here only S and T are taken until the next T.
-  startCarrier(panel);
+  });
 }
 
 void nextModeKey(Panel& panel) {

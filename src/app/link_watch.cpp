@@ -1,15 +1,17 @@
 #include "app/link_watch.h"
 
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "speech/player.h"
 
 namespace keldar {
 
 namespace {
 
-// About two seconds of polls, counted both ways: a long phrase holds the
-// ticks back, and a radio that was not asked cannot be missed.
-constexpr int32_t kSilentPolls = 10;
+// About two seconds without an answer, with polls sent meanwhile (one at a
+// time, each waiting up to its deadline): a radio that was not asked cannot
+// be missed.
+constexpr int32_t kSilentPolls = 2;
 constexpr uint32_t kSilentMs = 2000;
 constexpr uint32_t kRetryMs = 1000;
 
@@ -27,6 +29,8 @@ void loseRadio(Panel& panel) {
   s.lastRetryMs = panel.clock.tickMs();
   writeDebugLine(panel, "*** radio lost");
   playPhrase(panel, "lost");
+  // Nothing more will answer: the work waiting for answers goes on without.
+  abandonQueries(panel);
 }
 
 }  // namespace

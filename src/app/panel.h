@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "app/panel_state.h"
+#include "runtime/exchange_queue.h"
 #include "runtime/platform.h"
+#include "runtime/speech_queue.h"
+#include "runtime/steps.h"
 #include "runtime/text.h"
 #include "runtime/trace.h"
 
@@ -26,6 +29,12 @@ struct Panel {
   Clock& clock;
   FileSystem& fs;
   Trace* trace = nullptr;
+  // The loop's work: what is to be said, the steps to run in order, the
+  // queries waiting for answers, and what the next step waits for.
+  SpeechQueue speech;
+  StepQueue steps;
+  ExchangeQueue exchange;
+  WorkWaits waits;
   // Programs sharing the radio over the network; none unless asked for.
   NetworkShare* network = nullptr;
   RandomSource random;

@@ -75,10 +75,12 @@ struct PanelState {
   int32_t radioId = 0;
   int32_t connected = 0;
   int32_t quitCountdown = 0;
+  // 1 on the tick after a poll was sent: polls go out every other tick.
   int32_t replyPending = 0;
   int32_t pollPhase = 0;
   int32_t tickCount = 0;
-  int32_t pollingBlocked = 0;
+  // 1 while the set-up of a radio that has just answered is under way.
+  int32_t setupRunning = 0;
   int32_t relayActive = 0;
   BasicString relayPending;
   BasicString relayChunk;
@@ -90,14 +92,9 @@ struct PanelState {
   // its own unkeying cannot reach the radio once the panel is gone.
   int32_t relayKeyed = 0;
   // Commands sent that move the radio (frequency, mode, band, VFO). Each
-  // frequency query outstanding keeps the count of its moment, oldest first:
-  // an answer to one older than the latest command is stale.
+  // query keeps the count of its moment: a frequency answer to one older
+  // than the latest command is stale.
   int32_t commandCount = 0;
-  std::array<int32_t, 4> frequencyQueryStamps{};
-  int32_t frequencyQueriesOut = 0;
-  int32_t emptyPollReads = 0;
-  // 1 when every frequency answer of the last key's own read was fresh.
-  int32_t frequencyAnswerFresh = 1;
   // Digits of the radio's frequency answers as it has shown them: 8 or 9, 0
   // while none has come (the model table then gives the first guess).
   int32_t frequencyDigits = 0;

@@ -1,11 +1,13 @@
 #include "app/startup.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 
 #include "app/config.h"
 #include "app/events.h"
 #include "app/link_watch.h"
+#include "app/work.h"
 #include "memory/bank_file.h"
 #include "panel/display.h"
 #include "panel/window.h"
@@ -22,14 +24,12 @@ namespace {
 constexpr const char* kWindowTitle = "*** Keldar Front Panel v3.3b ***";
 constexpr int kTimerId = 1;
 constexpr int kTimerPeriodMs = 50;
+constexpr uint32_t kWakeMs = 600;
+constexpr uint32_t kPowerOnMs = 1100;
 
 void send(Panel& panel, std::string_view command) {
   panel.state.commandText = command;
   sendCommand(panel);
-}
-
-void pause(Panel& panel, int count) {
-  for (int i = 0; i < count; ++i) playDelay(panel);
 }
 
 void greet(Panel& panel) {
@@ -134,12 +134,18 @@ const BasicString* modeCommandOf(const PanelState& s) {
   }
 }
 
-void switchRadioOn(Panel& panel) {
-  if (panel.state.powerSwitch != 1) return;
+// A radio switched off wakes on any byte, then takes "PS1" and needs about
+// a second before it answers; then `done`.
+void switchRadioOn(Panel& panel, std::function<void()> done) {
+  if (panel.state.powerSwitch != 1) {
+    done();
+    return;
+  }
   send(panel, "Power on");
-  pause(panel, 6);
-  send(panel, "PS1");
-  pause(panel, 11);
+  pauseThen(panel, kWakeMs, [&panel, done = std::move(done)]() mutable {
+    send(panel, "PS1");
+    pauseThen(panel, kPowerOnMs, std::move(done));
+  });
 }
 
 // "FA007100000" is shown as "7.100000": up to two leading zeros of the
@@ -196,9 +202,12 @@ void initialisePanel(Panel& panel) {
   loadMemoryBanks(panel);
   // The simulated radio leaves every device alone.
   if (s.simulationMode != 1) openRadioPort(panel);
-  switchRadioOn(panel);
-  tuneStartBand(panel);
-  drawFrequencyPanel(panel);
+  panel.steps.beginContinuation();
+  switchRadioOn(panel, [&panel] {
+    tuneStartBand(panel);
+    drawFrequencyPanel(panel);
+  });
+  runWork(panel);
 }
 
 void tuneStartBand(Panel& panel) {
@@ -241,8 +250,10 @@ void shutDown(Panel& panel) {
   s.panelWindow.open = false;
   if (s.powerSwitch == 1) {
     send(panel, "PS0");
-    playDelay(panel);
+    // The loop has ended: nothing else is left to serve meanwhile.
+    panel.clock.waitMs(kSettleMs);
   }
+  finishSpeech(panel);
   panel.serial.closePort(s.comPort);
   closeFile(s.debugFile);
 }

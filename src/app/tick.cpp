@@ -2,92 +2,31 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "app/link_watch.h"
-#include "radio/answers.h"
 #include "radio/cat.h"
-#include "radio/commanded_state.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
-#include "radio/relay.h"
-#include "radio/simulator.h"
 #include "speech/readouts.h"
 
 namespace keldar {
 
 namespace {
 
-constexpr int kMaxRead = 255;
 constexpr int32_t kTickCountWrap = 20;
 constexpr int32_t kMaxPollCount = 1000;
 
-// Reads what has arrived for the last poll into replyText: the answers that
-// are complete, whatever the link put around them left out; the unfinished
-// end of the last one waits for the next read (a slow radio's answer can
-// straddle the reading tick). False when no answer is complete yet.
-bool takePollReply(Panel& panel) {
+void takeSMeterReading(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
-  if (s.simulationMode == 1) {
-    simulatePollReply(panel);
-    s.portBytes = 1;
-    panel.traceLine("READ", std::to_string(s.comPort) + " " + Trace::escape(s.replyText));
-    writeDebugLine(panel, "RX=" + s.replyText);
-    return true;
-  }
-  s.portBytes = panel.serial.bytesWaiting(s.comPort);
-  if (s.portBytes <= 0) return false;
-  char buffer[kMaxRead];
-  s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
-  s.replyText =
-      takeRadioBytes(panel, std::string_view(buffer, static_cast<std::size_t>(s.portBytes)));
-  return !s.replyText.empty();
-}
-
-// The complete answers of replyText, one per ";".
-std::vector<std::string> answersOf(std::string_view text) {
-  std::vector<std::string> answers;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find(';', start), text.size() - 1);
-    answers.emplace_back(text.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return answers;
-}
-
-// The eight-digit radios' frequency answers in the nine-digit form.
-std::vector<std::string> widenedAnswers(Panel& panel) {
-  std::vector<std::string> answers = answersOf(panel.state.replyText);
-  for (std::string& answer : answers) {
-    panel.state.replyText = answer;
-    widenFrequencyReply(panel);
-    answer = panel.state.replyText.str();
-  }
-  std::string joined;
-  for (const std::string& answer : answers) joined += answer;
-  panel.state.replyText = joined;
-  return answers;
-}
-
-// The first answer that begins with one of the mnemonics, or nothing.
-const std::string* firstAnswer(const std::vector<std::string>& answers, std::string_view a,
-                               std::string_view b = {}) {
-  for (const std::string& answer : answers) {
-    if (answer.starts_with(a) || (!b.empty() && answer.starts_with(b))) return &answer;
-  }
-  return nullptr;
-}
-
-void takeSMeterReading(Panel& panel) {
-  PanelState& s = panel.state;
-  const std::optional<int32_t> reading = replyNumber(s.replyText, "SM", 3, 3);
+  const std::optional<int32_t> reading = replyNumber(answer, "SM", 3, 3);
   if (!reading) return;
   s.sMeterReading = *reading;
   refreshSMeterSilently(panel);
 }
 
-void takeSwrReading(Panel& panel) {
+void takeSwrReading(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
-  const std::optional<int32_t> reading = replyNumber(s.replyText, "RM6", 3, 3);
+  const std::optional<int32_t> reading = replyNumber(answer, "RM6", 3, 3);
   if (!reading) return;
   const std::string r = zeroPadded(*reading, 3);
   if (s.txState > 0 && s.swrHoldOff == 0) {
@@ -100,40 +39,31 @@ void takeSwrReading(Panel& panel) {
   if (s.swrHoldOff > 0) s.swrHoldOff -= 1;
 }
 
-void takeAlcReading(Panel& panel) {
+void takeAlcReading(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
   if (s.alcAnnounce < 1) return;
-  const std::optional<int32_t> reading = replyNumber(s.replyText, "RM4", 3, 3);
+  const std::optional<int32_t> reading = replyNumber(answer, "RM4", 3, 3);
   if (!reading) return;
   s.alcPeak = std::max(s.alcPeak, *reading);
   if (s.tickCount > 10) speakAlc(panel);
 }
 
-void readPollReply(Panel& panel) {
+// The answer to one poll. A frequency answer to a query written before the
+// panel's latest moving command is stale and changes nothing (before the
+// radio is connected any answer connects it).
+void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   PanelState& s = panel.state;
-  s.replyPending = 0;
-  if (!takePollReply(panel)) {
-    noteEmptyPollRead(s);
+  if (!answer.arrived || answer.refused) return;
+  const std::string& text = answer.text;
+  if (text.starts_with("FA") || text.starts_with("FB")) {
+    if (stamp != s.commandCount && s.connected == 1) return;
+    s.replyText = text;
+    handleFrequencyReply(panel);
     return;
   }
-  const std::vector<std::string> answers = widenedAnswers(panel);
-  const std::string all = s.replyText.str();
-  if (s.radioId == 0) {
-    if (const std::optional<int32_t> id = replyNumber(all, "ID", 2, 4)) s.radioId = *id;
-  }
-  // Answers read together are each taken: the frequency, then the meters.
-  // An answer to a query written before the panel's latest command is stale.
-  if (const std::string* frequency = takenFrequencyAnswer(s, answers)) {
-    s.replyText = *frequency;
-    handleFrequencyReply(panel);
-  }
-  if (const std::string* meter = firstAnswer(answers, "SM")) {
-    s.replyText = *meter;
-    takeSMeterReading(panel);
-  }
-  s.replyText = all;
-  takeSwrReading(panel);
-  takeAlcReading(panel);
+  if (text.starts_with("SM")) takeSMeterReading(panel, text);
+  if (text.starts_with("RM6")) takeSwrReading(panel, text);
+  if (text.starts_with("RM4")) takeAlcReading(panel, text);
 }
 
 const char* pollQuery(const PanelState& s) {
@@ -145,25 +75,27 @@ const char* pollQuery(const PanelState& s) {
 
 void sendPollQuery(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.relayPort > 0) serviceRelay(panel);
-  s.commandText = pollQuery(s);
+  const char* query = pollQuery(s);
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
-  sendCommand(panel);
+  const int32_t stamp = s.commandCount;
   s.replyPending = 1;
   if (s.unansweredPolls < kMaxPollCount) s.unansweredPolls += 1;
+  askRadio(panel, query, Asker::kPoll,
+           [&panel, stamp](const RadioAnswer& answer) { takePollAnswer(panel, answer, stamp); });
 }
 
 }  // namespace
 
 void handleTimerTick(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.pollingBlocked == 1) return;
   s.tickCount += 1;
   if (s.tickCount > kTickCountWrap) s.tickCount = 0;
   watchLink(panel);
+  // Every other tick, and never while the last poll is unanswered: a slow
+  // radio is not buried under polls.
   if (s.replyPending == 1) {
-    readPollReply(panel);
-  } else {
+    s.replyPending = 0;
+  } else if (queriesOut(panel, Asker::kPoll) == 0) {
     sendPollQuery(panel);
   }
 }

@@ -5,6 +5,7 @@
 
 #include "panel/window.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio/repeater.h"
 #include "radio/stepping.h"
@@ -108,19 +109,13 @@ void takeOverWidth(PanelState& s, WidthRule rule) {
 // ("FA014500000;SQ0008;"), so the level is read where "SQ" stands. An answer
 // cut short leaves the level as it was.
 void readSquelchLevel(Panel& panel) {
-  PanelState& s = panel.state;
-  readReply(panel);
-  playDelay(panel);
-  send(panel, "SQ0");
-  playDelay(panel);
-  readReply(panel);
-  // Answers come in order: an earlier query's late answer stands before the
-  // answer to this one.
-  const std::size_t last = s.replyText.str().rfind("SQ");
-  if (last == std::string::npos) return;
-  const long at = static_cast<long>(last) + 1;
-  const std::string level = midText(s.replyText, at + 3, 3);
-  if (level.size() == 3 && allDigits(level)) s.squelchLevel = toInt32(textToNumber(level));
+  askRadio(panel, "SQ0", Asker::kWork, [&panel](const RadioAnswer& answer) {
+    // "SQ0" and three digits; an answer cut short leaves the level as it was.
+    const std::string level = midText(answer.text, 4, 3);
+    if (level.size() == 3 && allDigits(level)) {
+      panel.state.squelchLevel = toInt32(textToNumber(level));
+    }
+  });
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   // Phrases the working directory's wave folder lacks come from the wave
   // folder beside keldar.exe (or an installed share\keldar\wave).
   panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
+  // Every recording read now, once: speech then needs no file at all.
+  std::vector<std::string> folders{"wave"};
+  folders.insert(folders.end(), panel.phraseFolders.begin(), panel.phraseFolders.end());
+  sound.preload(folders);
   // A port that will not open or goes away is also noted in debug.dat.
   serial.setReporter(
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });

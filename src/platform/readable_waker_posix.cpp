@@ -7,8 +7,28 @@
 
 namespace keldar {
 
-SdlReadableWaker::SdlReadableWaker(int fd, uint32_t eventType)
-    : fd_(fd), eventType_(eventType), stopFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+namespace {
+
+void signal(int fd) {
+  const uint64_t one = 1;
+  if (fd >= 0 && ::write(fd, &one, sizeof one) < 0) {
+    // The thread also looks again at its next wake-up; nothing more to do.
+  }
+}
+
+void drain(int fd) {
+  uint64_t count = 0;
+  if (::read(fd, &count, sizeof count) < 0) {
+    // Nothing was there: the kick was already taken.
+  }
+}
+
+}  // namespace
+
+SdlReadableWaker::SdlReadableWaker(uint32_t eventType)
+    : eventType_(eventType),
+      stopFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      kickFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   thread_ = std::thread([this] { run(); });
 }
 
@@ -18,34 +38,41 @@ SdlReadableWaker::~SdlReadableWaker() {
     stopping_ = true;
   }
   changed_.notify_all();
-  const uint64_t one = 1;
-  if (stopFd_ >= 0 && ::write(stopFd_, &one, sizeof one) < 0) {
-    // The thread also ends at its next wake-up; nothing more to do.
-  }
+  signal(stopFd_);
   thread_.join();
   if (stopFd_ >= 0) ::close(stopFd_);
+  if (kickFd_ >= 0) ::close(kickFd_);
 }
 
-void SdlReadableWaker::rearm() {
+void SdlReadableWaker::rearm(const std::vector<int>& fds) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (armed_) return;
+    if (armed_ && fds == fds_) return;
+    fds_ = fds;
     armed_ = true;
   }
   changed_.notify_all();
+  signal(kickFd_);
 }
 
 void SdlReadableWaker::run() {
+  std::vector<pollfd> watched;
   while (true) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [this] { return armed_ || stopping_; });
       if (stopping_) return;
+      watched.clear();
+      for (int fd : fds_) watched.push_back({fd, POLLIN, 0});
     }
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-    if (::poll(fds, stopFd_ >= 0 ? 2 : 1, -1) <= 0) continue;
-    if (fds[1].revents != 0) return;
-    if (fds[0].revents == 0) continue;
+    watched.push_back({stopFd_, POLLIN, 0});
+    watched.push_back({kickFd_, POLLIN, 0});
+    if (::poll(watched.data(), watched.size(), -1) <= 0) continue;
+    if (watched[watched.size() - 2].revents != 0) return;
+    if (watched.back().revents != 0) {
+      drain(kickFd_);
+      continue;  // a new list: watch that instead
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       armed_ = false;

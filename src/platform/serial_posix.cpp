@@ -277,6 +277,14 @@ int PosixSerialPorts::writePort(int port, const char* buffer, int count) {
   return total;
 }
 
+std::vector<int> PosixSerialPorts::descriptors() const {
+  std::vector<int> fds;
+  for (const Slot& slot : slots_) {
+    if (slot.fd >= 0) fds.push_back(slot.fd);
+  }
+  return fds;
+}
+
 bool PosixSerialPorts::portLost(int port) {
   if (!valid(port)) return false;
   liveFd(port);  // notices a hang-up that no read or write has met yet

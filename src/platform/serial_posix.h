@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "runtime/platform.h"
 
@@ -35,6 +36,8 @@ class PosixSerialPorts : public SerialPorts {
   // The device port n maps to.
   std::string devicePath(int port) const;
   bool isOpen(int port) const;
+  // The descriptors of the open ports, for the loop to wake on their input.
+  std::vector<int> descriptors() const;
 
  private:
   struct Slot {

@@ -52,15 +52,14 @@ std::vector<uint8_t> loadSamples(const std::string& path) {
 
 }  // namespace
 
+SdlSound::SdlSound() : cache_(loadSamples) {}
+
 SdlSound::~SdlSound() {
   if (device_ != 0) {
-    // Let the last phrase ("quit") be heard to its end before the device goes.
-    if (asyncPlaying_) {
-      SDL_ClearQueuedAudio(device_);
-    } else {
-      waitForQueue(SDL_GetQueuedAudioSize(device_), 0);
-      SDL_Delay(2 * bytesToMs(kBufferBytes) + 1);
-    }
+    // Let the last phrases ("quit") be heard to their end before the device
+    // goes; a stalled device gives up well after they should have ended.
+    update();
+    drain(static_cast<uint32_t>(2 * bytesToMs(SDL_GetQueuedAudioSize(device_)) + 2000));
     SDL_CloseAudioDevice(device_);
   }
   if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -103,42 +102,60 @@ bool SdlSound::open() {
   return fallback;
 }
 
-void SdlSound::waitForQueue(uint32_t bytes, uint32_t leftBytes) {
-  // A stalled device must not hold the panel: give up well after the sound
-  // should have ended.
-  const uint64_t deadline = SDL_GetTicks64() + 2 * bytesToMs(bytes) + 2000;
-  for (;;) {
-    const uint32_t queued = SDL_GetQueuedAudioSize(device_);
-    if (queued <= leftBytes) return;
-    if (SDL_GetTicks64() > deadline) {
-      SDL_ClearQueuedAudio(device_);
-      return;
-    }
-    // Drivers take whole buffers at their own pace, which is not quite the
-    // system clock's, so wake well before the estimate and look again: once
-    // at most one buffer is left there is a whole buffer period to return
-    // in and queue the next phrase.
-    const uint32_t aheadMs = bytesToMs(queued - leftBytes);
-    SDL_Delay(std::clamp<uint32_t>(aheadMs / 3, 1, 20));
+std::size_t SdlSound::preload(const std::vector<std::string>& folders) {
+  std::size_t loaded = 0;
+  for (const std::string& path : recordingsIn(folders)) {
+    if (!cache_.get(path).empty()) loaded += 1;
   }
+  return loaded;
 }
 
-void SdlSound::playFile(const std::string& path, bool wait) {
-  if (!opened_) open();
-  if (device_ == 0) return;
-  const std::vector<uint8_t> samples = loadSamples(path);
-  if (samples.empty()) return;
-  if (asyncPlaying_) {
-    // A phrase started without waiting is cut short by the next one.
-    SDL_ClearQueuedAudio(device_);
-    asyncPlaying_ = false;
-  }
-  if (SDL_QueueAudio(device_, samples.data(), static_cast<Uint32>(samples.size())) != 0) return;
-  if (!wait) {
-    asyncPlaying_ = true;
+void SdlSound::update() {
+  if (device_ == 0) {
+    queue_.clear();
     return;
   }
-  waitForQueue(static_cast<uint32_t>(samples.size()), kBufferBytes);
+  const uint64_t queuedBytes = queue_.queuedSamples() * kBytesPerSample;
+  const uint64_t waiting = SDL_GetQueuedAudioSize(device_);
+  queue_.setPlayed((queuedBytes - std::min(queuedBytes, waiting)) / kBytesPerSample);
+  // Nothing left in SDL's queue: start the count afresh, so it never grows
+  // without end over a long run.
+  if (waiting == 0 && queue_.unfinishedCount() == 0) queue_.clear();
+}
+
+void SdlSound::drain(uint32_t limitMs) {
+  const uint64_t deadline = SDL_GetTicks64() + limitMs;
+  while (SDL_GetQueuedAudioSize(device_) > 0 && SDL_GetTicks64() < deadline) SDL_Delay(5);
+  // What the device itself still holds.
+  SDL_Delay(2 * bytesToMs(kBufferBytes) + 1);
+  queue_.clear();
+}
+
+void SdlSound::queueFile(const std::string& path) {
+  if (!opened_) open();
+  update();
+  const std::vector<uint8_t>& samples = cache_.get(path);
+  if (device_ == 0 || samples.empty() ||
+      SDL_QueueAudio(device_, samples.data(), static_cast<Uint32>(samples.size())) != 0) {
+    queue_.add(0);
+    return;
+  }
+  queue_.add(samples.size() / kBytesPerSample);
+}
+
+void SdlSound::stop() {
+  if (device_ != 0) SDL_ClearQueuedAudio(device_);
+  queue_.clear();
+}
+
+uint64_t SdlSound::startedCount() {
+  update();
+  return queue_.startedCount();
+}
+
+int SdlSound::unfinishedCount() {
+  update();
+  return queue_.unfinishedCount();
 }
 
 }  // namespace keldar

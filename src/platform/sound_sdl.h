@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/play_queue.h"
 
 #include "runtime/platform.h"
 
@@ -15,7 +18,7 @@ class SdlSound : public Sound {
   static constexpr int kRate = 22050;
   static constexpr int kBufferSamples = 256;
 
-  SdlSound() = default;
+  SdlSound();
   ~SdlSound() override;
   SdlSound(const SdlSound&) = delete;
   SdlSound& operator=(const SdlSound&) = delete;
@@ -27,21 +30,28 @@ class SdlSound : public Sound {
   bool open();
   // The SDL driver in use ("pulseaudio", "alsa", "dummy", "disk"), or empty.
   const std::string& driver() const { return driver_; }
+  // Reads every recording of these folders now, once: later phrases come
+  // from memory. Returns how many were read.
+  std::size_t preload(const std::vector<std::string>& folders);
 
-  // Plays a WAV file; with wait, returns once at most one buffer of it is
-  // left to play, so the next phrase follows it without a gap.
-  void playFile(const std::string& path, bool wait) override;
+  void queueFile(const std::string& path) override;
+  void stop() override;
+  uint64_t startedCount() override;
+  int unfinishedCount() override;
 
  private:
   bool openDevice();
-  // Waits until at most leftBytes of the queue are still to be played.
-  void waitForQueue(uint32_t bytes, uint32_t leftBytes);
+  // Takes the device's progress into the play queue.
+  void update();
+  // Waits until everything queued has been played, or limitMs has passed.
+  void drain(uint32_t limitMs);
 
   uint32_t device_ = 0;
   bool initialised_ = false;
   bool opened_ = false;
-  bool asyncPlaying_ = false;
   std::string driver_;
+  PhraseCache<uint8_t> cache_;
+  PlayQueue queue_;
 };
 
 }  // namespace keldar

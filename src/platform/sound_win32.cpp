@@ -28,22 +28,22 @@ uint32_t samplesToMs(std::size_t samples) {
 
 }  // namespace
 
-WaveOutSound::WaveOutSound() = default;
+WaveOutSound::WaveOutSound()
+    : cache_([](const std::string& path) { return loadWaveSamples(path, kRate); }) {}
 
 WaveOutSound::~WaveOutSound() {
-  if (device_ != nullptr) {
-    // Let the last phrase ("quit") be heard to its end before the device goes.
-    if (asyncPlaying_) {
-      stopAll();
-    } else {
-      waitForQueue(0, samplesToMs(queued_.size() * kBufferSamples) + 2000);
-      stopAll();
-    }
-    waveOutClose(deviceOf(device_));
-  } else if (!asyncPlaying_) {
-    const uint64_t now = GetTickCount64();
-    if (silentUntilMs_ > now) Sleep(static_cast<DWORD>(silentUntilMs_ - now));
+  // Let the last phrases ("quit") be heard to their end before the device
+  // goes; a stalled device gives up well after they should have ended.
+  update();
+  const uint64_t deadline =
+      GetTickCount64() + samplesToMs(queue_.queuedSamples() - playedSamples_) * 2 + 2000;
+  while (queue_.unfinishedCount() > 0 && GetTickCount64() < deadline) {
+    if (device_ != nullptr) WaitForSingleObject(static_cast<HANDLE>(done_), 10);
+    if (device_ == nullptr) Sleep(10);
+    update();
   }
+  stop();
+  if (device_ != nullptr) waveOutClose(deviceOf(device_));
   if (done_ != nullptr) CloseHandle(static_cast<HANDLE>(done_));
 }
 
@@ -75,64 +75,75 @@ bool WaveOutSound::open() {
   return true;
 }
 
-std::size_t WaveOutSound::reclaim() {
+void WaveOutSound::reclaim() {
   // The device finishes its buffers in order.
   while (!queued_.empty() && (queued_.front()->header.dwFlags & WHDR_DONE) != 0) {
     Buffer& buffer = *queued_.front();
     waveOutUnprepareHeader(deviceOf(device_), &buffer.header, sizeof buffer.header);
+    playedSamples_ += buffer.samples.size();
     queued_.pop_front();
   }
-  return queued_.size();
 }
 
-void WaveOutSound::waitForQueue(std::size_t left, uint32_t limitMs) {
-  // A stalled device must not hold the panel: give up well after the sound
-  // should have ended.
-  const uint64_t deadline = GetTickCount64() + limitMs;
-  while (reclaim() > left) {
+void WaveOutSound::update() {
+  if (device_ != nullptr) {
+    reclaim();
+  } else {
+    // No device: the phrases still take their time, so the panel's pace is
+    // the same with sound or without.
     const uint64_t now = GetTickCount64();
-    if (now > deadline) {
-      stopAll();
-      return;
-    }
-    // The event is set as each buffer ends; the short bound covers a set
-    // that raced with the look at the flags.
-    WaitForSingleObject(static_cast<HANDLE>(done_), 10);
+    if (queue_.unfinishedCount() == 0) silentStartMs_ = now;
+    playedSamples_ = (now - silentStartMs_) * kRate / 1000;
+  }
+  queue_.setPlayed(playedSamples_);
+  if (queue_.unfinishedCount() == 0) {
+    queue_.clear();
+    playedSamples_ = 0;
   }
 }
 
-void WaveOutSound::stopAll() {
+std::size_t WaveOutSound::preload(const std::vector<std::string>& folders) {
+  std::size_t loaded = 0;
+  for (const std::string& path : recordingsIn(folders)) {
+    if (!cache_.get(path).empty()) loaded += 1;
+  }
+  return loaded;
+}
+
+void WaveOutSound::stop() {
   if (device_ != nullptr) {
     // Marks every queued buffer done.
     waveOutReset(deviceOf(device_));
     reclaim();
   }
-  asyncPlaying_ = false;
-  silentUntilMs_ = 0;
+  queue_.clear();
+  playedSamples_ = 0;
 }
 
-void WaveOutSound::playSilently(std::size_t samples, bool wait) {
-  const uint64_t now = GetTickCount64();
-  if (asyncPlaying_ || silentUntilMs_ < now) silentUntilMs_ = now;
-  silentUntilMs_ += samplesToMs(samples);
-  asyncPlaying_ = !wait;
-  if (!wait) return;
-  // As with a device: return when one buffer's time is left.
-  const uint64_t leave =
-      silentUntilMs_ - std::min<uint64_t>(samplesToMs(kBufferSamples), silentUntilMs_ - now);
-  if (leave > now) Sleep(static_cast<DWORD>(leave - now));
+uint64_t WaveOutSound::startedCount() {
+  update();
+  return queue_.startedCount();
 }
 
-void WaveOutSound::playFile(const std::string& path, bool wait) {
+int WaveOutSound::unfinishedCount() {
+  update();
+  return queue_.unfinishedCount();
+}
+
+void WaveOutSound::queueFile(const std::string& path) {
   if (!opened_) open();
-  const std::vector<int16_t> samples = loadWaveSamples(path, kRate);
-  if (samples.empty()) return;
-  if (device_ == nullptr) {
-    playSilently(samples.size(), wait);
+  update();
+  const std::vector<int16_t>& samples = cache_.get(path);
+  if (samples.empty()) {
+    queue_.add(0);
     return;
   }
-  // A phrase started without waiting is cut short by the next one.
-  if (asyncPlaying_) stopAll();
+  if (device_ == nullptr) {
+    if (queue_.unfinishedCount() == 0) silentStartMs_ = GetTickCount64();
+    queue_.add(samples.size());
+    return;
+  }
+  std::size_t written = 0;
   for (std::size_t at = 0; at < samples.size(); at += kBufferSamples) {
     const std::size_t count = std::min<std::size_t>(kBufferSamples, samples.size() - at);
     Buffer& buffer = *queued_.emplace_back(std::make_unique<Buffer>());
@@ -150,12 +161,9 @@ void WaveOutSound::playFile(const std::string& path, bool wait) {
       queued_.pop_back();
       break;
     }
+    written += count;
   }
-  if (!wait) {
-    asyncPlaying_ = true;
-    return;
-  }
-  waitForQueue(1, 2 * samplesToMs(samples.size()) + 2000);
+  queue_.add(written);
 }
 
 }  // namespace keldar

@@ -1,6 +1,6 @@
 // Phrase playback on Windows' waveOut: one device opened once and kept, each
-// phrase queued as a row of short buffers; a phrase played with wait returns
-// while its last buffer still plays, so the next one joins without a gap.
+// phrase queued as a row of short buffers behind the ones before it, so
+// phrases join without a gap; nothing here waits.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/play_queue.h"
 #include "runtime/platform.h"
 
 namespace keldar {
@@ -28,24 +29,31 @@ class WaveOutSound : public Sound {
   // silence, and stderr says so. False when there is no device.
   bool open();
   bool silent() const { return device_ == nullptr; }
+  // Reads every recording of these folders now, once: later phrases come
+  // from memory. Returns how many were read.
+  std::size_t preload(const std::vector<std::string>& folders);
 
-  void playFile(const std::string& path, bool wait) override;
+  void queueFile(const std::string& path) override;
+  void stop() override;
+  uint64_t startedCount() override;
+  int unfinishedCount() override;
 
  private:
   struct Buffer;
-  // Frees the buffers the device has finished with; the number left.
-  std::size_t reclaim();
-  // Waits until at most left buffers are still queued.
-  void waitForQueue(std::size_t left, uint32_t limitMs);
-  void stopAll();
-  void playSilently(std::size_t samples, bool wait);
+  // Frees the buffers the device has finished with and counts their samples.
+  void reclaim();
+  // Takes the device's (or the silent clock's) progress into the play queue.
+  void update();
 
   void* device_ = nullptr;  // an HWAVEOUT
   void* done_ = nullptr;    // event the device sets as each buffer ends
   bool opened_ = false;
-  bool asyncPlaying_ = false;
   std::list<std::unique_ptr<Buffer>> queued_;  // in the order the device plays them
-  uint64_t silentUntilMs_ = 0;
+  uint64_t playedSamples_ = 0;
+  // Without a device: when the silent "playing" began, so phrases keep their time.
+  uint64_t silentStartMs_ = 0;
+  PhraseCache<int16_t> cache_;
+  PlayQueue queue_;
 };
 
 }  // namespace keldar

@@ -193,23 +193,24 @@ int TerminalPanel::pollTimeoutMs(bool noWait) const {
 }
 
 void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
-  pollfd fds[3];
-  nfds_t count = 0;
-  int keysAt = -1, closeAt = -1, wakeAt = -1;
+  std::vector<pollfd> fds;
+  int keysAt = -1, closeAt = -1;
   if (!keysEnded_) {
-    keysAt = static_cast<int>(count);
-    fds[count++] = {keysFd_, POLLIN, 0};
+    keysAt = static_cast<int>(fds.size());
+    fds.push_back({keysFd_, POLLIN, 0});
   }
   if (closeFd_ >= 0) {
-    closeAt = static_cast<int>(count);
-    fds[count++] = {closeFd_, POLLIN, 0};
+    closeAt = static_cast<int>(fds.size());
+    fds.push_back({closeFd_, POLLIN, 0});
   }
-  if (wakeFd_ >= 0) {
-    wakeAt = static_cast<int>(count);
-    fds[count++] = {wakeFd_, POLLIN, 0};
+  const std::size_t wakeFrom = fds.size();
+  if (watch_) {
+    for (int fd : watch_()) fds.push_back({fd, POLLIN, 0});
   }
-  if (::poll(fds, count, pollTimeoutMs(noWait)) > 0) {
-    if (wakeAt >= 0 && fds[wakeAt].revents != 0) events.push_back({kNetworkEvent, 0});
+  if (::poll(fds.data(), fds.size(), pollTimeoutMs(noWait)) > 0) {
+    bool woken = false;
+    for (std::size_t i = wakeFrom; i < fds.size(); ++i) woken = woken || fds[i].revents != 0;
+    if (woken) events.push_back({kNetworkEvent, 0});
     if (closeAt >= 0 && fds[closeAt].revents != 0) readCloseRequest(events);
     if (keysAt >= 0 && fds[keysAt].revents != 0) readKeys(events);
   }

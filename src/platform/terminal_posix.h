@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -64,9 +65,10 @@ class TerminalPanel : public FrontEnd {
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
 
-  // A readable fd ends the wait and is delivered as kNetworkEvent (the
-  // network server's descriptor); -1 for none.
-  void watchReadable(int fd) { wakeFd_ = fd; }
+  // Descriptors whose input ends the wait, delivered as kNetworkEvent (the
+  // network server's, the radio's and the relay's ports): asked anew before
+  // each wait, since a port may be opened again under another number.
+  void watchReadable(std::function<std::vector<int>()> list) { watch_ = std::move(list); }
 
   const TerminalScreen& screen() const { return screen_; }
 
@@ -93,7 +95,7 @@ class TerminalPanel : public FrontEnd {
   int keysFd_;
   int screenFd_;
   int closeFd_;
-  int wakeFd_ = -1;
+  std::function<std::vector<int>()> watch_;
   bool open_ = false;
   bool keysEnded_ = false;
   bool raw_ = false;

@@ -89,8 +89,9 @@ struct SdlWindow::Impl {
   uint64_t timerPeriod = 0;  // microseconds, like nextTick
   uint64_t nextTick = 0;
 
-  // The network server's descriptor, watched while the window is open.
-  int wakeFd = -1;
+  // Descriptors watched while the window is open: the network server's,
+  // the radio's and the relay's ports.
+  std::function<std::vector<int>()> watchList;
   uint32_t wakeEvent = 0;
   std::unique_ptr<SdlReadableWaker> waker;
 
@@ -106,10 +107,9 @@ struct SdlWindow::Impl {
 };
 
 void SdlWindow::Impl::startWaker() {
-  if (wakeFd < 0 || window == nullptr || waker) return;
+  if (!watchList || window == nullptr || waker) return;
   wakeEvent = SDL_RegisterEvents(1);
-  if (wakeEvent != static_cast<uint32_t>(-1))
-    waker = std::make_unique<SdlReadableWaker>(wakeFd, wakeEvent);
+  if (wakeEvent != static_cast<uint32_t>(-1)) waker = std::make_unique<SdlReadableWaker>(wakeEvent);
 }
 
 void SdlWindow::Impl::release() {
@@ -304,8 +304,8 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
   return true;
 }
 
-void SdlWindow::watchReadable(int fd) {
-  impl_->wakeFd = fd;
+void SdlWindow::watchReadable(std::function<std::vector<int>()> list) {
+  impl_->watchList = std::move(list);
   impl_->startWaker();
 }
 
@@ -361,6 +361,7 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
     return;
   }
   w.present(false);
+  if (w.waker) w.waker->rearm(w.watchList());
   std::vector<PendingEvent> batch;
   if (!noWait) w.waitForSomething(batch);
   SDL_Event event;
@@ -371,7 +372,6 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
     sink.onEvent(pending.message, pending.wparam);
     if (w.window == nullptr) return;  // the handler closed the window
   }
-  if (w.waker) w.waker->rearm();
   w.present(false);
 }
 

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "runtime/platform.h"
 
@@ -30,9 +32,10 @@ class SdlWindow : public FrontEnd {
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
 
-  // While the window is open, a readable fd wakes the wait and is delivered
-  // as kNetworkEvent (the network server's descriptor).
-  void watchReadable(int fd);
+  // While the window is open, input on these descriptors wakes the wait and
+  // is delivered as kNetworkEvent (the network server's, the radio's and the
+  // relay's ports); the list is asked anew before each wait.
+  void watchReadable(std::function<std::vector<int>()> list);
 
   // Writes the backing surface as a BMP file, so that tests can look at the
   // pixels without a screenshot tool. False without a window or on error.

@@ -6,14 +6,12 @@
 #include "radio/answers.h"
 #include "radio/commanded_state.h"
 #include "radio/models.h"
-#include "radio/simulator.h"
 #include "speech/player.h"
 
 namespace keldar {
 
 namespace {
 
-constexpr int kMaxRead = 255;
 // "FA" + nine digits + ";"
 constexpr std::size_t kNineDigitCommandLength = 12;
 
@@ -37,7 +35,7 @@ bool narrowFrequencyCommand(std::string& text) {
 
 }  // namespace
 
-void sendCommand(Panel& panel) {
+bool sendCommand(Panel& panel) {
   PanelState& s = panel.state;
   std::string text = s.commandText.str();
   if (s.vfoB == 1 && text.starts_with("FA")) text.replace(0, 2, "FB");
@@ -50,7 +48,7 @@ void sendCommand(Panel& panel) {
       // The radio would read the remaining eight digits as another frequency.
       writeDebugLine(panel, "TX!=" + nineDigits + " not sent: beyond eight digits");
       playPhrase(panel, "invalid");
-      return;
+      return false;
     }
     // A command that already came in the eight-digit form (from the relay)
     // is remembered in the nine-digit form like every other.
@@ -70,25 +68,7 @@ void sendCommand(Panel& panel) {
   }
   writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
-}
-
-void readReply(Panel& panel) {
-  PanelState& s = panel.state;
-  s.replyText.clear();
-  s.frequencyAnswerFresh = 1;
-  if (s.simulationMode == 1) {
-    simulateCommand(panel);
-    return;
-  }
-  s.portBytes = panel.serial.bytesWaiting(s.comPort);
-  if (s.portBytes < 1) return;
-  char buffer[kMaxRead];
-  s.portBytes = std::clamp(panel.serial.readPort(s.comPort, buffer, kMaxRead), 0, kMaxRead);
-  // The answers only, whatever the link put around them; an unfinished one
-  // waits for the rest.
-  s.replyText =
-      takeRadioBytes(panel, std::string_view(buffer, static_cast<std::size_t>(s.portBytes)));
-  countReadAnswers(s, s.replyText);
+  return true;
 }
 
 void widenFrequencyReply(Panel& panel) {

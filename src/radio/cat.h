@@ -14,12 +14,9 @@ namespace keldar {
 // added, a frequency setting is remembered in lastFrequencyCommand, eight-digit
 // radios get the eight-digit form, one write, a "TX=" line. A frequency that
 // an eight-digit radio cannot take (its dropped digit is not "0") is not
-// written: a "TX!=" line notes it and "invalid" is spoken.
-void sendCommand(Panel& panel);
-// Replaces replyText with what has arrived (one read of at most 255 bytes,
-// never waiting), or with the simulator's answer in simulation mode.
-void readReply(Panel& panel);
-// The poll read's rule for eight-digit radios: "FA14250000;" -> "FA014250000;".
+// written: a "TX!=" line notes it and "invalid" is spoken. True when written.
+bool sendCommand(Panel& panel);
+// The rule for eight-digit radios' answers: "FA14250000;" -> "FA014250000;".
 void widenFrequencyReply(Panel& panel);
 // One line of debug.dat when logging is on.
 void writeDebugLine(Panel& panel, std::string_view text);

@@ -7,6 +7,7 @@
 #include "memory/bank_file.h"
 #include "panel/display.h"
 #include "panel/window.h"
+#include "radio/cat.h"
 #include "radio/channel_entry.h"
 #include "radio/commanded_state.h"
 #include "radio/setup.h"
@@ -56,13 +57,25 @@ bool isWellFormedFrequencyReply(std::string_view reply) {
   return findText(reply, ";") == 12 && allDigits(midText(reply, 3, 9));
 }
 
+// The radio's first answer: the set-up, then the panel is connected. The
+// frequency the set-up tuned is the panel's at once, so the first key after
+// "connected" acts.
 void connectRadio(Panel& panel) {
-  radioSetup(panel);
-  speakFrequency(panel);
-  speakMode(panel);
-  setPreamp(panel);
-  playPhrase(panel, "connected");
-  panel.state.connected = 1;
+  PanelState& s = panel.state;
+  if (s.setupRunning == 1) return;
+  s.setupRunning = 1;
+  radioSetup(panel, [&panel] {
+    PanelState& st = panel.state;
+    st.setupRunning = 0;
+    st.connected = 1;
+    if (st.frequency == 0 && !st.lastFrequencyCommand.empty()) {
+      takeCommandedFrequency(panel, st.lastFrequencyCommand);
+    }
+    speakFrequency(panel);
+    speakMode(panel);
+    setPreamp(panel);
+    playPhrase(panel, "connected");
+  });
 }
 
 // ' 14.250000' from "014250000": leading zeros become blanks.
@@ -134,7 +147,6 @@ void handleFrequencyReply(Panel& panel) {
   s.frequency = toInt32(textToNumber(digits));
   s.frequencyDisplay = displayText(digits);
   drawFrequency(panel);
-  s.replyPending = 0;
   s.replyText.clear();
   drawStatusLine(panel);
   if (advanceQuit(panel)) return;
@@ -179,6 +191,17 @@ void rememberBandMode(Panel& panel) {
   std::string text = record.str();
   text[1] = static_cast<char>('0' + s.modeIndex);
   record = text;
+}
+
+void takeRadioNews(Panel& panel, const RadioAnswer& answer) {
+  PanelState& s = panel.state;
+  const std::string& text = answer.text;
+  if (text.starts_with("FA") || text.starts_with("FB")) {
+    s.replyText = text;
+    handleFrequencyReply(panel);
+  } else if (text.starts_with("ID") && s.radioId == 0) {
+    if (const std::optional<int32_t> id = replyNumber(text, "ID", 2, 4)) s.radioId = *id;
+  }
 }
 
 }  // namespace keldar

@@ -178,8 +178,8 @@ void NetworkShare::answerWaiting(Panel& panel, int id, Client& client) {
     }
     Answer answer;
     if (rigctld::isSetting(request.command)) {
-      // Its answer waits with it, and so do the client's later commands.
-      if (panel.state.connected == 1 && !radioLineFree(panel.state)) break;
+      // Written at once: an answer to a query sent before it is stale by
+      // then, so it cannot undo the setting.
       answer = applySetting(panel, client.vfo, request);
     } else {
       answer = answerRead(panel, client.vfo, request);

@@ -1,8 +1,7 @@
 // Programs sharing the radio over the network in Hamlib's rigctld protocol.
-// Serviced between the panel's events, never waiting: reads are answered
-// from the panel's state at once; a setting waits until the radio's line is
-// free, is written and then answered; each client's answers come in the
-// order of its commands.
+// Serviced at every wake of the panel's loop, never waiting: reads are
+// answered from the panel's state at once; a setting is written at once and
+// then answered; each client's answers come in the order of its commands.
 #pragma once
 
 #include <cstddef>

@@ -7,15 +7,17 @@
 
 #include "panel/display.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
-#include "speech/player.h"
+#include "radio/models.h"
 
 namespace keldar {
 
 namespace {
 
-constexpr int kCommandsPerService = 4;
-constexpr uint32_t kAnswerStepMs = 5;
+// Commands forwarded per service: a burst is passed on at once, and a
+// program that floods the port cannot hold the loop.
+constexpr int kCommandsPerService = 32;
 
 // The mode a command such as "MD0B" sets, read back through the panel's own
 // mode command table; nothing for a code the panel has no mode for.
@@ -49,33 +51,6 @@ void takeRelayBytes(Panel& panel) {
   s.relayPending = s.relayPending + s.relayChunk;
 }
 
-// The answer to the panel's own last poll may still wait at the radio's port:
-// a pause merges ticks, so its reading tick can come before the radio has
-// answered. It must not go to the other program as the answer to its command.
-void dropLateAnswers(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.simulationMode == 1 || panel.serial.bytesWaiting(s.comPort) <= 0) return;
-  readReply(panel);  // logged as an "RX=" line, then dropped
-  s.replyText.clear();
-}
-
-// The radio's answers to `command` within `reply`: the pieces that begin
-// with its mnemonic, and the radio's "?;" refusal. Anything else answers one
-// of the panel's own polls and arrived late.
-std::string answersTo(std::string_view command, std::string_view reply) {
-  const std::string mnemonic = leftText(command.substr(0, command.find(';')), 2);
-  std::string kept;
-  std::size_t start = 0;
-  while (start < reply.size()) {
-    const std::size_t end = reply.find(';', start);
-    const std::size_t stop = end == std::string_view::npos ? reply.size() : end + 1;
-    const std::string_view piece = reply.substr(start, stop - start);
-    if ((!mnemonic.empty() && piece.starts_with(mnemonic)) || piece == "?;") kept += piece;
-    start = stop;
-  }
-  return kept;
-}
-
 // A mode set by the other program: true when the panel took it over.
 bool followModeSetting(Panel& panel) {
   PanelState& s = panel.state;
@@ -88,46 +63,20 @@ bool followModeSetting(Panel& panel) {
   return true;
 }
 
-// Waits for the radio's answer to the forwarded command: as long as the
-// pause before a reply at most, and no longer than the answer takes to come.
-// A program that gets its answers late sends its command again, and answers
-// that come late put all its later ones one behind.
-void awaitAnswer(Panel& panel) {
+// Passes the radio's answer to the program's query back as it came; a VFO A
+// frequency answer no older than the panel's latest command is the panel's
+// too.
+void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   PanelState& s = panel.state;
-  s.replyText.clear();
-  if (s.simulationMode == 1) {
-    readReply(panel);
-    return;
-  }
-  std::string answers;
-  for (uint32_t waited = 0; waited < kDelayMs; waited += kAnswerStepMs) {
-    panel.clock.waitMs(kAnswerStepMs);
-    readReply(panel);
-    answers += s.replyText.str();
-    if (!answersTo(s.commandText, answers).empty()) break;
-  }
-  s.replyText = answers;
-}
-
-// Passes the radio's answer back; true when it was a frequency the panel took.
-bool passAnswerBack(Panel& panel) {
-  PanelState& s = panel.state;
-  awaitAnswer(panel);
-  s.replyText = answersTo(s.commandText, s.replyText);
-  if (s.replyText.empty() || s.replyText == ";") return false;
-  writeDebugLine(panel, "***VTX1=" + s.replyText);
-  panel.serial.writePort(s.relayPort, s.replyText.c_str(), static_cast<int>(s.replyText.size()));
-  s.relayPos = static_cast<int32_t>(findText(s.replyText, ";")) + 1;
-  s.relayFaPos = static_cast<int32_t>(findText(s.replyText, "FA"));
-  s.replyText = midText(s.replyText, s.relayFaPos, s.relayPos - s.relayFaPos);
-  // The peer gets every answer; the panel takes none older than its own
-  // latest command.
-  if (s.relayFaPos > 0 && s.replyText.size() > 5 && s.frequencyAnswerFresh == 1) {
-    widenFrequencyReply(panel);  // the panel's own copy; the peer got the radio's form
+  if (!answer.arrived || !relayUsable(s)) return;
+  writeDebugLine(panel, "***VTX1=" + answer.raw);
+  panel.serial.writePort(s.relayPort, answer.raw.data(), static_cast<int>(answer.raw.size()));
+  const std::string& text = answer.text;
+  if (text.starts_with("FA") && text.size() > 5 && stamp == s.commandCount) {
+    s.relayActive = 1;
+    s.replyText = text;
     handleFrequencyReply(panel);
-    return true;
   }
-  return false;
 }
 
 // Follows the transmitter as the other program keys and releases it.
@@ -138,6 +87,8 @@ void noteRelayKeying(PanelState& s) {
 }
 
 // Forwards the first complete command waiting; false when there is none.
+// A query waits for its own answer on the shared line while the panel goes
+// on; a setting is simply written.
 bool forwardCommand(Panel& panel) {
   PanelState& s = panel.state;
   s.relayPos = static_cast<int32_t>(findText(s.relayPending, ";"));
@@ -146,15 +97,21 @@ bool forwardCommand(Panel& panel) {
     if (s.relayPending.size() >= BasicString::kCapacity) s.relayPending.clear();
     return false;
   }
-  s.relayActive = 1;
-  s.relayFaPos = 0;
   writeDebugLine(panel, "***VRX1=" + s.relayPending);
-  s.commandText = leftText(s.relayPending, s.relayPos - 1);
+  const std::string command = leftText(s.relayPending, s.relayPos - 1);
   s.relayPending = midText(s.relayPending, s.relayPos + 1);
-  dropLateAnswers(panel);
-  sendCommand(panel);
-  noteRelayKeying(s);
-  if (!followModeSetting(panel) && passAnswerBack(panel)) return true;
+  s.relayActive = 1;
+  if (isQueryCommand(command + ";", radioModel(s.radioId).menuDigits)) {
+    const int32_t stamp = s.commandCount;
+    askRadio(panel, command, Asker::kRelay, [&panel, stamp](const RadioAnswer& answer) {
+      passAnswerBack(panel, answer, stamp);
+    });
+  } else {
+    s.commandText = command;
+    sendCommand(panel);
+    noteRelayKeying(s);
+    followModeSetting(panel);
+  }
   s.relayChunk.clear();
   return true;
 }
@@ -166,8 +123,7 @@ void serviceRelay(Panel& panel) {
   if (!relayUsable(s)) return;
   s.relayPos = 0;
   takeRelayBytes(panel);
-  // Every command is forwarded, repeats included, in the order sent; several
-  // per service, so a program's burst is answered before it retries.
+  // Every command is forwarded, repeats included, in the order sent.
   for (int n = 0; n < kCommandsPerService && forwardCommand(panel); ++n) {
   }
 }

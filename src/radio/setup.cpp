@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "app/work.h"
 #include "panel/display.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "radio/models.h"
 #include "radio/repeater.h"
 #include "radio/stepping.h"
@@ -24,12 +26,10 @@ void command(Panel& panel, std::string_view text) {
   sendCommand(panel);
 }
 
-// Sends a query and leaves the radio's answer in replyText.
-std::string_view query(Panel& panel, std::string_view text) {
-  command(panel, text);
-  playDelay(panel);
-  readReply(panel);
-  return panel.state.replyText;
+// Sends a query; then takes its answer (empty when none came in time).
+void query(Panel& panel, std::string_view text, std::function<void(std::string_view)> take) {
+  askRadio(panel, text, Asker::kWork,
+           [take = std::move(take)](const RadioAnswer& answer) { take(answer.text); });
 }
 
 // The current band's record, or nothing for a band number outside the table.
@@ -72,9 +72,9 @@ std::string shiftText(const BasicString& shift, ShiftForm form) {
 }
 
 void identifyRadio(Panel& panel) {
-  PanelState& s = panel.state;
-  const std::string_view reply = query(panel, "ID");
-  s.radioId = replyNumber(reply, "ID", 2, 4).value_or(0);
+  query(panel, "ID", [&panel](std::string_view reply) {
+    panel.state.radioId = replyNumber(reply, "ID", 2, 4).value_or(0);
+  });
 }
 
 void writeRepeaterShifts(Panel& panel) {
@@ -120,30 +120,34 @@ void resetReceiveFunctions(Panel& panel) {
 }
 
 void readAfGain(Panel& panel) {
-  PanelState& s = panel.state;
-  if (const std::optional<int32_t> gain = replyNumber(query(panel, "AG0"), "AG", 3, 3)) {
-    s.afGain = *gain;
-    return;
-  }
-  s.afGain = kDefaultAfGain;
-  command(panel, "AG0080");
+  query(panel, "AG0", [&panel](std::string_view reply) {
+    PanelState& s = panel.state;
+    if (const std::optional<int32_t> gain = replyNumber(reply, "AG", 3, 3)) {
+      s.afGain = *gain;
+      return;
+    }
+    s.afGain = kDefaultAfGain;
+    command(panel, "AG0080");
+  });
 }
 
 void readMonitor(Panel& panel) {
-  PanelState& s = panel.state;
-  if (replyField(query(panel, "ML0"), "ML0", 3, 3) == "001") s.monitorOn = 1;
-  const std::string_view reply = query(panel, "ML1");
-  if (replyNumber(reply, "ML1", 3, 3)) s.monitorLevel = *replyField(reply, "ML1", 3, 3);
+  query(panel, "ML0", [&panel](std::string_view reply) {
+    if (replyField(reply, "ML0", 3, 3) == "001") panel.state.monitorOn = 1;
+  });
+  query(panel, "ML1", [&panel](std::string_view reply) {
+    if (replyNumber(reply, "ML1", 3, 3)) panel.state.monitorLevel = *replyField(reply, "ML1", 3, 3);
+  });
 }
 
 void readSpeechProcessor(Panel& panel) {
-  PanelState& s = panel.state;
-  const RadioModel& model = radioModel(s.radioId);
+  const RadioModel& model = radioModel(panel.state.radioId);
   if (!model.speechProcessorKey) return;
-  const std::string_view reply = query(panel, model.shortProcessorQuery ? "PR" : "PR0");
-  s.speechProcessor = 0;
-  const long offset = model.shortProcessorQuery ? 2 : 3;
-  if (replyField(reply, "PR", offset, 1) == "1") s.speechProcessor = 1;
+  const bool shortQuery = model.shortProcessorQuery;
+  query(panel, shortQuery ? "PR" : "PR0", [&panel, shortQuery](std::string_view reply) {
+    PanelState& s = panel.state;
+    s.speechProcessor = replyField(reply, "PR", shortQuery ? 2 : 3, 1) == "1" ? 1 : 0;
+  });
 }
 
 // Switch commands of noise reduction, tuner, then read noise reduction back.
@@ -153,16 +157,21 @@ void setNoiseReductionAndTuner(Panel& panel) {
   command(panel, (s.tunerSetting == 0 || s.tunerSetting == 2) ? "AC001" : "AC000");
   s.noiseReduction = kNoiseReductionNotRead;
   // One digit: the radio answers "NR0" and a single 0 or 1.
-  if (const std::optional<int32_t> nr = replyNumber(query(panel, "NR0"), "NR0", 3, 1)) {
-    s.noiseReduction = *nr;
-  }
+  query(panel, "NR0", [&panel](std::string_view reply) {
+    if (const std::optional<int32_t> nr = replyNumber(reply, "NR0", 3, 1)) {
+      panel.state.noiseReduction = *nr;
+    }
+  });
 }
 
 // A switch read back as one digit after its mnemonic; above 1 counts as off.
 void readSwitch(Panel& panel, std::string_view mnemonic, int32_t& field) {
-  if (const std::optional<int32_t> value = replyNumber(query(panel, mnemonic), mnemonic, 2, 1)) {
-    field = *value > 1 ? 0 : *value;
-  }
+  const std::string name(mnemonic);
+  query(panel, mnemonic, [name, &field](std::string_view reply) {
+    if (const std::optional<int32_t> value = replyNumber(reply, name, 2, 1)) {
+      field = *value > 1 ? 0 : *value;
+    }
+  });
 }
 
 void openRelayPort(Panel& panel) {
@@ -179,26 +188,34 @@ void openRelayPort(Panel& panel) {
 
 }  // namespace
 
-void radioSetup(Panel& panel) {
-  PanelState& s = panel.state;
+void radioSetup(Panel& panel, std::function<void()> done) {
+  // The model decides what follows, so its answer comes first; the rest is
+  // written at once, each query's answer taken as it comes.
   identifyRadio(panel);
-  writeRepeaterShifts(panel);
-  tuneBandFrequency(panel);
-  restoreRepeaterAndTone(panel);
-  resetReceiveFunctions(panel);
-  sendPowerLevel(panel);
-  s.tunerArmed = 0;
-  readAfGain(panel);
-  readMonitor(panel);
-  readSpeechProcessor(panel);
-  setNoiseReductionAndTuner(panel);
-  readSwitch(panel, "VX", s.voxOn);
-  readSwitch(panel, "BI", s.breakInOn);
-  drawStatusLine(panel);
-  // setPreamp, run right after, switches to the opposite: the stored state.
-  const std::string_view record = bandRecord(s);
-  s.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;
-  openRelayPort(panel);
+  thenDo(panel, [&panel, done = std::move(done)]() mutable {
+    PanelState& s = panel.state;
+    writeRepeaterShifts(panel);
+    tuneBandFrequency(panel);
+    restoreRepeaterAndTone(panel);
+    resetReceiveFunctions(panel);
+    sendPowerLevel(panel);
+    s.tunerArmed = 0;
+    readAfGain(panel);
+    readMonitor(panel);
+    readSpeechProcessor(panel);
+    setNoiseReductionAndTuner(panel);
+    readSwitch(panel, "VX", s.voxOn);
+    readSwitch(panel, "BI", s.breakInOn);
+    thenDo(panel, [&panel, done = std::move(done)] {
+      PanelState& st = panel.state;
+      drawStatusLine(panel);
+      // setPreamp, run right after, switches to the opposite: the stored state.
+      const std::string_view record = bandRecord(st);
+      st.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;
+      openRelayPort(panel);
+      if (done) done();
+    });
+  });
 }
 
 }  // namespace keldar

@@ -172,10 +172,6 @@ Answer setLevel(Panel& panel, const rigctld::Request& r) {
 
 }  // namespace
 
-bool radioLineFree(const PanelState& state) {
-  return state.replyPending == 0 && state.pollingBlocked == 0;
-}
-
 int32_t knownFrequency(const PanelState& s, char vfo) {
   if (vfo == workingVfo(s)) return s.frequency;
   const std::string_view text = vfo == 'B' ? s.vfoBText : s.vfoAText;

@@ -8,13 +8,8 @@
 
 namespace keldar {
 
-// True while no answer to the panel's own poll is awaited (and no menu read
-// holds the line): a setting written now cannot be overtaken by an answer
-// to a query sent before it.
-bool radioLineFree(const PanelState& state);
-
 // A set_* request of the rigctld protocol; vfo is the client's own VFO
-// ('A' or 'B'). The radio must be connected and its line free.
+// ('A' or 'B'). The radio must be connected.
 rigctld::Answer applySetting(Panel& panel, char vfo, const rigctld::Request& request);
 
 // The frequency of VFO 'A' or 'B' as the panel knows it; 0 when unknown.

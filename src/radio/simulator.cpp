@@ -39,8 +39,7 @@ char modeDigit(int32_t modeIndex) {
   return static_cast<char>('0' + (modeIndex >= 0 && modeIndex <= 9 ? modeIndex : 0));
 }
 
-std::string simulatedReply(const PanelState& s) {
-  const std::string_view command = s.commandText;
+std::string simulatedReply(const PanelState& s, std::string_view command) {
   std::string reply;
   for (const FixedReply& row : kLevelReplies) {
     if (command.starts_with(row.prefix)) reply = row.reply;
@@ -60,26 +59,20 @@ std::string simulatedReply(const PanelState& s) {
 
 }  // namespace
 
-void simulateCommand(Panel& panel) {
-  PanelState& s = panel.state;
-  s.replyText = simulatedReply(s);
-  panel.traceLine("READ", std::to_string(s.comPort) + " " + Trace::escape(s.replyText));
-  if (!s.replyText.empty()) writeDebugLine(panel, "RX=" + s.replyText);
-}
-
-void simulatePollReply(Panel& panel) {
-  PanelState& s = panel.state;
-  // The tick has already turned pollPhase over: 1 means "FA" went out last.
-  if (s.pollPhase == 1) {
-    s.replyText = (s.vfoB == 1 ? "FB" : "FA") + midText(s.lastFrequencyCommand, 3);
-    return;
+std::string simulatedAnswer(Panel& panel, std::string_view query) {
+  const PanelState& s = panel.state;
+  if (query.starts_with("FA") || query.starts_with("FB")) {
+    // No frequency tuned yet: nothing to report.
+    if (s.lastFrequencyCommand.size() < 4) return {};
+    return leftText(query, 2) + midText(s.lastFrequencyCommand, 3);
   }
-  std::string reply = (s.tuneActive == 1 || s.txState > 0) ? "RM6083" : "SM0120";
-  if (s.alcAnnounce > 0) {
+  if (query.starts_with("SM")) return "SM0120;";
+  if (query.starts_with("RM6")) return "RM6083;";
+  if (query.starts_with("RM4")) {
     const int32_t r = toInt32(panel.random.next(80, 0, panel.clock.tickMs()));
-    reply = "RM4" + zeroPadded(r, 3);
+    return "RM4" + zeroPadded(r, 3) + ";";
   }
-  s.replyText = reply;
+  return simulatedReply(s, query);
 }
 
 }  // namespace keldar

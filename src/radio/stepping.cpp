@@ -5,6 +5,7 @@
 #include <string>
 
 #include "panel/display.h"
+#include "radio/exchange.h"
 #include "radio/channel_entry.h"
 #include "radio/models.h"
 #include "radio/record_checks.h"
@@ -301,12 +302,10 @@ void sendKeySpeed(Panel& panel) {
 }
 
 void readProcessorLevel(Panel& panel) {
-  PanelState& s = panel.state;
-  sendText(panel, "PL");
-  playDelay(panel);
-  readReply(panel);
-  if (const auto level = replyNumber(s.replyText, "PL", 2, 3)) s.processorLevel = *level;
-  drawStatusLine(panel);
+  askRadio(panel, "PL", Asker::kWork, [&panel](const RadioAnswer& answer) {
+    if (const auto level = replyNumber(answer.text, "PL", 2, 3)) panel.state.processorLevel = *level;
+    drawStatusLine(panel);
+  });
 }
 
 void stepUp(Panel& panel) {

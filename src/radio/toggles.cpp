@@ -1,6 +1,7 @@
 #include "radio/toggles.h"
 
 #include "panel/display.h"
+#include "radio/exchange.h"
 #include "radio/models.h"
 #include "radio/send_text.h"
 #include "radio/stepping.h"
@@ -15,11 +16,9 @@ namespace {
 // short keeps the old value.
 void readLevelAfter(Panel& panel, const char* query, const char* mnemonic, long digits,
                     int32_t& level) {
-  PanelState& s = panel.state;
-  sendText(panel, query);
-  playDelay(panel);
-  readReply(panel);
-  if (const auto value = replyNumber(s.replyText, mnemonic, 3, digits)) level = *value;
+  askRadio(panel, query, Asker::kWork, [mnemonic, digits, &level](const RadioAnswer& answer) {
+    if (const auto value = replyNumber(answer.text, mnemonic, 3, digits)) level = *value;
+  });
 }
 
 // Break-in and VOX switch the same way: name, then on or off.

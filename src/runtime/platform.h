@@ -37,13 +37,20 @@ class SerialPorts {
   virtual bool portLost(int port) = 0;
 };
 
-// Plays one WAV file. With wait, returns when it has played; without, starts
-// it and returns (the next play stops it). A missing or unplayable file
-// returns at once, silently.
+// Plays WAV files one after another, without a gap and without ever
+// waiting: queueFile puts a file behind the ones queued before it and
+// returns at once. A missing or unplayable file is skipped silently (it
+// counts as started and finished at once).
 class Sound {
  public:
   virtual ~Sound() = default;
-  virtual void playFile(const std::string& path, bool wait) = 0;
+  virtual void queueFile(const std::string& path) = 0;
+  // Cuts what is playing short and drops what is queued.
+  virtual void stop() = 0;
+  // How many of the files queued so far have begun to sound.
+  virtual uint64_t startedCount() = 0;
+  // How many of the files queued so far have not yet played to their end.
+  virtual int unfinishedCount() = 0;
 };
 
 // Receives the events of the front-end's loop.
@@ -71,8 +78,8 @@ class FrontEnd {
   // Draws text at the text position, which then moves on past it.
   virtual void printText(std::string_view text) = 0;
   virtual void setFont(const FontSpec& font) = 0;
-  // Puts everything drawn so far on the screen at once; the phrase player
-  // calls it before each phrase, so what is said is also what is shown.
+  // Puts everything drawn so far on the screen at once; the loop calls it
+  // after each piece of work, so what is said is also what is shown.
   virtual void flushDrawing() = 0;
   virtual void startTimer(int periodMs, int id) = 0;
   virtual void stopTimer(int id) = 0;
@@ -86,8 +93,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual LocalTime localTime() = 0;
   virtual uint32_t tickMs() = 0;
-  // Blocks the calling thread for about ms milliseconds: the pause before a
-  // reply is read when the "delay" recording cannot give it.
+  // Blocks the calling thread for about ms milliseconds; only for the end
+  // of the run, when the loop has stopped (the radio's power-off command).
   virtual void waitMs(uint32_t ms) = 0;
 };
 

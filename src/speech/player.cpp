@@ -68,27 +68,103 @@ std::string findRecording(const Panel& panel, const std::string& path) {
   return path;
 }
 
-void playPhrase(Panel& panel, std::string_view name) {
-  const std::string wanted = phrasePath(panel.state.phraseDir, name);
-  if (!namesRecording(name)) {
-    panel.traceLine("SAY", Trace::escape(wanted));
-    return;
+namespace {
+
+// SAY lines for the phrases the device has begun since the last look.
+void noteStarted(Panel& panel) {
+  SpeechQueue& speech = panel.speech;
+  const uint64_t started = panel.sound.startedCount();
+  while (speech.startedSeen < started && !speech.handed.empty()) {
+    panel.traceLine("SAY", speech.handed.front().traceText);
+    speech.handed.pop_front();
+    speech.startedSeen += 1;
   }
-  const std::string path = findRecording(panel, wanted);
-  panel.traceLine("SAY", Trace::escape(path));
-  const bool wait = lastComponent(path) != "help.wav";
-  panel.screen.flushDrawing();
-  panel.sound.playFile(path == wanted ? panel.path(path) : path, wait);
+  speech.startedSeen = started;
 }
 
-void playDelay(Panel& panel) {
-  // The pause the radio needs before its reply is read, whether or not the
-  // recording gives it: a missing or silent "delay" must not change what the
-  // panel sends.
-  const uint32_t start = panel.clock.tickMs();
-  playPhrase(panel, "delay");
-  const uint32_t played = panel.clock.tickMs() - start;
-  if (played < kDelayMs) panel.clock.waitMs(kDelayMs - played);
+// The next phrase cuts the help short: what the device had not begun of it
+// (or after it) is never heard.
+void cutHelpShort(Panel& panel) {
+  SpeechQueue& speech = panel.speech;
+  noteStarted(panel);
+  panel.sound.stop();
+  speech.handed.clear();
+  speech.startedSeen = panel.sound.startedCount();
+  speech.helpSounding = false;
+}
+
+void handOver(Panel& panel, QueuedPhrase phrase) {
+  SpeechQueue& speech = panel.speech;
+  speech.lastHandedGroup = phrase.group;
+  speech.helpSounding = phrase.help;
+  // What is said is also what is shown.
+  panel.screen.flushDrawing();
+  panel.sound.queueFile(phrase.file);
+  speech.handed.push_back(std::move(phrase));
+}
+
+}  // namespace
+
+void playPhrase(Panel& panel, std::string_view name) {
+  // A blank or a sign of a reading has no recording: nothing is said, and
+  // nothing is traced as said.
+  if (!namesRecording(name)) return;
+  SpeechQueue& speech = panel.speech;
+  const std::string wanted = phrasePath(panel.state.phraseDir, name);
+  const std::string path = findRecording(panel, wanted);
+  QueuedPhrase phrase;
+  phrase.file = path == wanted ? panel.path(path) : path;
+  phrase.traceText = Trace::escape(path);
+  phrase.kind = speech.readoutKind;
+  phrase.group = speech.readoutGroup;
+  phrase.help = lastComponent(path) == "help.wav";
+  if (speech.helpSounding) cutHelpShort(panel);
+  speech.waiting.push_back(std::move(phrase));
+  serviceSpeech(panel);
+}
+
+void serviceSpeech(Panel& panel) {
+  SpeechQueue& speech = panel.speech;
+  noteStarted(panel);
+  // One phrase ahead of the one sounding is enough for them to join.
+  while (!speech.waiting.empty() && panel.sound.unfinishedCount() < 2) {
+    QueuedPhrase phrase = std::move(speech.waiting.front());
+    speech.waiting.pop_front();
+    handOver(panel, std::move(phrase));
+    noteStarted(panel);
+  }
+}
+
+bool speechDone(Panel& panel) {
+  serviceSpeech(panel);
+  return panel.speech.waiting.empty() && panel.sound.unfinishedCount() == 0;
+}
+
+void finishSpeech(Panel& panel) {
+  SpeechQueue& speech = panel.speech;
+  while (!speech.waiting.empty()) {
+    handOver(panel, std::move(speech.waiting.front()));
+    speech.waiting.pop_front();
+  }
+  noteStarted(panel);
+  // The device plays the rest out as it closes: their lines go now.
+  for (const QueuedPhrase& phrase : speech.handed) panel.traceLine("SAY", phrase.traceText);
+  speech.handed.clear();
+}
+
+Readout::Readout(Panel& panel, std::string_view kind) : panel_(panel) {
+  SpeechQueue& speech = panel.speech;
+  const uint64_t group = speech.nextGroup++;
+  std::erase_if(speech.waiting, [&](const QueuedPhrase& phrase) {
+    return phrase.group != 0 && phrase.kind == kind && phrase.group != speech.lastHandedGroup;
+  });
+  speech.readoutKind = kind;
+  speech.readoutGroup = group;
+}
+
+Readout::~Readout() {
+  panel_.speech.readoutKind.clear();
+  panel_.speech.readoutGroup = 0;
 }
 
 }  // namespace keldar

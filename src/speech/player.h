@@ -32,15 +32,35 @@ std::vector<std::string> phraseFoldersBeside(std::string_view programDir);
 // returned as it is. A path of the working directory stays relative to it.
 std::string findRecording(const Panel& panel, const std::string& path);
 
-// Plays the phrase and returns when it has been heard. What was drawn before
-// is put on the screen first. A name without a
-// recording, or a file that is missing or unplayable, is silent and returns
-// at once. "help" is started and left playing; the next phrase stops it.
+// Says the phrase: it joins the speech queue, behind what is already to be
+// said, and this returns at once. A name without a recording is skipped; a
+// file that is missing or unplayable is silent. "help" is cut short by the
+// next phrase.
 void playPhrase(Panel& panel, std::string_view name);
-// The pause between a query to the radio and reading its answer: the
-// "delay" recording, and a timed wait for whatever of kDelayMs it did not
-// fill (no recording, a shorter one, a silent phrase set).
-constexpr uint32_t kDelayMs = 100;
-void playDelay(Panel& panel);
+
+// Hands waiting phrases to the sound device as it makes room (one ahead of
+// the one sounding, so they join without a gap) and writes the SAY line of
+// each as it begins to sound. The loop calls it at every wake.
+void serviceSpeech(Panel& panel);
+// True when everything said so far has been heard.
+bool speechDone(Panel& panel);
+// At the end of the run: every phrase still waiting goes to the device,
+// which plays them out before it closes.
+void finishSpeech(Panel& panel);
+
+// The phrases said while one lives are one readout of `kind` ("frequency",
+// "smeter"): a readout of the same kind that is still waiting entirely is
+// dropped for the newer one, so quick presses never leave the speech minutes
+// behind the keys.
+class Readout {
+ public:
+  Readout(Panel& panel, std::string_view kind);
+  ~Readout();
+  Readout(const Readout&) = delete;
+  Readout& operator=(const Readout&) = delete;
+
+ private:
+  Panel& panel_;
+};
 
 }  // namespace keldar

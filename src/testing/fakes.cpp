@@ -115,6 +115,7 @@ void FakeFrontEnd::waitForEvents(EventSink& sink, bool) {
   while (!events.empty()) {
     const Event e = events.front();
     events.pop_front();
+    if (e.message == kTimerEvent && beforeTick) beforeTick();
     sink.onEvent(e.message, e.wparam);
   }
 }

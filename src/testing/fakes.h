@@ -2,6 +2,7 @@
 // replay what the test scripted. No panel logic lives here.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -64,14 +65,31 @@ class FakeSerialPorts : public SerialPorts {
   std::deque<std::map<int, std::string>> lagged_;
 };
 
+// Plays instantly unless the test holds it: then each queued file has begun
+// only once the ones before it have been let finish (`finish`).
 class FakeSound : public Sound {
  public:
   struct Play {
     std::string path;
-    bool wait;
   };
-  void playFile(const std::string& path, bool wait) override { plays.push_back({path, wait}); }
+  void queueFile(const std::string& path) override { plays.push_back({path}); }
+  void stop() override {
+    stops += 1;
+    finished = plays.size();
+  }
+  uint64_t startedCount() override {
+    return holding ? std::min(plays.size(), finished + 1) : plays.size();
+  }
+  int unfinishedCount() override {
+    return holding ? static_cast<int>(plays.size() - std::min(finished, plays.size())) : 0;
+  }
+  // Lets the device finish n more of what it was given.
+  void finish(std::size_t n = 1) { finished = std::min(plays.size(), finished + n); }
+
   std::vector<Play> plays;
+  bool holding = false;
+  std::size_t finished = 0;
+  int stops = 0;
 };
 
 class FakeFrontEnd : public FrontEnd {
@@ -100,6 +118,8 @@ class FakeFrontEnd : public FrontEnd {
   // The screen model: the text each field holds, later prints overwriting.
   std::string field(int x, int y) const;
   void queue(int32_t message, int32_t wparam) { events.push_back({message, wparam}); }
+  // Runs before each queued timer event is delivered (a test's clock moves on).
+  std::function<void()> beforeTick;
 
   bool windowOpen = false;
   std::string title;
