@@ -7,6 +7,7 @@
 
 #include "panel/display.h"
 #include "panel/window.h"
+#include "radio/exchange.h"
 #include "testing/scenario.h"
 
 namespace keldar {
@@ -29,6 +30,7 @@ class Display : public ::testing::Test {
   std::vector<std::string> draw(int32_t mode) {
     sc.state().modeIndex = mode;
     drawFrequencyPanel(sc.panel);
+    sc.settle();
     return splitCommands(sc.takeRadio());
   }
   std::string modeField() const { return sc.field(kModeField.x, kModeField.y); }
@@ -94,15 +96,17 @@ TEST_F(Display, TheRepeaterShiftIsSwitchedOffFirst) {
 
 TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
   sc.state().squelchLevel = 8;
-  // A poll answer still waiting is dropped; the squelch answer arrives
-  // behind another poll answer and an earlier query's late answer.
-  sc.feedRadio("FA007100000;");
+  // The squelch answer arrives behind an answer nobody asked for, and behind
+  // the late answer of an earlier squelch query given up on.
+  askRadio(sc.panel, "SQ0", Asker::kWork, {}, 0);
+  serviceRadioLine(sc.panel);
+  sc.takeRadio();
   sc.serial.setResponder([](int, const std::string& written) {
-    return written == "SQ0;" ? std::string("SQ0009;FA014500000;SQ0023;") : std::string();
+    return written == "SQ0;" ? std::string("SQ0009;SM0100;SQ0023;") : std::string();
   });
   EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA00;", "SQ0;"}));
   EXPECT_EQ(sc.state().squelchLevel, 23);
-  EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"delay", "delay"}));
+  EXPECT_TRUE(sc.takePhrases().empty());
 
   // No FA in FM wide either: the frequency is not re-sent.
   sc.state().frequency = 145500000;

@@ -37,6 +37,13 @@ void answerLike(Scenario& sc, const std::string& id, int digits, bool echo = fal
   });
 }
 
+// Ticks until the set-up has run and the radio is connected (its queries
+// this radio leaves unanswered wait out their deadlines).
+void tickUntilConnected(Scenario& sc) {
+  for (int i = 0; i < 200 && sc.state().connected == 0; ++i) sc.tick();
+  ASSERT_EQ(sc.state().connected, 1);
+}
+
 TEST(Answers, FoundAmongLineEndsNoiseAndCutAnswers) {
   const FoundAnswers found = findAnswers(std::string("\r\nFA014250000;\r\n\0SM0120;", 25) +
                                          "xx#ID0670;FA0071SM0077;?;FA0142\r\nAG0");
@@ -50,9 +57,8 @@ TEST(Answers, EchoOfThePanelsOwnCommandsIsSkipped) {
   testing::openDebugLog(sc);
   PanelState& s = sc.state();
   answerLike(sc, "0670", 9, true, "\r\n");
-  sc.tick(2);
+  tickUntilConnected(sc);
   EXPECT_EQ(s.linkEchoes, 1);
-  EXPECT_EQ(s.connected, 1);
   // The set-up's queries are read past their echoes: "AG0;" is no AF gain.
   EXPECT_EQ(s.radioId, 670);
   closeFile(s.debugFile);
@@ -76,8 +82,7 @@ TEST(FrequencyWidth, LearnedFromTheRadiosAnswersWhateverItsId) {
     Scenario sc;
     testing::prepareRadio(sc);
     answerLike(sc, c.id, c.digits);
-    sc.tick(2);
-    ASSERT_EQ(sc.state().connected, 1) << c.id;
+    tickUntilConnected(sc);
     const Commands sent = splitCommands(sc.takeRadio());
     // The set-up tunes the band in the radio's own width.
     EXPECT_EQ(sent[2 + (c.id == "0241" ? 1 : 0)], c.bandCommand) << c.id;
@@ -101,7 +106,7 @@ TEST(LinkWatch, DeviceGoneIsLostOnceKeysSayNcAndThePortIsRetriedUntilItAnswers) 
   testing::prepareRadio(sc);
   PanelState& s = sc.state();
   answerLike(sc, "0670", 9);
-  sc.tick(6);
+  tickUntilConnected(sc);
   ASSERT_EQ(s.frequency, 7100000);
   sc.takePhrases();
   sc.serial.loseDevice(kRadioPort);
@@ -116,7 +121,8 @@ TEST(LinkWatch, DeviceGoneIsLostOnceKeysSayNcAndThePortIsRetriedUntilItAnswers) 
   EXPECT_TRUE(sc.takePhrases().empty());
   EXPECT_EQ(s.frequency, 7100000);  // the state is kept
   sc.serial.restoreOpen(kRadioPort);
-  sc.tick(20 + 4);
+  tickUntilConnected(sc);
+  sc.tick();
   EXPECT_EQ(sc.takePhrases().back(), "connected");
   EXPECT_EQ(s.linkLost, 0);
   sc.tick(2);
@@ -131,7 +137,8 @@ TEST(LinkWatch, SilentRadioIsLostAfterTwoSecondsAndQEndsAtOnce) {
   PanelState& s = sc.state();
   s.running = 1;
   answerLike(sc, "0670", 9);
-  sc.tick(6);
+  tickUntilConnected(sc);
+  sc.tick(2);
   sc.takePhrases();
   sc.serial.setResponder(nullptr);
   sc.tick(38);  // 1.9 s without an answer
@@ -150,8 +157,7 @@ TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
   testing::prepareRadio(sc);
   sc.serial.closePort(kRadioPort);  // its device did not open at start
   answerLike(sc, "0670", 9);
-  sc.tick(60);
-  EXPECT_EQ(sc.state().connected, 1);
+  tickUntilConnected(sc);
   EXPECT_EQ(sc.takePhrases().back(), "connected");
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/exchange.h"
 #include "app/tick.h"
 #include "radio_support.h"
 #include "support/dice.h"
@@ -150,9 +151,10 @@ void expectFrequencyStateConsistent(const PanelState& s) {
   ASSERT_LE(s.frequency, 999999999);
 }
 
-bool endsWithPollQuery(const std::string& written) {
+// The tick's poll goes out first; the relay's commands may follow it.
+bool startsWithPollQuery(const std::string& written) {
   for (const char* query : {"FA;", "FB;", "SM0;", "RM6;", "RM4;"}) {
-    if (written.ends_with(query)) return true;
+    if (written.starts_with(query)) return true;
   }
   return false;
 }
@@ -250,7 +252,7 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
     } else {
       sc.serial.feed(kRelayPort, noise.relayInput());
     }
-    const bool sending = s.replyPending == 0;
+    const bool sending = s.replyPending == 0 && queriesOut(sc.panel, Asker::kPoll) == 0;
     const int32_t frequencyBefore = s.frequency;
     const int32_t connectedBefore = s.connected;
     const int32_t lostBefore = s.linkLost;
@@ -267,7 +269,7 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
       if (s.simulationMode == 1) {
         ASSERT_EQ(written, "") << input;
       } else {
-        ASSERT_TRUE(!radioThere || endsWithPollQuery(written)) << input << " " << written;
+        ASSERT_TRUE(!radioThere || startsWithPollQuery(written)) << input << " " << written;
       }
     }
     ASSERT_EQ(s.running, 1);
@@ -292,7 +294,10 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
   }
   std::printf("noise: %ld inputs, %ld frequency changes, %ld set-ups, %ld losses, %zu bytes back\n",
               inputs, frequencyChanges, setups, losses, bytesBack);
-  EXPECT_GE(sendingTicks, inputs / 2 - 1);
+  // Polls go every other tick unless the last one is still unanswered (noise
+  // eats answers, and each then waits out its deadline): never stacked, and
+  // never stopped.
+  EXPECT_GE(sendingTicks, inputs / 4);
   // The run reached what it was meant to shake: replies taken over, set-ups
   // run again, answers passed back to the other program.
   EXPECT_GT(frequencyChanges, inputs / 1000);

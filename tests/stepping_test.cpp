@@ -247,9 +247,11 @@ TEST(Stepping, ProcessorLevelIsReadBack) {
   KeyScenario sc;
   sc.serial.setResponder([](int, const std::string& w) { return w == "PL;" ? "PL050;" : ""; });
   readProcessorLevel(sc.panel);
+  sc.settle();
   EXPECT_EQ(sc.state().processorLevel, 50);
   sc.serial.setResponder(nullptr);
   readProcessorLevel(sc.panel);
+  sc.settle();
   EXPECT_EQ(sc.state().processorLevel, 50) << "no answer keeps the level";
 }
 

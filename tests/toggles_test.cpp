@@ -2,6 +2,7 @@
 // the redraws of the status line.
 #include <gtest/gtest.h>
 
+#include "radio/exchange.h"
 #include "keyboard_fixture.h"
 
 namespace keldar {
@@ -53,7 +54,7 @@ TEST(Toggles, NoiseBlankerReadsItsLevel) {
   KeyScenario sc;
   PanelState& s = sc.state();
   sc.serial.setResponder([](int, const std::string& w) { return w == "NL0;" ? "NL0007;" : ""; });
-  expectPress(sc, kF3, {"NB01;", "NL0;", kFrequency}, {"nb", "on", "delay"});
+  expectPress(sc, kF3, {"NB01;", "NL0;", kFrequency}, {"nb", "on"});
   EXPECT_EQ(s.noiseBlankerLevel, 7);
   EXPECT_EQ(s.levelTarget, 2);
   expectPress(sc, kF3, {"NB00;", kFrequency}, {"nb", "off"});
@@ -66,11 +67,17 @@ TEST(Toggles, NoiseReductionFromTheUnknownState) {
   s.noiseReduction = 9;
   s.noiseReductionLevel = 4;
   expectPress(sc, kF4, {"NR00;", kFrequency}, {});
-  expectPress(sc, kF4, {"NR01;", "RL0;", kFrequency}, {"nr", "on", "delay"});
+  expectPress(sc, kF4, {"NR01;", "RL0;", kFrequency}, {"nr", "on"});
   EXPECT_EQ(s.noiseReductionLevel, 4) << "no RL answer keeps the level";
+  // Long after that query was given up on (until then an RL answer would be
+  // its late one), the radio answers.
+  sc.clock.ms += 5000;
+  sc.settle();
+  serviceRadioLine(sc.panel);
   sc.serial.setResponder([](int, const std::string& w) { return w == "RL0;" ? "RL012;" : ""; });
   expectPress(sc, kF4, {"NR00;", kFrequency}, {"nr", "off"});
-  expectPress(sc, kF4, {"NR01;", "RL0;", kFrequency}, {"nr", "on", "delay"});
+  expectPress(sc, kF4, {"NR01;", "RL0;", kFrequency}, {"nr", "on"});
+  sc.settle();
   EXPECT_EQ(s.noiseReductionLevel, 12);
 }
 
@@ -93,12 +100,12 @@ TEST(Toggles, SpeechProcessorByRadioAndMode) {
   KeyScenario sc;
   PanelState& s = sc.state();
   sc.serial.setResponder([](int, const std::string& w) { return w == "PL;" ? "PL040;" : ""; });
-  expectPress(sc, kF7, {"PR01;", "PL;"}, {"spc", "on", "delay"});
+  expectPress(sc, kF7, {"PR01;", "PL;"}, {"spc", "on"});
   EXPECT_EQ(s.processorLevel, 40);
   EXPECT_EQ(s.levelTarget, 5);
   expectPress(sc, kF7, {"PR00;"}, {"spc", "off"});
   s.radioId = 362;
-  expectPress(sc, kF7, {"PR1;", "PL;"}, {"spc", "on", "delay"});
+  expectPress(sc, kF7, {"PR1;", "PL;"}, {"spc", "on"});
   s.radioId = 241;
   expectPress(sc, kF7, {}, {});
   for (int32_t mode : {3, 4, 5}) {
@@ -140,8 +147,8 @@ TEST(Toggles, TunerCycleSendsBeforeSpeaking) {
 
 TEST(Toggles, PhrasesComeBeforeTheCommand) {
   KeyScenario sc;
-  EXPECT_EQ(sc.timeline(kF3), (Rows{"say nb", "say on", "send NB01;", "send NL0;", "say delay",
-                                    "send FA014200000;"}));
+  EXPECT_EQ(sc.timeline(kF3),
+            (Rows{"say nb", "say on", "send NB01;", "send NL0;", "send FA014200000;"}));
   EXPECT_EQ(sc.timeline(kF1), (Rows{"say preamp", "say on", "send PA01;", "send FA014200000;"}));
   EXPECT_EQ(sc.timeline(kF9),
             (Rows{"say mon", "send ML1050;", "say on", "send ML0001;", "send FA014200000;"}));

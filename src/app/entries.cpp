@@ -380,7 +380,6 @@ void ruleFrequencyEnter(Panel& panel) {
 
 void ruleFrequencyReadout(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tickCount < 2) return;
   if (s.pendingMode == 14 && s.repeaterMode == 1) {
     const BasicString saved = s.frequencyDisplay;
     const int64_t tx = static_cast<int64_t>(s.frequency) + repeaterShiftHz(s);

@@ -24,6 +24,11 @@ void PlayQueue::clear() {
   played_ = 0;
 }
 
+int PlayQueue::unfinishedCount() const {
+  return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
+                                        [](const Entry& e) { return e.end > e.start; }));
+}
+
 void PlayQueue::advance() {
   // A phrase has begun once the device is past its first sample; one
   // without samples, once the device has reached it.

@@ -24,7 +24,10 @@ class PlayQueue {
   void clear();
   uint64_t queuedSamples() const { return queued_; }
   uint64_t startedCount() const { return started_; }
-  int unfinishedCount() const { return static_cast<int>(entries_.size()); }
+  bool empty() const { return entries_.empty(); }
+  // Phrases with samples not yet played to their end (one without samples
+  // holds no place in the device).
+  int unfinishedCount() const;
 
  private:
   void advance();

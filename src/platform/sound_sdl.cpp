@@ -120,7 +120,7 @@ void SdlSound::update() {
   queue_.setPlayed((queuedBytes - std::min(queuedBytes, waiting)) / kBytesPerSample);
   // Nothing left in SDL's queue: start the count afresh, so it never grows
   // without end over a long run.
-  if (waiting == 0 && queue_.unfinishedCount() == 0) queue_.clear();
+  if (waiting == 0 && queue_.empty()) queue_.clear();
 }
 
 void SdlSound::drain(uint32_t limitMs) {

@@ -96,7 +96,7 @@ void WaveOutSound::update() {
     playedSamples_ = (now - silentStartMs_) * kRate / 1000;
   }
   queue_.setPlayed(playedSamples_);
-  if (queue_.unfinishedCount() == 0) {
+  if (queue_.empty()) {
     queue_.clear();
     playedSamples_ = 0;
   }

@@ -58,17 +58,18 @@ bool sendCommand(Panel& panel) {
   } else if (frequencySetting) {
     s.lastFrequencyCommand = text;
   }
+  bool written = true;
   if (s.simulationMode == 1) {
     // The simulated radio takes it: no device is written, and the trace shows
     // the command as a real port's write would.
     panel.traceLine("WRITE", std::to_string(s.comPort) + " " + Trace::escape(text));
   } else {
-    panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
+    written = panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size())) > 0;
     noteCommandSent(s, text);
   }
   writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
-  return true;
+  return written;
 }
 
 void widenFrequencyReply(Panel& panel) {

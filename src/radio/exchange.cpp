@@ -54,19 +54,16 @@ void callHandler(Panel& panel, const AnswerHandler& handler, const RadioAnswer& 
   handler(answer);
 }
 
-// An answer nobody is waiting for: the late answer of a query given up on,
-// or the radio's own news.
-void takeUnasked(Panel& panel, const RadioAnswer& answer) {
+// True for the late answer of a query given up on: it is dropped.
+bool dropIfLate(Panel& panel, const RadioAnswer& answer) {
   ExchangeQueue& exchange = panel.exchange;
   const std::string mnemonic = answer.text.substr(0, 2);
   const auto late = std::find_if(exchange.expired.begin(), exchange.expired.end(),
                                  [&](const auto& e) { return e.mnemonic == mnemonic; });
-  if (late != exchange.expired.end()) {
-    exchange.expired.erase(late);
-    writeDebugLine(panel, "RX late, dropped: " + answer.raw);
-    return;
-  }
-  takeRadioNews(panel, answer);
+  if (late == exchange.expired.end()) return false;
+  exchange.expired.erase(late);
+  writeDebugLine(panel, "RX late, dropped: " + answer.raw);
+  return true;
 }
 
 void dispatch(Panel& panel, const std::string& raw) {
@@ -82,12 +79,15 @@ void dispatch(Panel& panel, const std::string& raw) {
   s.replyText.clear();
   auto query = exchange.out.begin();
   if (!answer.refused) {
+    // Radios answer in order: a query given up on is answered before any
+    // later one with its mnemonic.
+    if (dropIfLate(panel, answer)) return;
     const std::string mnemonic = answer.text.substr(0, 2);
     query = std::find_if(exchange.out.begin(), exchange.out.end(),
                          [&](const RadioQuery& q) { return q.mnemonic == mnemonic; });
   }
   if (query == exchange.out.end()) {
-    if (!answer.refused) takeUnasked(panel, answer);
+    if (!answer.refused) takeRadioNews(panel, answer);
     return;
   }
   AnswerHandler handler = std::move(query->handler);

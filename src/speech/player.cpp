@@ -10,6 +10,7 @@ namespace {
 constexpr char kSeparator = '/';
 // The working directory's folder of recordings, as phrasePath writes it.
 constexpr std::string_view kWaveFolder = "wave/";
+constexpr int kPhrasesAhead = 2;
 
 std::string_view lastComponent(std::string_view path) {
   const auto slash = path.find_last_of(kSeparator);
@@ -126,8 +127,9 @@ void playPhrase(Panel& panel, std::string_view name) {
 void serviceSpeech(Panel& panel) {
   SpeechQueue& speech = panel.speech;
   noteStarted(panel);
-  // One phrase ahead of the one sounding is enough for them to join.
-  while (!speech.waiting.empty() && panel.sound.unfinishedCount() < 2) {
+  // Two phrases ahead of the one sounding, so even the shortest ones join
+  // between the loop's wakes; the rest may still give way to a newer readout.
+  while (!speech.waiting.empty() && panel.sound.unfinishedCount() < kPhrasesAhead + 1) {
     QueuedPhrase phrase = std::move(speech.waiting.front());
     speech.waiting.pop_front();
     handOver(panel, std::move(phrase));

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "app/events.h"
+#include "app/work.h"
 
 #ifndef KELDAR_SOURCE_DIR
 #define KELDAR_SOURCE_DIR "."
@@ -61,9 +62,18 @@ Scenario::~Scenario() = default;
 
 void Scenario::keyDown(int32_t vk) {
   deliverEvent(panel, kKeyDownEvent, vk);
+  if (settleKeys) settle();
 }
 void Scenario::keyUp(int32_t vk) {
   deliverEvent(panel, kKeyUpEvent, vk);
+  if (settleKeys) settle();
+}
+
+void Scenario::settle() {
+  for (int i = 0; i < 400 && workWaiting(panel); ++i) {
+    clock.ms += 50;
+    servicePanel(panel);
+  }
 }
 
 void Scenario::press(int32_t vk) {

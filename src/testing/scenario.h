@@ -43,6 +43,12 @@ class Scenario {
   void pressKeys(const std::string& keys);  // letters, digits, '.', '\n' as Enter
   void tick(int count = 1);
   void closeRequest();
+  // Lets the clock run (without ticks, so without polls) until the work the
+  // keys started is no longer waiting: unanswered queries reach their
+  // deadlines, pauses run out. Keys do it after each event unless a test
+  // wants to watch the work wait (settleKeys false).
+  void settle();
+  bool settleKeys = true;
 
   // The radio's port (comPort) and any other port.
   void feedRadio(const std::string& bytes) { serial.feed(panel.state.comPort, bytes); }
