@@ -12,6 +12,7 @@
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"
+#include "radio/setup.h"
 #include "radio/stepping.h"
 #include "speech/player.h"
 #include "speech/readouts.h"
@@ -156,19 +157,24 @@ void splitOn(Panel& panel) {
 
 void transmitKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState != 0) {
-    s.swrOnTx = s.txState - 10;
-    s.txState = 0;
-    sendText(panel, "TX0");
-    playEach(panel, {"tx", "off"});
-    return;
-  }
+  // Space on a keyed transmitter never gets here: releaseKey takes it.
   playEach(panel, {"tx", "on"});
   s.txState = s.swrOnTx + 10;
   s.swrOnTx = 0;
   s.swrHoldOff = 2;
   s.tunerArmed = 0;
   sendText(panel, "TX1");
+}
+
+void releaseKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tuneActive == 1) {
+    playEach(panel, {"tune", "off"});
+    stopTune(panel);
+  }
+  if (!transmitterMayBeKeyed(s)) return;
+  releaseTransmitter(panel);
+  playEach(panel, {"tx", "off"});
 }
 
 void levelKey(Panel& panel) {

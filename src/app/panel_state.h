@@ -55,6 +55,11 @@ struct PanelState {
   FileHandle configFile;
   FileHandle memoryFile;
   FileHandle listingFile;
+  // savmem.dat or memory.txt was found not to be a plain file: neither is
+  // read or written this run.
+  int32_t bankFilesRefused = 0;
+  // A quit whose save failed: the next Q ends, saved or not.
+  int32_t quitUnsaved = 0;
   int32_t serialDataBits = 8;
   int32_t serialParity = 0;
   int32_t serialStopBits = 2;

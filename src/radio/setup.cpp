@@ -177,16 +177,64 @@ void openRelayPort(Panel& panel) {
   panel.serial.setLineFormat(s.relayPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
 
+// The radio command of the current mode ("MD02" for USB), or nothing.
+const BasicString* modeCommandOf(const PanelState& s) {
+  switch (s.modeIndex) {
+    case 1:
+      return &s.modeCommandLsb;
+    case 2:
+      return &s.modeCommandUsb;
+    case 3:
+      return &s.modeCommandCw;
+    case 4:
+      return &s.modeCommandAm;
+    case 5:
+      return &s.modeCommandFmNarrow;
+    case 6:
+      return &s.modeCommandC4fm;
+    case 7:
+      return &s.modeCommandFmWide;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
+
+bool transmitterMayBeKeyed(const PanelState& s) {
+  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed != 0;
+}
+
+void releaseTransmitter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!transmitterMayBeKeyed(s)) return;
+  command(panel, "TX0");
+  if (s.tuneActive == 1) {
+    // The tune carrier went out as 5 W of AM: the operator's power and mode
+    // come back, as T itself would bring them.
+    if (s.tunerSetting == 3) s.tunerSetting = 0;
+    sendPowerLevel(panel);
+    if (const BasicString* mode = modeCommandOf(s)) command(panel, *mode);
+  }
+  if (s.txState > 0) s.swrOnTx = s.txState - 10;
+  s.txState = 0;
+  s.tuneActive = 0;
+  s.relayKeyed = 0;
+}
 
 void radioSetup(Panel& panel) {
   PanelState& s = panel.state;
+  // A radio that comes back may still be sending what the panel keyed
+  // (a tune carrier, the space key, the relay's or a client's PTT): receive
+  // first, before anything else reaches it.
+  releaseTransmitter(panel);
   identifyRadio(panel);
   writeRepeaterShifts(panel);
   tuneBandFrequency(panel);
   restoreRepeaterAndTone(panel);
   resetReceiveFunctions(panel);
-  sendPowerLevel(panel);
+  // Never more power while something may key the transmitter.
+  if (!transmitterMayBeKeyed(s)) sendPowerLevel(panel);
   s.tunerArmed = 0;
   readAfGain(panel);
   readMonitor(panel);
