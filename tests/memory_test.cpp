@@ -286,6 +286,7 @@ TEST_F(MemoryBanks, BankFilesThatAreNotPlainFilesAreRefusedAndNeverWritten) {
       {"memory.txt", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
        "a FIFO"},
   };
+  takeStderr();
   for (const Case& c : cases) {
     Scenario odd;
     setStartValues(odd.state());
@@ -319,11 +320,9 @@ TEST_F(MemoryBanks, QuitWithBanksThatCannotBeSavedEndsAtTheNextQ) {
   s.connected = 1;
   s.frequency = 7100000;
   s.running = 1;
+  testing::answerFrom(sc, {{"FA;", "FA007100000;"}});
   sc.press(testing::vkOf('Q'));
-  for (int i = 0; i < 2; ++i) {
-    sc.feedRadio("FA007100000;");
-    sc.tick();
-  }
+  sc.tick(10);
   EXPECT_EQ(s.running, 1);
   const Lines heard = sc.takePhrases();
   EXPECT_EQ(heard.back(), "notsaved");

@@ -36,6 +36,12 @@ std::string configText(const std::map<int, std::string>& changes = {}) {
   return text;
 }
 
+StartOptions simulated() {
+  StartOptions options;
+  options.simulate = true;
+  return options;
+}
+
 // Trace lines without their time stamps.
 Lines traceKinds(const std::string& trace) {
   Lines lines;
@@ -116,14 +122,14 @@ TEST(StartUp, AConfigurationThatIsNotAFileIsRefused) {
 TEST(StartUp, SimulationIsAnnouncedAfterTheGreetingAndSurvivesInitialisation) {
   Scenario sc;
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(startUp(sc.panel, StartOptions{.simulate = true}), 1);
+  EXPECT_EQ(startUp(sc.panel, simulated()), 1);
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "sim", "cfgnf"}));
   EXPECT_EQ(sc.state().simulationMode, 1);
 
   Scenario withConfig;
   withConfig.writeFile("keldar.cfg", configText());
-  startUp(withConfig.panel, StartOptions{.simulate = true});
+  startUp(withConfig.panel, simulated());
   EXPECT_EQ(withConfig.state().simulationMode, 1);
   // The configured radio port is neither opened nor written.
   EXPECT_EQ(withConfig.serial.port(3).opens, 0);
@@ -477,7 +483,9 @@ TEST(Config, EachLineIsCheckedAgainstWhatItMayHold) {
   for (const Case& c : cases) {
     const std::optional<ConfigProblem> problem = checkConfigLine(c.line, c.text);
     EXPECT_EQ(problem.has_value(), c.refused) << "line " << c.line << ": '" << c.text << "'";
-    if (problem) EXPECT_EQ(problem->line, c.line);
+    if (problem) {
+      EXPECT_EQ(problem->line, c.line);
+    }
   }
   // What stderr gets: the line, what it holds, what is allowed.
   const std::string said = describeConfigProblem(*checkConfigLine(3, "Power=999"));

@@ -198,13 +198,13 @@ void removeStaleTemporaries(Panel& panel) {
 }
 
 // A listing older than the bank file (a save cut off before it was
-// written) is written again.
+// written) is written again; a missing one waits for the next save.
 void refreshStaleListing(Panel& panel) {
   namespace fs = std::filesystem;
   std::error_code bankError, listingError;
   const fs::file_time_type bank = fs::last_write_time(panel.path(kBankFile), bankError);
   const fs::file_time_type listing = fs::last_write_time(panel.path(kListingFile), listingError);
-  if (bankError || (!listingError && listing >= bank)) return;
+  if (bankError || listingError || listing >= bank) return;
   writeMemoryListing(panel);
 }
 

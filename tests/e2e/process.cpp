@@ -217,7 +217,7 @@ RunResult runToEnd(const std::vector<std::string>& argv, Millis limit) {
     dup2(in, 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    execChild(image, "");
+    execChild(image, "", 0);
   }
   close(outPipe[1]);
   close(errPipe[1]);
