@@ -13,8 +13,8 @@
 #include "memory/durable_file.h"
 #include "memory/listing.h"
 #include "memory/records.h"
-#include "runtime/files.h"
 #include "radio_support.h"
+#include "runtime/files.h"
 #include "testing/scenario.h"
 
 namespace keldar {
@@ -298,8 +298,7 @@ TEST_F(MemoryBanks, BankFilesThatAreNotPlainFilesAreRefusedAndNeverWritten) {
     EXPECT_EQ(odd.state().bankFilesRefused, 1);
     EXPECT_FALSE(saveMemoryBanks(odd.panel));
     const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find(c.name + " is " + c.kind + ", not a plain file: refused"),
-              std::string::npos)
+    EXPECT_NE(err.find(c.name + " is " + c.kind + ", not a plain file: refused"), std::string::npos)
         << err;
     EXPECT_EQ(fs::status(odd.path(c.name)).type(),
               c.kind == "a FIFO" ? fs::file_type::fifo : fs::file_type::directory);

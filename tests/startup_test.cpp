@@ -93,8 +93,7 @@ TEST(StartUp, WithoutConfigurationOnlyTheGreetingAndCfgnfAreHeardAndNothingIsOpe
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(startUp(sc.panel), 1);
   const std::string message = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(message.find("keldar.cfg not found in " + sc.dir.path()), std::string::npos)
-      << message;
+  EXPECT_NE(message.find("keldar.cfg not found in " + sc.dir.path()), std::string::npos) << message;
 
   EXPECT_EQ(traceKinds(out.str()),
             (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
@@ -466,19 +465,25 @@ TEST(Config, EachLineIsCheckedAgainstWhatItMayHold) {
     bool refused;
   };
   const Case cases[] = {
-      {1, "COM=3", false},        {1, "COM=12", false},       {1, "COM=x", true},
-      {1, "", true},              {2, "Speed=38400", false},  {2, "Speed=4800 baud", false},
-      {2, "Speed=1234", true},    {2, "Speed=", true},        {3, "Power=100", false},
-      {3, "Power=5", false},      {3, "Power=999", true},     {3, "Power=abc", true},
-      {3, "Power=1000", true},    {3, "Power=3", true},       {3, "Pow=50", true},
-      {4, "Swr=2", false},        {4, "Swr=3", true},         {5, "Atu=x", true},
-      {6, "Bands  =6", false},    {6, "Bands  =3", true},     {6, "Bands=7", true},
-      {7, "Switch=1", false},     {7, "Switch=2", true},      {8, "Dcs=0", false},
-      {9, "10m = -100", false},   {9, "10m = +1", false},     {9, "10m = 100", true},
-      {9, "10m = +1x0", true},    {9, "10m = +", true},       {10, "6m = -500", false},
-      {11, "2m = ?600", true},    {12, "70cm= -7600", false}, {12, "70cm= +76z0", true},
-      {13, "Relay=0", false},     {13, "Relay =12", false},   {13, "Relay=-", true},
-      {14, "Debug=1", false},     {14, "Debug=", true},
+      {1, "COM=3", false},       {1, "COM=12", false},
+      {1, "COM=x", true},        {1, "", true},
+      {2, "Speed=38400", false}, {2, "Speed=4800 baud", false},
+      {2, "Speed=1234", true},   {2, "Speed=", true},
+      {3, "Power=100", false},   {3, "Power=5", false},
+      {3, "Power=999", true},    {3, "Power=abc", true},
+      {3, "Power=1000", true},   {3, "Power=3", true},
+      {3, "Pow=50", true},       {4, "Swr=2", false},
+      {4, "Swr=3", true},        {5, "Atu=x", true},
+      {6, "Bands  =6", false},   {6, "Bands  =3", true},
+      {6, "Bands=7", true},      {7, "Switch=1", false},
+      {7, "Switch=2", true},     {8, "Dcs=0", false},
+      {9, "10m = -100", false},  {9, "10m = +1", false},
+      {9, "10m = 100", true},    {9, "10m = +1x0", true},
+      {9, "10m = +", true},      {10, "6m = -500", false},
+      {11, "2m = ?600", true},   {12, "70cm= -7600", false},
+      {12, "70cm= +76z0", true}, {13, "Relay=0", false},
+      {13, "Relay =12", false},  {13, "Relay=-", true},
+      {14, "Debug=1", false},    {14, "Debug=", true},
   };
   for (const Case& c : cases) {
     const std::optional<ConfigProblem> problem = checkConfigLine(c.line, c.text);

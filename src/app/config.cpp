@@ -88,8 +88,9 @@ std::optional<ConfigProblem> checkSpeed(std::string_view line) {
   for (int32_t allowed : kSpeeds) {
     if (speed == allowed && !taken.empty() && taken[0] >= '0' && taken[0] <= '9') return {};
   }
-  return refuse(taken, "a speed from the 7th character: 1200, 2400, 4800, 9600, 19200, 38400, "
-                       "57600 or 115200");
+  return refuse(taken,
+                "a speed from the 7th character: 1200, 2400, 4800, 9600, 19200, 38400, "
+                "57600 or 115200");
 }
 
 std::optional<ConfigProblem> checkPower(std::string_view line) {
@@ -105,8 +106,8 @@ std::optional<ConfigProblem> checkPower(std::string_view line) {
 
 // A sign at signAt ("+" or "-") and the shift's digits right after it.
 std::optional<ConfigProblem> checkShift(std::string_view line, long signAt, long width) {
-  const std::string allowed = "\"+\" or \"-\" at character " + std::to_string(signAt) + ", then up to " +
-                              std::to_string(width) + " digits of kHz";
+  const std::string allowed = "\"+\" or \"-\" at character " + std::to_string(signAt) +
+                              ", then up to " + std::to_string(width) + " digits of kHz";
   const char sign = charAt(line, signAt);
   const std::string digits = trimmedRight(midText(line, signAt + 1, width));
   if ((sign == '+' || sign == '-') && allDigits(digits)) return {};
@@ -159,8 +160,9 @@ std::optional<ConfigProblem> checkConfigLine(int lineNumber, std::string_view li
 }
 
 std::string describeConfigProblem(const ConfigProblem& p) {
-  if (p.missing) return "keldar: keldar.cfg line " + std::to_string(p.line) + " is missing (" +
-                        std::to_string(kConfigLineCount) + " lines are needed)";
+  if (p.missing)
+    return "keldar: keldar.cfg line " + std::to_string(p.line) + " is missing (" +
+           std::to_string(kConfigLineCount) + " lines are needed)";
   return "keldar: keldar.cfg line " + std::to_string(p.line) + " \"" + Trace::escape(p.text) +
          "\" holds \"" + Trace::escape(p.holds) + "\"; allowed: " + p.allowed;
 }

@@ -7,7 +7,7 @@
 
 namespace keldar {
 
-void transmitKey(Panel& panel);     // space
+void transmitKey(Panel& panel);  // space
 // Space or T on a transmitter that may be keyed, connected or not: a tune
 // ends as T ends it, then "TX0" and "tx off".
 void releaseKey(Panel& panel);

@@ -127,7 +127,7 @@ bool setAside(Panel& panel, Found found, std::string& backup, std::string& why) 
   if (found != Found::Unopenable && fileIsEmpty(panel, kBankFile)) return true;
   const std::string name = nextBackupName(panel);
   const bool kept = found == Found::Unopenable ? moveFile(panel, kBankFile, name, why)
-                                                : copyFileDurably(panel, kBankFile, name, why);
+                                               : copyFileDurably(panel, kBankFile, name, why);
   if (!kept) return false;
   stampNow(panel, name);
   backup = name;

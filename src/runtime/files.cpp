@@ -37,7 +37,6 @@ std::string nonFileKind(const std::string& path) {
   return kindOf(status);
 }
 
-
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {
     reset(other.file_);

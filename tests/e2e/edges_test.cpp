@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,8 +25,8 @@ namespace fs = std::filesystem;
 const std::string kConnected = "SAY wave/connected.wav";
 
 const std::vector<std::string> kGoodConfig = {
-    "COM=3",     "Speed=38400", "Power=100",   "Swr=1",   "Atu=1",  "Bands  =7", "Switch=0",
-    "Dcs=1",     "10m = +100",  "6m = -500",   "2m = -600", "70cm= -7600", "Relay=0", "Debug=1"};
+    "COM=3", "Speed=38400", "Power=100", "Swr=1",     "Atu=1",       "Bands  =7", "Switch=0",
+    "Dcs=1", "10m = +100",  "6m = -500", "2m = -600", "70cm= -7600", "Relay=0",   "Debug=1"};
 
 class Edges : public ::testing::Test {
  protected:
@@ -46,8 +47,12 @@ class Edges : public ::testing::Test {
   std::unique_ptr<Station> station_;
 };
 
+// A client of the port; -1 when it cannot get in within a short while (a full
+// backlog drops the handshake).
 int connectTo(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const timeval wait{0, 300000};
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
   sockaddr_in at{};
   at.sin_family = AF_INET;
   at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -108,9 +113,7 @@ TEST_F(Edges, AGoodBackupBesideADamagedFileIsKept) {
 
 TEST_F(Edges, ABankFileThatIsAFifoIsRefusedAndQQStillEnds) {
   StationOptions options;
-  options.prepare = [](const fs::path& work) {
-    ::mkfifo((work / "savmem.dat").c_str(), 0600);
-  };
+  options.prepare = [](const fs::path& work) { ::mkfifo((work / "savmem.dat").c_str(), 0600); };
   ASSERT_TRUE(start(options)) << "the start hung on the FIFO";
   EXPECT_TRUE(says("savmem.dat is a FIFO, not a plain file: refused"));
   EXPECT_TRUE(station_->traceHas("SAY wave/notfile.wav"));
@@ -134,16 +137,19 @@ TEST_F(Edges, OutOfDescriptorsTheListenerRestsInsteadOfSpinning) {
   std::vector<int> clients;
   for (int i = 0; i < 40; ++i) {
     const int fd = connectTo(port);
-    if (fd >= 0) clients.push_back(fd);
+    if (fd < 0) break;
+    clients.push_back(fd);
   }
-  ASSERT_GT(clients.size(), 24u) << "the backlog took too few clients to run the panel out";
   std::this_thread::sleep_for(Millis(500));
   const pid_t pid = station_->panel()->pid();
+  const auto open = std::distance(fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd"),
+                                  fs::directory_iterator());
+  ASSERT_GE(open, options.fileLimit - 1) << "the panel did not run out of descriptors";
   const double before = cpuSeconds(pid);
   std::this_thread::sleep_for(Millis(2000));
   const double used = cpuSeconds(pid) - before;
   std::printf("[ cpu ] %.2f s of CPU in 2 s with the descriptors used up\n", used);
-  EXPECT_LT(used, 1.0) << "the loop spins on a listener it cannot serve";
+  EXPECT_LT(used, 0.5) << "the loop spins on a listener it cannot serve";
   for (int fd : clients) ::close(fd);
   EXPECT_EQ(station_->quit(), 0);
 }
@@ -162,6 +168,7 @@ TEST_F(Edges, TheSharingPortIsSaidAndLoggedAndIsTheOneListenedOn) {
   EXPECT_NE(std::find(debug.begin(), debug.end(),
                       "sharing the radio (rigctld) on 127.0.0.1:" + std::to_string(port)),
             debug.end());
+  ASSERT_TRUE(says("7.100000"));  // the frequency is known
   const int fd = connectTo(port);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::write(fd, "f\n", 2), 2);
