@@ -34,8 +34,8 @@ export DISPLAY=":$(tr -d '\n' <"$work/display")"
 [ -e "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
 
 mkdir -p "$work/run"
-printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands=7" "Switch=0" \
-  "Dcs=1" "10m= +100" "6m= -500" "2m= -600" "70cm= -7600" "Relay=0" "Debug=0" \
+printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands  =7" "Switch=0" \
+  "Dcs=1" "10m = +100" "6m = -500" "2m = -600" "70cm= -7600" "Relay=0" "Debug=0" \
   >"$work/run/keldar.cfg"
 bash "$(dirname "$0")/../scripts/make-phrases" "$work/run" >/dev/null
 rm -f "$WINEPREFIX/dosdevices/com3"

@@ -31,6 +31,19 @@
 
 namespace {
 
+// Where the radio is shared, and a warning when more than this machine can
+// reach it: the protocol has no password, and a client can key the
+// transmitter.
+std::vector<std::string> sharingNotes(const keldar::PosixNetworkServer& server) {
+  std::vector<std::string> notes = {"sharing the radio (rigctld) on " + server.boundAddress()};
+  if (!server.loopbackOnly()) {
+    notes.push_back("warning: " + server.boundAddress() +
+                    " can be reached from other machines; the protocol has no authentication, "
+                    "so anyone who reaches the port can key the transmitter");
+  }
+  return notes;
+}
+
 int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std::ostream* traceOut,
         keldar::PosixNetworkServer* server) {
   keldar::PosixSerialPorts serial;
@@ -76,6 +89,7 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
   keldar::StartOptions options;
   options.simulate = line.simulate;
+  if (server != nullptr) options.logNotes = sharingNotes(*server);
   try {
     return keldar::startUp(panel, options);
   } catch (const std::exception& e) {
@@ -134,6 +148,7 @@ int main(int argc, char** argv) {
                 << line.rigctldPort << ": " << error << '\n';
       return 2;
     }
+    for (const std::string& note : sharingNotes(*server)) std::cerr << "keldar: " << note << '\n';
   }
   return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut,
              server ? &*server : nullptr);

@@ -101,8 +101,10 @@ TEST_F(Display, FmReadsTheSquelchWhereverTheAnswerStands) {
   askRadio(sc.panel, "SQ0", Asker::kWork, {}, 0);
   serviceRadioLine(sc.panel);
   sc.takeRadio();
+  sc.feedRadio("SQ0009;");
+  serviceRadioLine(sc.panel);
   sc.serial.setResponder([](int, const std::string& written) {
-    return written == "SQ0;" ? std::string("SQ0009;SM0100;SQ0023;") : std::string();
+    return written == "SQ0;" ? std::string("SM0100;SQ0023;") : std::string();
   });
   EXPECT_EQ(draw(5), (std::vector<std::string>{"MD0B;", "NA00;", "SQ0;"}));
   EXPECT_EQ(sc.state().squelchLevel, 23);

@@ -41,7 +41,10 @@ void answerLike(Scenario& sc, const std::string& id, int digits, bool echo = fal
 // this radio leaves unanswered wait out their deadlines).
 void tickUntilConnected(Scenario& sc) {
   for (int i = 0; i < 200 && sc.state().connected == 0; ++i) sc.tick();
-  ASSERT_EQ(sc.state().connected, 1);
+  ASSERT_EQ(sc.state().connected, 1) << "set-up " << sc.state().setupRunning << " steps "
+                                     << sc.panel.steps.size() << " lost " << sc.state().linkLost
+                                     << " pausing " << sc.panel.waits.pausing << " out "
+                                     << sc.panel.exchange.out.size();
 }
 
 TEST(Answers, FoundAmongLineEndsNoiseAndCutAnswers) {
@@ -159,6 +162,89 @@ TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
   answerLike(sc, "0670", 9);
   tickUntilConnected(sc);
   EXPECT_EQ(sc.takePhrases().back(), "connected");
+}
+
+// Where `wanted` stands in `sent`, or -1.
+int indexOf(const Commands& sent, const std::string& wanted, std::size_t from = 0) {
+  const auto it = std::find(sent.begin() + static_cast<long>(from), sent.end(), wanted);
+  return it == sent.end() ? -1 : static_cast<int>(it - sent.begin());
+}
+
+TEST(LinkWatch, AKeyedTransmitterIsReleasedWhileLostAndFirstWhenTheRadioReturns) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.tunerSetting = 1;  // T keys a carrier
+  s.powerLevel = 50;
+  s.swrOnTx = 1;
+  answerLike(sc, "0670", 9);
+  tickUntilConnected(sc);
+  auto loseTheRadio = [&] {
+    sc.serial.setResponder(nullptr);
+    sc.tick(44);
+    ASSERT_EQ(s.linkLost, 1);
+    sc.takeRadio();
+    sc.takePhrases();
+  };
+
+  // Space keys, the radio falls silent, Space still unkeys it.
+  sc.press(' ');
+  ASSERT_EQ(s.txState, 11);
+  ASSERT_NO_FATAL_FAILURE(loseTheRadio());
+  sc.press(' ');
+  EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"TX0;"});
+  EXPECT_EQ(sc.takePhrases(), (Commands{"tx", "off"}));
+  EXPECT_EQ(s.txState, 0);
+  EXPECT_EQ(s.swrOnTx, 1);
+  sc.press(' ');  // not keyed now: the radio is still not there
+  EXPECT_EQ(sc.takePhrases(), Commands{"nc"});
+  EXPECT_EQ(sc.takeRadio(), "");
+
+  // A tune carrier when the radio goes; T ends it as ever.
+  answerLike(sc, "0670", 9);
+  sc.tick(40);
+  ASSERT_EQ(s.linkLost, 0);
+  sc.press('T');
+  ASSERT_EQ(s.tuneActive, 1);
+  ASSERT_NO_FATAL_FAILURE(loseTheRadio());
+  sc.press('T');
+  Commands sent = splitCommands(sc.takeRadio());
+  EXPECT_EQ(indexOf(sent, "TX0;"), 0);
+  EXPECT_NE(indexOf(sent, "PC050;"), -1);
+  EXPECT_EQ(s.tuneActive, 0);
+
+  // The carrier is still on when the radio returns: receive comes first, then
+  // the operator's power and mode, then the set-up, which sends no more power.
+  answerLike(sc, "0670", 9);
+  sc.tick(40);
+  tickUntilConnected(sc);
+  sc.tick(2);
+  sc.press('T');
+  ASSERT_EQ(s.tuneActive, 1);
+  ASSERT_NO_FATAL_FAILURE(loseTheRadio());
+  answerLike(sc, "0670", 9);
+  tickUntilConnected(sc);
+  sent = splitCommands(sc.takeRadio());
+  const int id = indexOf(sent, "ID;");
+  ASSERT_GE(id, 3);
+  EXPECT_EQ(Commands(sent.begin() + id - 3, sent.begin() + id),
+            (Commands{"TX0;", "PC050;", "MD01;"}));
+  // Before receive, only the polls that found the radio back.
+  for (int i = 0; i < id - 3; ++i) EXPECT_EQ(sent[static_cast<std::size_t>(i)].back(), ';');
+  for (int i = 0; i < id - 3; ++i) EXPECT_LE(sent[static_cast<std::size_t>(i)].size(), 4u);
+  EXPECT_EQ(indexOf(sent, "TX1;"), -1);
+  EXPECT_EQ(s.tuneActive, 0);
+  sc.takePhrases();
+  sc.press('J');  // keys act again: no "ton"
+  const Commands heard = sc.takePhrases();
+  EXPECT_EQ(std::find(heard.begin(), heard.end(), "ton"), heard.end());
+
+  // A client's PTT is the panel's too: Space releases it, lost or not.
+  s.relayKeyed = 1;
+  ASSERT_NO_FATAL_FAILURE(loseTheRadio());
+  sc.press(' ');
+  EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"TX0;"});
+  EXPECT_EQ(s.relayKeyed, 0);
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "memory/bank_file.h"
+#include "memory/durable_file.h"
 #include "memory/listing.h"
 #include "memory/records.h"
+#include "radio_support.h"
 #include "runtime/files.h"
 #include "testing/scenario.h"
 
@@ -235,6 +240,116 @@ TEST_F(MemoryBanks, UnknownHeaderWithoutRoomForABackupIsLeftAlone) {
   EXPECT_EQ(sc.readFile("savmem.dat"), original);
   EXPECT_FALSE(sc.fileExists("savmem.bak"));
   EXPECT_NE(takeStderr().find("savmem.dat left untouched"), std::string::npos);
+}
+
+TEST_F(MemoryBanks, BackupsAreNumberedAndNoneIsWrittenOver) {
+  namespace fs = std::filesystem;
+  const Lines names = {"savmem.bak", "savmem.bak.1", "savmem.bak.2", "savmem.bak.3",
+                       "savmem.bak.4"};
+  // A good backup beside a damaged file survives each start that finds one.
+  sc.writeFile("savmem.bak", "the good backup");
+  for (int start = 1; start <= 4; ++start) {
+    sc.writeFile("savmem.dat", "damaged " + std::to_string(start));
+    loadMemoryBanks(sc.panel);
+    EXPECT_EQ(sc.readFile(names[static_cast<std::size_t>(start)]),
+              "damaged " + std::to_string(start));
+    EXPECT_NE(takeStderr().find("kept as " + names[static_cast<std::size_t>(start)]),
+              std::string::npos);
+    ::testing::internal::CaptureStderr();
+  }
+  EXPECT_EQ(sc.readFile("savmem.bak"), "the good backup");
+  // All five taken: the oldest goes, and only it.
+  const auto now = fs::file_time_type::clock::now();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    fs::last_write_time(sc.path(names[i]), now - std::chrono::hours(i == 2 ? 50 : 10 - i));
+  }
+  sc.writeFile("savmem.dat", "damaged 5");
+  loadMemoryBanks(sc.panel);
+  EXPECT_EQ(sc.readFile("savmem.bak.2"), "damaged 5");
+  EXPECT_EQ(sc.readFile("savmem.bak"), "the good backup");
+  EXPECT_EQ(sc.readFile("savmem.bak.4"), "damaged 4");
+  EXPECT_FALSE(sc.fileExists("savmem.bak.5"));
+  EXPECT_NE(takeStderr().find("kept as savmem.bak.2"), std::string::npos);
+}
+
+TEST_F(MemoryBanks, BankFilesThatAreNotPlainFilesAreRefusedAndNeverWritten) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::string name;
+    std::function<void(const std::string&)> make;
+    std::string kind;
+  };
+  const Case cases[] = {
+      {"savmem.dat", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       "a FIFO"},
+      {"savmem.dat", [](const std::string& p) { fs::create_directory(p); }, "a directory"},
+      {"memory.txt", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       "a FIFO"},
+  };
+  takeStderr();
+  for (const Case& c : cases) {
+    Scenario odd;
+    setStartValues(odd.state());
+    c.make(odd.path(c.name));
+    odd.state().memoryChannels[3] = "0206A014200000B0142000009991";
+    ::testing::internal::CaptureStderr();
+    loadMemoryBanks(odd.panel);  // returns: a FIFO is never opened
+    EXPECT_EQ(odd.takePhrases(), (Lines{"memfile", "notfile"}));
+    EXPECT_EQ(odd.state().bankFilesRefused, 1);
+    EXPECT_FALSE(saveMemoryBanks(odd.panel));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(c.name + " is " + c.kind + ", not a plain file: refused"), std::string::npos)
+        << err;
+    EXPECT_EQ(fs::status(odd.path(c.name)).type(),
+              c.kind == "a FIFO" ? fs::file_type::fifo : fs::file_type::directory);
+    EXPECT_FALSE(odd.fileExists("savmem.dat.tmp") || odd.fileExists("memory.txt.tmp"));
+    EXPECT_EQ(odd.fileExists("savmem.dat"), c.name == "savmem.dat");
+  }
+  // The writer alone refuses one that appears later.
+  std::string why;
+  ASSERT_EQ(::mkfifo(sc.path("memory.txt").c_str(), 0600), 0);
+  EXPECT_FALSE(replaceWithLines(sc.panel, sc.state().listingFile, "memory.txt", {"x"}, why));
+  EXPECT_NE(why.find("is a FIFO, not a plain file"), std::string::npos) << why;
+}
+
+TEST_F(MemoryBanks, QuitWithBanksThatCannotBeSavedEndsAtTheNextQ) {
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  s.bankFilesRefused = 1;
+  s.connected = 1;
+  s.frequency = 7100000;
+  s.running = 1;
+  testing::answerFrom(sc, {{"FA;", "FA007100000;"}});
+  sc.press(testing::vkOf('Q'));
+  sc.tick(40);
+  EXPECT_EQ(s.running, 1);
+  const Lines heard = sc.takePhrases();
+  EXPECT_EQ(heard.back(), "notsaved");
+  sc.press(testing::vkOf('Q'));
+  EXPECT_EQ(s.running, 0);
+}
+
+TEST_F(MemoryBanks, AStartAfterAnInterruptedSaveRemovesTemporariesAndRefreshesTheListing) {
+  namespace fs = std::filesystem;
+  const Lines bank = bankLines("KELDAR v3.2a 3.3b 40", {}, {"0206A014200000B0142000009991"});
+  sc.writeFile("savmem.dat", crlf(bank));
+  sc.writeFile("memory.txt", "the listing of the store before");
+  fs::last_write_time(sc.path("memory.txt"),
+                      fs::last_write_time(sc.path("savmem.dat")) - std::chrono::seconds(5));
+  sc.writeFile("savmem.dat.tmp", "half a save");
+  sc.writeFile("memory.txt.tmp", "half a listing");
+  sc.writeFile("savmem.bak.tmp", "half a backup");
+  loadMemoryBanks(sc.panel);
+  EXPECT_FALSE(leftoverTemp());
+  EXPECT_FALSE(sc.fileExists("savmem.bak.tmp"));
+  EXPECT_EQ(sc.readFile("memory.txt"), crlf(memoryListingLines(sc.state())));
+  EXPECT_NE(sc.readFile("memory.txt").find("Slot 0"), std::string::npos);
+  EXPECT_NE(takeStderr().find("savmem.dat.tmp left by an interrupted save; removed"),
+            std::string::npos);
+  // A listing as new as the file is left alone.
+  sc.writeFile("memory.txt", "kept");
+  loadMemoryBanks(sc.panel);
+  EXPECT_EQ(sc.readFile("memory.txt"), "kept");
 }
 
 TEST_F(MemoryBanks, FailedSaveKeepsTheOldFilesAndSaysSo) {

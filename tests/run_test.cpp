@@ -144,10 +144,18 @@ TEST(KeldarRun, UnknownOptionsGiveTheUsageAndStatusTwo) {
 TEST(KeldarRun, WithoutConfigurationItSpeaksAndEndsLeavingTheDirectoryEmpty) {
   TempDir work, elsewhere;
   const int nullFd = ::open("/dev/null", O_RDWR);
+  const std::string err = elsewhere.path() + "/err";
+  const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   const pid_t pid = spawn({"-C", work.path(), "--terminal", "--trace", elsewhere.path() + "/t"},
-                          nullFd, nullFd, nullFd);
-  EXPECT_EQ(waitExit(pid, std::chrono::seconds(5)), 0);
+                          nullFd, nullFd, errFd);
+  // A run that cannot start says so, where it looked, and fails.
+  EXPECT_EQ(waitExit(pid, std::chrono::seconds(5)), 1);
+  ::close(errFd);
   ::close(nullFd);
+  EXPECT_NE(readAll(err).find("keldar.cfg not found in " +
+                              std::filesystem::canonical(work.path()).string()),
+            std::string::npos)
+      << readAll(err);
   EXPECT_EQ(traceLines(readAll(elsewhere.path() + "/t"), "SAY"),
             (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
                    "SAY wave/cfgnf.wav"}));
@@ -175,7 +183,8 @@ TEST(KeldarRun, WithoutADisplayTheTerminalPanelStartsUnlessOffscreenWasChosen) {
     const Lines env = environmentWith(noDisplay, c.env);
     const pid_t pid = spawn({"-C", work.path(), "--trace", elsewhere.path() + "/t"}, nullFd,
                             screenFd, nullFd, &env);
-    EXPECT_EQ(waitExit(pid, std::chrono::seconds(10)), 0) << c.what;
+    // No keldar.cfg in the folder: the run ends at once, with status 1.
+    EXPECT_EQ(waitExit(pid, std::chrono::seconds(10)), 1) << c.what;
     ::close(screenFd);
     ::close(nullFd);
     const std::string drawn = readAll(screen);

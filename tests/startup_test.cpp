@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -33,6 +34,12 @@ std::string configText(const std::map<int, std::string>& changes = {}) {
     text += (it == changes.end() ? kConfig[i] : it->second) + "\r\n";
   }
   return text;
+}
+
+StartOptions simulated() {
+  StartOptions options;
+  options.simulate = true;
+  return options;
 }
 
 // Trace lines without their time stamps.
@@ -83,7 +90,10 @@ TEST(StartUp, WithoutConfigurationOnlyTheGreetingAndCfgnfAreHeardAndNothingIsOpe
   Trace trace(out, sc.clock);
   sc.panel.trace = &trace;
 
-  EXPECT_EQ(startUp(sc.panel), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(startUp(sc.panel), 1);
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("keldar.cfg not found in " + sc.dir.path()), std::string::npos) << message;
 
   EXPECT_EQ(traceKinds(out.str()),
             (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
@@ -97,23 +107,28 @@ TEST(StartUp, WithoutConfigurationOnlyTheGreetingAndCfgnfAreHeardAndNothingIsOpe
   EXPECT_TRUE(std::filesystem::is_empty(sc.dir.path()));
 }
 
-TEST(StartUp, AConfigurationThatIsNotAFileCountsAsMissing) {
+TEST(StartUp, AConfigurationThatIsNotAFileIsRefused) {
   Scenario sc;
   std::filesystem::create_directory(sc.path("keldar.cfg"));
-  startUp(sc.panel);
-  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "cfgnf"}));
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(startUp(sc.panel), 1);
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("is a directory, not a plain file"), std::string::npos) << message;
+  EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "cfgerr", "notfile"}));
   EXPECT_EQ(sc.takeRadio(), "");
 }
 
 TEST(StartUp, SimulationIsAnnouncedAfterTheGreetingAndSurvivesInitialisation) {
   Scenario sc;
-  EXPECT_EQ(startUp(sc.panel, StartOptions{true}), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(startUp(sc.panel, simulated()), 1);
+  ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "sim", "cfgnf"}));
   EXPECT_EQ(sc.state().simulationMode, 1);
 
   Scenario withConfig;
   withConfig.writeFile("keldar.cfg", configText());
-  startUp(withConfig.panel, StartOptions{true});
+  startUp(withConfig.panel, simulated());
   EXPECT_EQ(withConfig.state().simulationMode, 1);
   // The configured radio port is neither opened nor written.
   EXPECT_EQ(withConfig.serial.port(3).opens, 0);
@@ -445,33 +460,91 @@ TEST(Config, ARelayOnTheRadiosOwnPortIsDroppedWithAMessage) {
   EXPECT_EQ(other.state().relayPort, 4);
 }
 
-TEST(Config, ShortEmptyAndDamagedFilesStartWithTheValuesTheRulesGive) {
-  Scenario shortFile;
-  shortFile.writeFile("keldar.cfg", "COM=3\nSpeed=38400\n");
-  EXPECT_EQ(startUp(shortFile.panel), 0);
-  EXPECT_EQ(shortFile.serial.port(3).baud, 38400);
-  EXPECT_EQ(shortFile.state().powerLevel, 5);
-  EXPECT_EQ(shortFile.state().maxPower, 5);
-  EXPECT_EQ(shortFile.state().debugLog, 0);
-  EXPECT_EQ(shortFile.state().shift70cm, "000");
-  EXPECT_EQ(splitCommands(shortFile.takeRadio()).at(1), "VS0;");
+TEST(Config, EachLineIsCheckedAgainstWhatItMayHold) {
+  struct Case {
+    int line;
+    std::string text;
+    bool refused;
+  };
+  const Case cases[] = {
+      {1, "COM=3", false},       {1, "COM=12", false},
+      {1, "COM=x", true},        {1, "", true},
+      {2, "Speed=38400", false}, {2, "Speed=4800 baud", false},
+      {2, "Speed=1234", true},   {2, "Speed=", true},
+      {3, "Power=100", false},   {3, "Power=5", false},
+      {3, "Power=999", true},    {3, "Power=abc", true},
+      {3, "Power=1000", true},   {3, "Power=3", true},
+      {3, "Pow=50", true},       {4, "Swr=2", false},
+      {4, "Swr=3", true},        {5, "Atu=x", true},
+      {6, "Bands  =6", false},   {6, "Bands  =3", true},
+      {6, "Bands=7", true},      {7, "Switch=1", false},
+      {7, "Switch=2", true},     {8, "Dcs=0", false},
+      {9, "10m = -100", false},  {9, "10m = +1", false},
+      {9, "10m = 100", true},    {9, "10m = +1x0", true},
+      {9, "10m = +", true},      {10, "6m = -500", false},
+      {11, "2m = ?600", true},   {12, "70cm= -7600", false},
+      {12, "70cm= +76z0", true}, {13, "Relay=0", false},
+      {13, "Relay =12", false},  {13, "Relay=-", true},
+      {14, "Debug=1", false},    {14, "Debug=", true},
+  };
+  for (const Case& c : cases) {
+    const std::optional<ConfigProblem> problem = checkConfigLine(c.line, c.text);
+    EXPECT_EQ(problem.has_value(), c.refused) << "line " << c.line << ": '" << c.text << "'";
+    if (problem) {
+      EXPECT_EQ(problem->line, c.line);
+    }
+  }
+  // What stderr gets: the line, what it holds, what is allowed.
+  const std::string said = describeConfigProblem(*checkConfigLine(3, "Power=999"));
+  EXPECT_EQ(said,
+            "keldar: keldar.cfg line 3 \"Power=999\" holds \"999\"; allowed: watts from 5 to 100 "
+            "as the last characters of a line of 7 to 9 (\"Power=100\")");
+}
 
-  Scenario empty;
-  empty.writeFile("keldar.cfg", "");
-  EXPECT_EQ(startUp(empty.panel), 0);
-  EXPECT_EQ(empty.state().comPort, 0);
-  EXPECT_EQ(empty.takePhrases(), (Lines{"keldar", "3", "point", "3"}));
+TEST(Config, ARefusedOrMissingLineIsSaidPrintedAndEndsTheRunBeforeTheRadio) {
+  struct Case {
+    std::string file;
+    std::vector<std::string> heard;  // after the greeting
+    std::string printed;
+  };
+  std::string damaged = std::string("C\0M=5", 5) + "\r" + std::string(100000, '\xff') + "\n";
+  const Case cases[] = {
+      {configText({{3, "Power=999"}}), {"cfgerr", "line", "3"}, "line 3 \"Power=999\""},
+      {configText({{13, "Relay=x"}}), {"cfgerr", "line", "13"}, "line 13 \"Relay=x\""},
+      {"COM=3\nSpeed=38400\n", {"cfgerr", "line", "3"}, "line 3 is missing"},
+      {"", {"cfgerr", "line", "1"}, "line 1 is missing"},
+      {damaged, {"cfgerr", "line", "2"}, "line 2 \"\\xFF"},
+  };
+  for (const Case& c : cases) {
+    Scenario sc;
+    sc.writeFile("keldar.cfg", c.file);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(startUp(sc.panel), 1);
+    const std::string message = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find(c.printed), std::string::npos) << message;
+    Lines heard = {"keldar", "3", "point", "3"};
+    heard.insert(heard.end(), c.heard.begin(), c.heard.end());
+    EXPECT_EQ(sc.takePhrases(), heard) << c.printed;
+    EXPECT_EQ(sc.serial.port(3).opens + sc.serial.port(5).opens, 0);
+    EXPECT_EQ(sc.takeRadio(), "");
+    EXPECT_FALSE(sc.fileExists("savmem.dat"));
+  }
+}
 
-  // Binary bytes, NULs, a line far longer than a text field, CR-only ends.
-  std::string damaged = std::string("C\0M=5", 5) + "\r" + std::string(100000, '\xff') +
-                        "\r\n\x01\x02\x03\n\n\nSwitch=\x80\n";
-  Scenario binary;
-  binary.writeFile("keldar.cfg", damaged);
-  EXPECT_EQ(startUp(binary.panel), 0);
-  EXPECT_EQ(binary.state().comPort, 5);
-  EXPECT_EQ(binary.state().baudRate, 0);
-  EXPECT_EQ(binary.state().powerSwitch, 0);
-  EXPECT_EQ(binary.takeRadio().rfind("FA007100000;VS0;", 0), 0u);
+TEST(Config, AByteOrderMarkCrOnlyLinesAndLongLinesStillRead) {
+  std::string text;
+  for (std::size_t i = 0; i < kConfig.size(); ++i) {
+    std::string line = i == 0 ? "COM=12" : kConfig[i];
+    if (i == 1) line += "   ; the radio's menu 031" + std::string(300, ' ');
+    text += line + "\r";
+  }
+  Scenario sc;
+  sc.writeFile("keldar.cfg", "\xEF\xBB\xBF" + text);
+  ASSERT_TRUE(readConfiguration(sc.panel));
+  EXPECT_EQ(sc.state().comPort, 12);
+  EXPECT_EQ(sc.state().baudRate, 38400);
+  EXPECT_EQ(sc.state().shift70cm, "7600");
+  EXPECT_EQ(sc.state().debugLog, 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // a line may carry a label of its own in front of the value.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,35 @@ std::string normaliseShift(std::string_view text, std::size_t longest);
 // as the relay; it is dropped with a line on stderr.
 void dropRelayOnRadioPort(PanelState& state);
 
-// Reads keldar.cfg from the working directory. False, with nothing taken,
-// when it is missing or not a readable file.
-bool readConfiguration(Panel& panel);
+// A line that may not be taken: its number, its text, what the value taken
+// from it holds and what the line may hold; or a line the file lacks.
+struct ConfigProblem {
+  int line = 0;
+  std::string text;
+  std::string holds;
+  std::string allowed;
+  bool missing = false;
+};
+
+// Whether configuration line lineNumber (1..14) holds a value the panel may
+// use: a port number, a speed the radios take, 5 to 100 W, the digits each
+// flag may be, a shift with its sign. Nothing when it does.
+std::optional<ConfigProblem> checkConfigLine(int lineNumber, std::string_view line);
+
+// One line for stderr: the line, what it holds, what is allowed.
+std::string describeConfigProblem(const ConfigProblem& problem);
+
+enum class ConfigResult { kRead, kMissing, kNotAFile, kRefused };
+
+struct ConfigOutcome {
+  ConfigResult result = ConfigResult::kRead;
+  int line = 0;  // the refused line
+  explicit operator bool() const { return result == ConfigResult::kRead; }
+};
+
+// Reads keldar.cfg from the working directory, checking each line before it
+// is taken. Anything but kRead is said on stderr (with the folder searched,
+// or the refused line) and leaves the rest of the file untaken.
+ConfigOutcome readConfiguration(Panel& panel);
 
 }  // namespace keldar

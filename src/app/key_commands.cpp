@@ -14,6 +14,7 @@
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"
+#include "radio/setup.h"
 #include "radio/stepping.h"
 #include "speech/player.h"
 #include "speech/readouts.h"
@@ -56,11 +57,12 @@ void stopTune(Panel& panel) {
   }
   sendText(panel, "TX0");
   if (s.tunerSetting == 3) s.tunerSetting = 0;
-  // The radio back in receive before its power and mode change.
+  // Released now; the radio is back in receive before its power and mode
+  // change.
+  s.tuneActive = 0;
   pauseThen(panel, kReceiveSettleMs, [&panel] {
     sendPowerLevel(panel);
     drawFrequencyPanel(panel);
-    panel.state.tuneActive = 0;
   });
 }
 
@@ -169,19 +171,24 @@ void splitOn(Panel& panel) {
 
 void transmitKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState != 0) {
-    s.swrOnTx = s.txState - 10;
-    s.txState = 0;
-    sendText(panel, "TX0");
-    playEach(panel, {"tx", "off"});
-    return;
-  }
+  // Space on a keyed transmitter never gets here: releaseKey takes it.
   playEach(panel, {"tx", "on"});
   s.txState = s.swrOnTx + 10;
   s.swrOnTx = 0;
   s.swrHoldOff = 2;
   s.tunerArmed = 0;
   sendText(panel, "TX1");
+}
+
+void releaseKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tuneActive == 1) {
+    playEach(panel, {"tune", "off"});
+    stopTune(panel);
+  }
+  if (!transmitterMayBeKeyed(s)) return;
+  releaseTransmitter(panel);
+  playEach(panel, {"tx", "off"});
 }
 
 void levelKey(Panel& panel) {

@@ -7,7 +7,10 @@
 
 namespace keldar {
 
-void transmitKey(Panel& panel);     // space
+void transmitKey(Panel& panel);  // space
+// Space or T on a transmitter that may be keyed, connected or not: a tune
+// ends as T ends it, then "TX0" and "tx off".
+void releaseKey(Panel& panel);
 void levelKey(Panel& panel);        // L
 void c4fmKey(Panel& panel);         // D
 void optionsReadout(Panel& panel);  // O

@@ -7,6 +7,7 @@
 #include "radio/cat.h"
 #include "radio/channel_entry.h"
 #include "radio/send_text.h"
+#include "radio/setup.h"
 #include "radio/stepping.h"
 #include "radio/toggles.h"
 #include "speech/player.h"
@@ -63,8 +64,9 @@ void quitKey(Panel& panel) {
   playPhrase(panel, "quit");
   // The key-speed entry's CW must not be saved as the band's mode.
   if (s.pendingMode == 11) ruleEndKeySpeed(panel);
-  if (s.quitCountdown > 0) {
-    // The radio may have stopped answering: a second Q ends at once.
+  if (s.quitCountdown > 0 || s.quitUnsaved == 1) {
+    // The radio may have stopped answering, or the banks cannot be saved: a
+    // second Q ends at once.
     s.running = 0;
   } else if (s.connected != 0) {
     sendText(panel, "TX0");
@@ -84,6 +86,12 @@ bool preamble(Panel& panel) {
   setHeld(s, k, true);
   s.relayActive = 0;
   writeKeyLine(panel);
+  // Space and T always receive: whether or not the radio answers now, a
+  // transmitter the panel may have keyed is released.
+  if ((k == kSpace || k == key('T')) && transmitterMayBeKeyed(s)) {
+    releaseKey(panel);
+    return false;
+  }
   if (s.tuneActive == 1 && k != key('S') && k != key('T')) {
     playPhrase(panel, "ton");
     return false;

@@ -55,6 +55,11 @@ struct PanelState {
   FileHandle configFile;
   FileHandle memoryFile;
   FileHandle listingFile;
+  // savmem.dat or memory.txt was found not to be a plain file: neither is
+  // read or written this run.
+  int32_t bankFilesRefused = 0;
+  // A quit whose save failed: the next Q ends, saved or not.
+  int32_t quitUnsaved = 0;
   int32_t serialDataBits = 8;
   int32_t serialParity = 0;
   int32_t serialStopBits = 2;
@@ -81,6 +86,10 @@ struct PanelState {
   int32_t tickCount = 0;
   // 1 while the set-up of a radio that has just answered is under way.
   int32_t setupRunning = 0;
+  // Meter polls in a row the radio left unanswered, and when one was last
+  // tried after the meter was given up on.
+  int32_t meterPollsUnanswered = 0;
+  uint32_t meterRetryMs = 0;
   int32_t relayActive = 0;
   BasicString relayPending;
   BasicString relayChunk;

@@ -12,6 +12,7 @@
 #include "panel/display.h"
 #include "panel/window.h"
 #include "radio/cat.h"
+#include "radio/setup.h"
 #include "radio/stepping.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
@@ -112,28 +113,6 @@ void setDefaultTables(PanelState& s) {
   for (BasicString& channel : s.memoryChannels) channel = "9";
 }
 
-// The radio command of the current mode ("MD02" for USB), or nothing.
-const BasicString* modeCommandOf(const PanelState& s) {
-  switch (s.modeIndex) {
-    case 1:
-      return &s.modeCommandLsb;
-    case 2:
-      return &s.modeCommandUsb;
-    case 3:
-      return &s.modeCommandCw;
-    case 4:
-      return &s.modeCommandAm;
-    case 5:
-      return &s.modeCommandFmNarrow;
-    case 6:
-      return &s.modeCommandC4fm;
-    case 7:
-      return &s.modeCommandFmWide;
-    default:
-      return nullptr;
-  }
-}
-
 // A radio switched off wakes on any byte, then takes "PS1" and needs about
 // a second before it answers; then `done`.
 void switchRadioOn(Panel& panel, std::function<void()> done) {
@@ -158,6 +137,22 @@ std::string startFrequencyDisplay(std::string_view command) {
   return megahertz + "." + rightText(command, 6);
 }
 
+// What stopped the start, said before the program ends (stderr has the
+// details).
+void sayConfigRefused(Panel& panel, const ConfigOutcome& config) {
+  if (config.result == ConfigResult::kMissing) {
+    playPhrase(panel, "cfgnf");
+    return;
+  }
+  playPhrase(panel, "cfgerr");
+  if (config.result == ConfigResult::kNotAFile) {
+    playPhrase(panel, "notfile");
+    return;
+  }
+  playPhrase(panel, "line");
+  playPhrase(panel, std::to_string(config.line));
+}
+
 void runEventLoop(Panel& panel) {
   PanelEventSink sink(panel);
   panel.state.running = 1;
@@ -178,15 +173,16 @@ int startUp(Panel& panel, const StartOptions& options) {
     s.simulationMode = 1;
     playPhrase(panel, "sim");
   }
-  if (!readConfiguration(panel)) {
+  if (const ConfigOutcome config = readConfiguration(panel); !config) {
     // Nothing else is opened: no port, no log, no timer, no memory file.
-    playPhrase(panel, "cfgnf");
+    sayConfigRefused(panel, config);
     panel.screen.closeWindow();
     s.panelWindow.open = false;
     closeFile(s.debugFile);
-    return 0;
+    return 1;
   }
   initialisePanel(panel);
+  for (const std::string& note : options.logNotes) writeDebugLine(panel, note);
   panel.screen.startTimer(kTimerPeriodMs, kTimerId);
   runEventLoop(panel);
   shutDown(panel);
@@ -225,18 +221,7 @@ void tuneStartBand(Panel& panel) {
 }
 
 void unkeyTransmitter(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.txState <= 0 && s.tuneActive != 1 && s.relayKeyed == 0) return;
-  send(panel, "TX0");
-  if (s.tuneActive == 1) {
-    // The tune carrier went out as 5 W of AM: the operator's power and mode
-    // come back before the panel goes.
-    sendPowerLevel(panel);
-    if (const BasicString* mode = modeCommandOf(s)) send(panel, *mode);
-  }
-  s.txState = 0;
-  s.tuneActive = 0;
-  s.relayKeyed = 0;
+  releaseTransmitter(panel);
 }
 
 void shutDown(Panel& panel) {

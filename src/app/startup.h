@@ -1,6 +1,9 @@
 // Start-up, configuration file and shutdown.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/panel.h"
 
 namespace keldar {
@@ -9,6 +12,8 @@ namespace keldar {
 struct StartOptions {
   // The built-in simulated radio answers instead of the serial port.
   bool simulate = false;
+  // Lines for debug.dat once it is open (where the radio is shared).
+  std::vector<std::string> logNotes;
 };
 
 // The whole run: window, greeting, configuration, panel, event loop and

@@ -15,6 +15,8 @@ namespace {
 
 constexpr int32_t kTickCountWrap = 20;
 constexpr int32_t kMaxPollCount = 1000;
+constexpr int32_t kMeterGivenUp = 3;
+constexpr uint32_t kMeterRetryMs = 10000;
 
 void takeSMeterReading(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
@@ -51,10 +53,14 @@ void takeAlcReading(Panel& panel, std::string_view answer) {
 // The answer to one poll. A frequency answer to a query written before the
 // panel's latest moving command is stale and changes nothing (before the
 // radio is connected any answer connects it).
-void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
+void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool meter) {
   PanelState& s = panel.state;
-  if (!answer.arrived || answer.refused) return;
   const std::string& text = answer.text;
+  if (!answer.arrived || answer.refused) {
+    if (meter) s.meterPollsUnanswered += 1;
+    return;
+  }
+  if (meter) s.meterPollsUnanswered = 0;
   if (text.starts_with("FA") || text.starts_with("FB")) {
     if (stamp != s.commandCount && s.connected == 1) return;
     s.replyText = text;
@@ -66,8 +72,20 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   if (text.starts_with("RM4")) takeAlcReading(panel, text);
 }
 
-const char* pollQuery(const PanelState& s) {
-  if (s.pollPhase == 0) return "FA";
+// A meter the radio has not answered several times running is asked only
+// now and then (some radios have no S-meter query at all): the frequency
+// poll is not held up by a query that only waits out its deadline.
+bool meterSkipped(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.meterPollsUnanswered < kMeterGivenUp) return false;
+  if (panel.clock.tickMs() - s.meterRetryMs < kMeterRetryMs) return true;
+  s.meterRetryMs = panel.clock.tickMs();
+  return false;
+}
+
+const char* pollQuery(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (s.pollPhase == 0 || meterSkipped(panel)) return "FA";
   if (s.alcAnnounce >= 1) return "RM4";
   if (s.tuneActive == 1 || s.txState > 0) return "RM6";
   return "SM0";
@@ -75,13 +93,15 @@ const char* pollQuery(const PanelState& s) {
 
 void sendPollQuery(Panel& panel) {
   PanelState& s = panel.state;
-  const char* query = pollQuery(s);
+  const char* query = pollQuery(panel);
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
   const int32_t stamp = s.commandCount;
   s.replyPending = 1;
   if (s.unansweredPolls < kMaxPollCount) s.unansweredPolls += 1;
-  askRadio(panel, query, Asker::kPoll,
-           [&panel, stamp](const RadioAnswer& answer) { takePollAnswer(panel, answer, stamp); });
+  const bool meter = query[0] != 'F';
+  askRadio(panel, query, Asker::kPoll, [&panel, stamp, meter](const RadioAnswer& answer) {
+    takePollAnswer(panel, answer, stamp, meter);
+  });
 }
 
 }  // namespace

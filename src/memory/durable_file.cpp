@@ -38,10 +38,19 @@ std::string destinationOf(const Panel& panel, std::string_view name) {
 
 }  // namespace
 
+std::string temporaryPathOf(const Panel& panel, std::string_view name) {
+  return destinationOf(panel, name) + ".tmp";
+}
+
 bool replaceWithLines(Panel& panel, FileHandle& handle, std::string_view name,
                       const std::vector<std::string>& lines, std::string& why) {
   const std::string destination = destinationOf(panel, name);
   const std::string temp = destination + ".tmp";
+  // A FIFO, device or directory there is the user's, not a file to replace.
+  if (const std::string kind = nonFileKind(destination); !kind.empty()) {
+    why = destination + " is " + kind + ", not a plain file";
+    return false;
+  }
   closeFile(handle);
   errno = 0;
   if (openFile(handle, temp, "W") != 0) {

@@ -12,11 +12,16 @@
 namespace keldar {
 
 // Writes the lines, each ended by CR LF, to "<name>.tmp" beside the file and
-// puts that in place of the file with replaceFileDurably. On failure the old
+// puts that in place of the file with replaceFileDurably; something there
+// that is not a plain file is refused. On failure the old
 // file is left as it was, the temporary file is removed, and why tells what
 // went wrong.
 bool replaceWithLines(Panel& panel, FileHandle& handle, std::string_view name,
                       const std::vector<std::string>& lines, std::string& why);
+
+// Where the temporary file of a replacement of name lives (beside the file a
+// link points to).
+std::string temporaryPathOf(const Panel& panel, std::string_view name);
 
 // Copies one file of the working directory to another name, durably.
 bool copyFileDurably(Panel& panel, std::string_view from, std::string_view to, std::string& why);

@@ -23,6 +23,19 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kReadPerPoll = 64 * 1024;
 // The epoll key of the listening socket; clients have keys from 1.
 constexpr uint64_t kListenKey = 0;
+// How long the listener rests when the process has no descriptor to spare.
+constexpr std::chrono::milliseconds kAcceptRest{1000};
+
+bool isLoopback(const sockaddr_storage& bound) {
+  if (bound.ss_family == AF_INET) {
+    const auto* in4 = reinterpret_cast<const sockaddr_in*>(&bound);
+    return (ntohl(in4->sin_addr.s_addr) >> 24) == 127;
+  }
+  if (bound.ss_family != AF_INET6) return false;
+  const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_addr;
+  if (IN6_IS_ADDR_LOOPBACK(&a)) return true;
+  return IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127;
+}
 
 }  // namespace
 
@@ -88,6 +101,30 @@ std::string PosixNetworkServer::boundAddress() const {
   return std::string(text.data()) + ":" + std::to_string(ntohs(in4->sin_port));
 }
 
+bool PosixNetworkServer::loopbackOnly() const {
+  sockaddr_storage bound{};
+  socklen_t size = sizeof bound;
+  if (listen_ < 0 || ::getsockname(listen_, reinterpret_cast<sockaddr*>(&bound), &size) != 0) {
+    return false;
+  }
+  return isLoopback(bound);
+}
+
+void PosixNetworkServer::pauseAccepting() {
+  acceptPaused_ = true;
+  acceptAgainAt_ = std::chrono::steady_clock::now() + kAcceptRest;
+  ::epoll_ctl(epoll_, EPOLL_CTL_DEL, listen_, nullptr);
+}
+
+void PosixNetworkServer::resumeAcceptingWhenDue() {
+  if (!acceptPaused_ || std::chrono::steady_clock::now() < acceptAgainAt_) return;
+  acceptPaused_ = false;
+  epoll_event event{};
+  event.events = EPOLLIN;
+  event.data.u64 = kListenKey;
+  ::epoll_ctl(epoll_, EPOLL_CTL_ADD, listen_, &event);
+}
+
 // Input until the client has ended it; output while some waits.
 void PosixNetworkServer::watch(int id, const Connection& c) {
   epoll_event event{};
@@ -102,6 +139,7 @@ void PosixNetworkServer::watch(int id, const Connection& c) {
 
 void PosixNetworkServer::poll(std::vector<NetworkActivity>& activity) {
   if (epoll_ < 0) return;
+  resumeAcceptingWhenDue();
   for (auto it = connections_.begin(); it != connections_.end();) {
     if (!it->second.broken) {
       ++it;
@@ -137,7 +175,14 @@ void PosixNetworkServer::poll(std::vector<NetworkActivity>& activity) {
 void PosixNetworkServer::acceptAll(std::vector<NetworkActivity>& activity) {
   while (true) {
     const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;  // none left (EAGAIN), or out of descriptors for now
+    if (fd < 0) {
+      // The waiting client stays in the backlog; the socket would stay
+      // readable and wake the loop at once, so it rests a while.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        pauseAccepting();
+      }
+      return;  // none left (EAGAIN), or out of descriptors for now
+    }
     // Answers are a few bytes each and wanted at once.
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);

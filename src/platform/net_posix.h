@@ -3,6 +3,7 @@
 // front-end's wait includes, so a client's line wakes the panel at once.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <string>
@@ -26,6 +27,8 @@ class PosixNetworkServer : public NetworkServer {
   bool listen(const std::string& address, int port, std::string& error);
   // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
   std::string boundAddress() const;
+  // Whether only this machine can reach the socket (127.0.0.0/8, ::1).
+  bool loopbackOnly() const;
   // Readable when a client or the listening socket needs service; -1 before listen.
   int waitFd() const { return epoll_; }
 
@@ -42,6 +45,8 @@ class PosixNetworkServer : public NetworkServer {
   };
 
   void acceptAll(std::vector<NetworkActivity>& activity);
+  void pauseAccepting();
+  void resumeAcceptingWhenDue();
   void readFrom(int id, Connection& c, std::vector<NetworkActivity>& activity);
   void flush(int id, Connection& c);
   void watch(int id, const Connection& c);
@@ -49,6 +54,10 @@ class PosixNetworkServer : public NetworkServer {
   int listen_ = -1;
   int epoll_ = -1;
   int nextId_ = 1;
+  // Out of descriptors: the listening socket is left out of the wait until
+  // then, instead of waking the loop again and again.
+  bool acceptPaused_ = false;
+  std::chrono::steady_clock::time_point acceptAgainAt_{};
   std::map<int, Connection> connections_;
 };
 

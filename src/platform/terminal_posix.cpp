@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +18,10 @@ using SteadyClock = std::chrono::steady_clock;
 // An ESC with nothing after it within this time is a lone ESC.
 constexpr milliseconds kEscapeWait{50};
 
+// What the end of the run may spend on giving the terminal back its screen
+// when it is not reading: the shutdown never waits longer.
+constexpr milliseconds kRestoreWait{200};
+
 const char* const kAlternateScreenOn = "\x1b[?1049h\x1b[?25l";
 const char* const kAlternateScreenOff = "\x1b[?25h\x1b[?1049l";
 
@@ -25,6 +30,17 @@ int remainingMs(SteadyClock::time_point deadline, SteadyClock::time_point now) {
   // Round up, so the wait does not end just before the deadline.
   const auto left = std::chrono::ceil<milliseconds>(deadline - now);
   return static_cast<int>(std::min<milliseconds::rep>(left.count(), 60'000));
+}
+
+// A descriptor of its own, non-blocking, for a screen that can stop
+// reading (a terminal, a pipe): setting O_NONBLOCK on the shared one would
+// change stdout for the shell too. A regular file never blocks and is used
+// as it is (reopening it would write from its start).
+int nonBlockingScreen(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !(S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode))) return -1;
+  const std::string path = "/proc/self/fd/" + std::to_string(fd);
+  return ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
 }  // namespace
@@ -79,12 +95,15 @@ TerminalPanel::TerminalPanel(int keysFd, int screenFd, int closeFd)
 
 TerminalPanel::~TerminalPanel() {
   restore();
+  if (ownOut_ >= 0) ::close(ownOut_);
 }
 
 bool TerminalPanel::openWindow(const std::string&, int, int, int, int) {
   if (open_) return true;
   enterRawMode();
   screenIsTerminal_ = ::isatty(screenFd_) == 1;
+  if (ownOut_ < 0) ownOut_ = nonBlockingScreen(screenFd_);
+  outFd_ = ownOut_ >= 0 ? ownOut_ : screenFd_;
   open_ = true;
   if (screenIsTerminal_) write(kAlternateScreenOn);
   write("\x1b[H\x1b[2J");
@@ -114,16 +133,32 @@ void TerminalPanel::enterRawMode() {
 void TerminalPanel::restore() {
   if (open_) {
     open_ = false;
+    // Screens not yet shown no longer matter; what is half written is
+    // finished, then the terminal's own screen comes back.
+    dirtyRows_.clear();
     if (screenIsTerminal_) {
       write(kAlternateScreenOff);
     } else {
       write("\x1b[" + std::to_string(TerminalScreen::kRows) + ";1H\n");
     }
+    drainForAtMost(kRestoreWait);
   }
   if (raw_) {
     ::tcsetattr(keysFd_, TCSANOW, &savedTerminal_);
     raw_ = false;
   }
+}
+
+void TerminalPanel::drainForAtMost(milliseconds limit) {
+  const auto deadline = SteadyClock::now() + limit;
+  while (!unsent_.empty() && !screenBroken_) {
+    const int left = remainingMs(deadline, SteadyClock::now());
+    if (left == 0) break;
+    pollfd p{outFd_, POLLOUT, 0};
+    if (::poll(&p, 1, left) <= 0) break;
+    flushScreen();
+  }
+  unsent_.clear();
 }
 
 void TerminalPanel::moveTextPosition(int x, int y) {
@@ -136,7 +171,7 @@ void TerminalPanel::printText(std::string_view text) {
 
 void TerminalPanel::setFont(const FontSpec&) {}
 
-// Every print is written to the screen at once; nothing waits in a buffer.
+// Every print goes to the screen at once when the terminal reads.
 void TerminalPanel::flushDrawing() {}
 
 void TerminalPanel::startTimer(int periodMs, int id) {
@@ -148,25 +183,45 @@ void TerminalPanel::stopTimer(int id) {
   timers_.erase(id);
 }
 
+// The rows are marked and drawn from the screen as it is when the terminal
+// takes them: while it reads nothing, later prints replace earlier ones and
+// only the latest screen is written when it reads again.
 void TerminalPanel::drawRows(const std::vector<int>& rows) {
   if (!open_) return;
-  std::string out;
-  for (int r : rows) out += "\x1b[" + std::to_string(r) + ";1H" + screen_.row(r);
-  write(out);
+  dirtyRows_.insert(rows.begin(), rows.end());
+  flushScreen();
 }
 
 void TerminalPanel::write(const std::string& bytes) {
-  std::size_t done = 0;
-  while (!screenBroken_ && done < bytes.size()) {
-    const ssize_t n = ::write(screenFd_, bytes.data() + done, bytes.size() - done);
+  if (screenBroken_) return;
+  unsent_ += bytes;
+  flushScreen();
+}
+
+bool TerminalPanel::outputWaiting() const {
+  return !screenBroken_ && (!unsent_.empty() || !dirtyRows_.empty());
+}
+
+// Writes what the terminal takes now, never waiting for it.
+void TerminalPanel::flushScreen() {
+  while (!screenBroken_) {
+    if (unsent_.empty()) {
+      if (dirtyRows_.empty()) return;
+      for (int r : dirtyRows_) unsent_ += "\x1b[" + std::to_string(r) + ";1H" + screen_.row(r);
+      dirtyRows_.clear();
+    }
+    const ssize_t n = ::write(outFd_, unsent_.data(), unsent_.size());
     if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
-      pollfd p{screenFd_, POLLOUT, 0};
-      ::poll(&p, 1, 100);
+      unsent_.erase(0, static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      return;  // written when the terminal reads again
     } else {
       // A screen that went away must not stop the panel.
       screenBroken_ = true;
+      unsent_.clear();
+      dirtyRows_.clear();
     }
   }
 }
@@ -194,7 +249,7 @@ int TerminalPanel::pollTimeoutMs(bool noWait) const {
 
 void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
   std::vector<pollfd> fds;
-  int keysAt = -1, closeAt = -1;
+  int keysAt = -1, closeAt = -1, screenAt = -1;
   if (!keysEnded_) {
     keysAt = static_cast<int>(fds.size());
     fds.push_back({keysFd_, POLLIN, 0});
@@ -203,11 +258,16 @@ void TerminalPanel::collect(std::vector<Event>& events, bool noWait) {
     closeAt = static_cast<int>(fds.size());
     fds.push_back({closeFd_, POLLIN, 0});
   }
+  if (outputWaiting()) {
+    screenAt = static_cast<int>(fds.size());
+    fds.push_back({outFd_, POLLOUT, 0});
+  }
   const std::size_t wakeFrom = fds.size();
   if (watch_) {
     for (int fd : watch_()) fds.push_back({fd, POLLIN, 0});
   }
   if (::poll(fds.data(), fds.size(), pollTimeoutMs(noWait)) > 0) {
+    if (screenAt >= 0 && fds[screenAt].revents != 0) flushScreen();
     bool woken = false;
     for (std::size_t i = wakeFrom; i < fds.size(); ++i) woken = woken || fds[i].revents != 0;
     if (woken) events.push_back({kNetworkEvent, 0});

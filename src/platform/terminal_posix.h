@@ -10,6 +10,7 @@
 #include <functional>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,11 +92,22 @@ class TerminalPanel : public FrontEnd {
   void restore();
   void drawRows(const std::vector<int>& rows);
   void write(const std::string& bytes);
+  void flushScreen();
+  bool outputWaiting() const;
+  void drainForAtMost(std::chrono::milliseconds limit);
 
   int keysFd_;
   int screenFd_;
   int closeFd_;
   std::function<std::vector<int>()> watch_;
+  // Where the screen is written: a non-blocking descriptor of its own when
+  // the screen is a terminal or a pipe, else screenFd_.
+  int ownOut_ = -1;
+  int outFd_ = -1;
+  // Bytes the terminal has not taken yet (they finish a sequence begun), and
+  // rows changed since: a terminal that stops reading never holds the panel.
+  std::string unsent_;
+  std::set<int> dirtyRows_;
   bool open_ = false;
   bool keysEnded_ = false;
   bool raw_ = false;

@@ -156,6 +156,11 @@ void askRadio(Panel& panel, std::string_view query, Asker asker, AnswerHandler h
   out.deadlineMs = panel.clock.tickMs() + timeoutMs;
   out.stamp = s.commandCount;
   out.handler = std::move(handler);
+  // From now on an answer of this kind is this query's: a query given up on
+  // earlier claims none, so one answer the radio never sent cannot make
+  // every later one count as late.
+  std::erase_if(panel.exchange.expired,
+                [&out](const ExchangeQueue::Expired& e) { return e.mnemonic == out.mnemonic; });
   panel.exchange.out.push_back(std::move(out));
   if (s.simulationMode == 1) panel.exchange.simulated += simulatedAnswer(panel, s.commandText);
 }

@@ -108,7 +108,8 @@ bool advanceQuit(Panel& panel) {
   closeFile(s.memoryFile);
   if (!saved) {
     // Ending now would lose the channels held only in memory: stay, say so;
-    // Q tries again.
+    // the next Q ends, saved or not.
+    s.quitUnsaved = 1;
     playPhrase(panel, "notsaved");
     return false;
   }

@@ -186,9 +186,56 @@ void openRelayPort(Panel& panel) {
   panel.serial.setLineFormat(s.relayPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
 
+// The radio command of the current mode ("MD02" for USB), or nothing.
+const BasicString* modeCommandOf(const PanelState& s) {
+  switch (s.modeIndex) {
+    case 1:
+      return &s.modeCommandLsb;
+    case 2:
+      return &s.modeCommandUsb;
+    case 3:
+      return &s.modeCommandCw;
+    case 4:
+      return &s.modeCommandAm;
+    case 5:
+      return &s.modeCommandFmNarrow;
+    case 6:
+      return &s.modeCommandC4fm;
+    case 7:
+      return &s.modeCommandFmWide;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
+bool transmitterMayBeKeyed(const PanelState& s) {
+  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed != 0;
+}
+
+void releaseTransmitter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!transmitterMayBeKeyed(s)) return;
+  command(panel, "TX0");
+  if (s.tuneActive == 1) {
+    // The tune carrier went out as 5 W of AM: the operator's power and mode
+    // come back, as T itself would bring them.
+    if (s.tunerSetting == 3) s.tunerSetting = 0;
+    sendPowerLevel(panel);
+    if (const BasicString* mode = modeCommandOf(s)) command(panel, *mode);
+  }
+  if (s.txState > 0) s.swrOnTx = s.txState - 10;
+  s.txState = 0;
+  s.tuneActive = 0;
+  s.relayKeyed = 0;
+}
+
 void radioSetup(Panel& panel, std::function<void()> done) {
+  // A radio that comes back may still be sending what the panel keyed
+  // (a tune carrier, the space key, the relay's or a client's PTT): receive
+  // first, before anything else reaches it.
+  releaseTransmitter(panel);
   // The model decides what follows, so its answer comes first; the rest is
   // written at once, each query's answer taken as it comes.
   identifyRadio(panel);
@@ -198,7 +245,8 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     tuneBandFrequency(panel);
     restoreRepeaterAndTone(panel);
     resetReceiveFunctions(panel);
-    sendPowerLevel(panel);
+    // Never more power while something may key the transmitter.
+    if (!transmitterMayBeKeyed(s)) sendPowerLevel(panel);
     s.tunerArmed = 0;
     readAfGain(panel);
     readMonitor(panel);

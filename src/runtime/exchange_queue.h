@@ -36,7 +36,8 @@ struct RadioQuery {
 struct ExchangeQueue {
   std::deque<RadioQuery> out;  // in the order written
   // Mnemonics of queries whose deadline passed, with how long their late
-  // answer is still told apart from the radio's own news.
+  // answer is still told apart from the radio's own news (until another
+  // query of the same kind is written).
   struct Expired {
     std::string mnemonic;
     uint32_t untilMs = 0;

@@ -2,8 +2,40 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace keldar {
+
+namespace {
+
+std::string kindOf(const std::filesystem::file_status& status) {
+  switch (status.type()) {
+    case std::filesystem::file_type::directory:
+      return "a directory";
+    case std::filesystem::file_type::fifo:
+      return "a FIFO";
+    case std::filesystem::file_type::character:
+    case std::filesystem::file_type::block:
+      return "a device";
+    case std::filesystem::file_type::socket:
+      return "a socket";
+    default:
+      return "not a plain file";
+  }
+}
+
+}  // namespace
+
+std::string nonFileKind(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (ec || status.type() == std::filesystem::file_type::not_found ||
+      status.type() == std::filesystem::file_type::regular) {
+    return {};
+  }
+  return kindOf(status);
+}
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
   if (this != &other) {

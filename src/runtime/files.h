@@ -44,5 +44,9 @@ void closeFile(FileHandle& handle);
 // Closes and tells whether every write since opening reached the file.
 bool closeFileChecked(FileHandle& handle);
 void deleteFile(const std::string& path);
+// "a directory", "a FIFO", "a device"... for something at path that is not a
+// plain file (links followed): such a thing is never read or written over.
+// Empty for a plain file or nothing at all.
+std::string nonFileKind(const std::string& path);
 
 }  // namespace keldar

@@ -121,6 +121,35 @@ TEST_F(RadioLink, LostWhenSilentOrGoneAndConnectedAgainWhenBack) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+TEST_F(RadioLink, ATuneCarrierIsReleasedFirstWhenTheRadioReturns) {
+  ASSERT_NO_FATAL_FAILURE(start({}));  // Atu=1: T keys a carrier
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+  ASSERT_TRUE(station_->press("t"));
+  ASSERT_TRUE(waitUntil([&] { return station_->radioState().ends_with(" TX1"); }));
+  ASSERT_TRUE(station_->frontPanel("vanish"));
+  ASSERT_GE(secondsUntil(kLost, 0, Millis(3000)), 0);
+  ASSERT_TRUE(station_->frontPanel("return"));  // the radio still keyed
+  ASSERT_GE(secondsUntil(kConnected, 1, Millis(8000)), 0);
+  const auto log = station_->radioLog();
+  const auto keyed = std::find(log.rbegin(), log.rend(), "TX1;").base();
+  const auto released = std::find(keyed, log.end(), "TX0;");
+  const auto setUp = std::find(keyed, log.end(), "ID;");
+  ASSERT_NE(released, log.end()) << "no TX0 after the radio came back";
+  EXPECT_LT(released - log.begin(), setUp - log.begin()) << "the set-up came before TX0";
+  // Only polls reached the radio before receive.
+  EXPECT_TRUE(std::all_of(keyed, released, [](const std::string& c) {
+    return c == "FA;" || c == "RM6;" || c == "SM0;";
+  }));
+  const std::string radio = station_->radioState();
+  EXPECT_TRUE(radio.ends_with(" TX0")) << radio;
+  EXPECT_NE(radio.find(" MD01 "), std::string::npos) << radio;  // LSB back, not the tune's AM
+  // The tune is over: keys act again.
+  const int ton = count("SAY wave/ton.wav");
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+  EXPECT_EQ(count("SAY wave/ton.wav"), ton);
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 TEST_F(RadioLink, SimulationLeavesTheConfiguredPortAlone) {
   StationOptions options;
   options.panelArgs = {"--simulate"};

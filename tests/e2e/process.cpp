@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -53,8 +54,12 @@ int decodeStatus(int status) {
   return -1;
 }
 
-[[noreturn]] void execChild(const ExecImage& image, const std::string& cwd) {
+[[noreturn]] void execChild(const ExecImage& image, const std::string& cwd, int fileLimit) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that crashed
+  if (fileLimit > 0) {
+    const rlimit limit{static_cast<rlim_t>(fileLimit), static_cast<rlim_t>(fileLimit)};
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -107,12 +112,22 @@ std::unique_ptr<Process> Process::start(const ProcessOptions& options, std::stri
       redirect(options.stdoutPath, 1);
       redirect(options.stderrPath, 2);
     }
-    execChild(image, options.cwd);
+    execChild(image, options.cwd, options.fileLimit);
   }
   process->pid_ = pid;
   if (slave >= 0) close(slave);
   if (options.terminal) process->drainer_ = std::thread([p = process.get()] { p->drain(); });
   return process;
+}
+
+bool Process::holdOutput(bool hold) {
+  if (master_ < 0) return false;
+  const char* name = ptsname(master_);
+  const int fd = name == nullptr ? -1 : open(name, O_RDWR | O_NOCTTY);
+  if (fd < 0) return false;
+  const bool done = tcflow(fd, hold ? TCOOFF : TCOON) == 0;
+  close(fd);
+  return done;
 }
 
 Process::~Process() {
@@ -202,7 +217,7 @@ RunResult runToEnd(const std::vector<std::string>& argv, Millis limit) {
     dup2(in, 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    execChild(image, "");
+    execChild(image, "", 0);
   }
   close(outPipe[1]);
   close(errPipe[1]);

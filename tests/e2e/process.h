@@ -25,6 +25,7 @@ struct ProcessOptions {
   std::string stdoutPath;                                // without a terminal: file or /dev/null
   std::string stderrPath;                                // without a terminal: file or /dev/null
   std::vector<std::pair<std::string, std::string>> env;  // added to the test's environment
+  int fileLimit = 0;                                     // above 0: its RLIMIT_NOFILE
 };
 
 class Process {
@@ -43,6 +44,9 @@ class Process {
   void signal(int sig);
   // Bytes typed at the child's terminal.
   bool type(std::string_view keys);
+  // Stops (or lets go on) the output of the child's terminal, as Ctrl-S
+  // with flow control would: its writes then wait.
+  bool holdOutput(bool hold);
   // Everything the child has written to its terminal so far.
   std::string screen();
 

@@ -149,6 +149,10 @@ void Station::writeConfig() const {
                          "70cm= -7600",
                          options_.logger ? "Relay=4" : "Relay=0",
                          "Debug=1"};
+  if (!options_.config.empty()) {
+    for (const std::string& line : options_.config) cfg << line << "\r\n";
+    return;
+  }
   for (const char* line : lines) cfg << line << "\r\n";
 }
 
@@ -210,7 +214,9 @@ bool Station::startPanel() {
   }
   if (options_.delayRecording) writeSilentWav(work() / "wave" / "delay.wav", 100);
   writeConfig();
+  if (options_.prepare) options_.prepare(work());
   ProcessOptions run;
+  run.fileLimit = options_.fileLimit;
   run.argv = {KELDAR_PANEL,    "--terminal", "-C",
               work().string(), "--trace",    (dir_.path() / "trace.txt").string()};
   run.argv.insert(run.argv.end(), options_.panelArgs.begin(), options_.panelArgs.end());
@@ -285,6 +291,12 @@ int Station::quit() {
   if (!press("q")) return -1;
   int code = -1;
   if (!panel_->waitExit(kHangGuard, code)) return -1;
+  return code;
+}
+
+int Station::waitForEnd(Millis limit) {
+  int code = -1;
+  if (!panel_ || !panel_->waitExit(limit, code)) return -1;
   return code;
 }
 

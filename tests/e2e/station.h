@@ -54,6 +54,10 @@ struct StationOptions {
   int phraseMs = 0;
   std::vector<std::string> panelArgs;  // e.g. --simulate
   bool delayRecording = true;          // wave/delay.wav of 100 ms
+  std::vector<std::string> config;     // keldar.cfg's lines; empty: the bench's own
+  // Runs on the working folder before the panel starts (files to find there).
+  std::function<void(const std::filesystem::path&)> prepare;
+  int fileLimit = 0;  // above 0: the panel's RLIMIT_NOFILE
 };
 
 class Station {
@@ -90,6 +94,12 @@ class Station {
   // The panel once more in the same folder, after it has ended; the radio
   // keeps running and keeps its state.
   bool restartPanel();
+
+  // The panel's terminal (stdout and stderr) as written so far.
+  std::string terminalText() const { return panel_ ? panel_->screen() : std::string(); }
+  Process* panel() { return panel_.get(); }
+  // Waits for the panel's end without pressing anything; its exit code or -1.
+  int waitForEnd(Millis limit = kHangGuard);
 
   // All the station's logs, for a failing test's report.
   std::string report() const;

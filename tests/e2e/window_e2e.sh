@@ -58,8 +58,8 @@ export SDL_AUDIODRIVER=dummy
 xdotool key Num_Lock || fail "xdotool cannot reach the server"
 
 mkdir -p "$work/run"
-printf '%s\r\n' "Port=0" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands=7" "Switch=0" \
-  "Dcs=1" "10m= +100" "6m= -500" "2m= -600" "70cm= -7600" "Relay=0" "Debug=0" \
+printf '%s\r\n' "COM=0" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands  =7" "Switch=0" \
+  "Dcs=1" "10m = +100" "6m = -500" "2m = -600" "70cm= -7600" "Relay=0" "Debug=0" \
   >"$work/run/keldar.cfg"
 
 # Starts the panel and waits for its window and its first tick.

@@ -76,8 +76,8 @@ filter=$(cat "$build/test_filter.txt")
 
 echo "== keldar.exe on COM3 under Wine"
 mkdir -p "$work/run"
-printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands=7" "Switch=0" \
-  "Dcs=1" "10m= +100" "6m= -500" "2m= -600" "70cm= -7600" "Relay=0" "Debug=1" \
+printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands  =7" "Switch=0" \
+  "Dcs=1" "10m = +100" "6m = -500" "2m = -600" "70cm= -7600" "Relay=0" "Debug=1" \
   >"$work/run/keldar.cfg"
 # The phrases: "delay" is the pause before each reply is read.
 bash "$(dirname "$0")/../../scripts/make-phrases" "$work/run" >/dev/null ||
