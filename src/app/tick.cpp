@@ -9,6 +9,7 @@
 #include "radio/cat.h"
 #include "radio/commanded_state.h"
 #include "radio/frequency_reply.h"
+#include "radio/models.h"
 #include "radio/relay.h"
 #include "radio/simulator.h"
 #include "speech/readouts.h"
@@ -82,6 +83,7 @@ void takeSMeterReading(Panel& panel) {
   const std::optional<int32_t> reading = replyNumber(s.replyText, "SM", 3, 3);
   if (!reading) return;
   s.sMeterReading = *reading;
+  s.sMeterAnswered = 1;
   refreshSMeterSilently(panel);
 }
 
@@ -119,7 +121,7 @@ void readPollReply(Panel& panel) {
   const std::vector<std::string> answers = widenedAnswers(panel);
   const std::string all = s.replyText.str();
   if (s.radioId == 0) {
-    if (const std::optional<int32_t> id = replyNumber(all, "ID", 2, 4)) s.radioId = *id;
+    if (const std::optional<int32_t> id = radioIdFromReply(all)) s.radioId = *id;
   }
   // Answers read together are each taken: the frequency, then the meters.
   // An answer to a query written before the panel's latest command is stale.

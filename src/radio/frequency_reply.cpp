@@ -57,12 +57,16 @@ bool isWellFormedFrequencyReply(std::string_view reply) {
 }
 
 void connectRadio(Panel& panel) {
+  PanelState& s = panel.state;
   radioSetup(panel);
+  s.connected = 1;
+  // The set-up has tuned the band: that is where the radio is now, and keys
+  // pressed after "connected" act on it.
+  takeCommandedFrequency(panel, s.lastFrequencyCommand);
   speakFrequency(panel);
   speakMode(panel);
   setPreamp(panel);
   playPhrase(panel, "connected");
-  panel.state.connected = 1;
 }
 
 // ' 14.250000' from "014250000": leading zeros become blanks.
@@ -122,9 +126,10 @@ void handleFrequencyReply(Panel& panel) {
   PanelState& s = panel.state;
   if (s.connected == 0) {
     connectRadio(panel);
-    return;
+    // Without a band frequency of its own the set-up leaves the radio where
+    // this answer says it is.
+    if (!s.frequencyReply.empty()) return;
   }
-  s.connected = 1;
   if (!isWellFormedFrequencyReply(s.replyText)) return;
   s.frequencyReply = leftText(s.replyText, 11);
   const std::string digits = midText(s.frequencyReply, 3, 9);

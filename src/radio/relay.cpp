@@ -6,6 +6,7 @@
 #include <string>
 
 #include "panel/display.h"
+#include "radio/answers.h"
 #include "radio/cat.h"
 #include "radio/frequency_reply.h"
 #include "speech/player.h"
@@ -70,7 +71,7 @@ std::string answersTo(std::string_view command, std::string_view reply) {
     const std::size_t end = reply.find(';', start);
     const std::size_t stop = end == std::string_view::npos ? reply.size() : end + 1;
     const std::string_view piece = reply.substr(start, stop - start);
-    if ((!mnemonic.empty() && piece.starts_with(mnemonic)) || piece == "?;") kept += piece;
+    if ((!mnemonic.empty() && piece.starts_with(mnemonic)) || isRefusal(piece)) kept += piece;
     start = stop;
   }
   return kept;

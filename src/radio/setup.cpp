@@ -74,7 +74,7 @@ std::string shiftText(const BasicString& shift, ShiftForm form) {
 void identifyRadio(Panel& panel) {
   PanelState& s = panel.state;
   const std::string_view reply = query(panel, "ID");
-  s.radioId = replyNumber(reply, "ID", 2, 4).value_or(0);
+  s.radioId = radioIdFromReply(reply).value_or(0);
 }
 
 void writeRepeaterShifts(Panel& panel) {

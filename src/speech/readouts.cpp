@@ -188,6 +188,12 @@ constexpr int32_t kSNinePlusAbove = 156;
 void speakSMeter(Panel& panel) {
   const int32_t r = panel.state.sMeterReading;
   moveTextPosition(panel, 750, 45);
+  if (panel.state.sMeterAnswered == 0) {
+    // A meter the radio never answered has no reading: none is shown or said.
+    printText(panel, "    ");
+    playPhrase(panel, "na");
+    return;
+  }
   playPhrase(panel, "s.wav");
   const SMeterRow* row = &kSMeterRows.back();
   for (const SMeterRow& candidate : kSMeterRows) {
@@ -236,6 +242,10 @@ SwrReading swrReading(int32_t v) {
 void speakSwr(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting == 0 && s.txState == 0) return;
+  if (s.swrText.empty()) {
+    playPhrase(panel, "na");  // the radio has never answered the SWR meter
+    return;
+  }
   const bool framed = s.swrOnTx < 2;
   if (framed) playPhrase(panel, "SWR");
   const SwrReading reading = swrReading(toInt32(textToNumber(s.swrText)));
