@@ -117,11 +117,12 @@ TEST(LinkWatch, DeviceGoneIsLostOnceKeysSayNcAndThePortIsRetriedUntilItAnswers) 
   sc.serial.restoreOpen(kRadioPort);
   sc.tick(20 + 4);
   EXPECT_EQ(sc.takePhrases().back(), "connected");
-  EXPECT_EQ(s.linkLost, 0);
-  sc.tick(2);
+  // A key right after "connected" acts.
   sc.press(vkOf('F'));
   const Commands heard = sc.takePhrases();
   EXPECT_NE(std::find(heard.begin(), heard.end(), "mhz"), heard.end());
+  sc.tick(2);
+  EXPECT_EQ(s.linkLost, 0);
 }
 
 TEST(LinkWatch, SilentRadioIsLostAfterTwoSecondsAndQEndsAtOnce) {
@@ -149,9 +150,15 @@ TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
   testing::prepareRadio(sc);
   sc.serial.closePort(kRadioPort);  // its device did not open at start
   answerLike(sc, "0670", 9);
-  sc.tick(60);
+  for (int i = 0; i < 60 && sc.state().connected == 0; ++i) sc.tick();
   EXPECT_EQ(sc.state().connected, 1);
-  EXPECT_EQ(sc.takePhrases().back(), "connected");
+  // The band the set-up tuned is spoken, and the next key acts on it.
+  const Commands connecting = sc.takePhrases();
+  EXPECT_NE(std::find(connecting.begin(), connecting.end(), "mhz"), connecting.end());
+  EXPECT_EQ(std::find(connecting.begin(), connecting.end(), "nc"), connecting.end());
+  EXPECT_EQ(connecting.back(), "connected");
+  sc.press(vkOf('F'));
+  EXPECT_EQ(sc.takePhrases(), (Commands{"7", "point", "1", "mhz", "lsb"}));
 }
 
 TEST(Pause, WithoutADelayRecordingTheWaitIsTimed) {

@@ -206,12 +206,14 @@ TEST(Polling, EightDigitRepliesAreWidenedBeforeUseAndLoggedAsRead) {
 
 // ---- Frequency replies ---------------------------------------------------------
 
-TEST(FrequencyReply, FirstReplyConnectsWithoutDrawing) {
+TEST(FrequencyReply, FirstReplyConnectsAndTheBandTheSetUpTunedIsTheFrequency) {
   Scenario sc;
   testing::prepareRadio(sc);
   pollWithAnswer(sc, "FA014250000;");
   EXPECT_EQ(sc.state().connected, 1);
-  EXPECT_EQ(sc.state().frequency, 0);
+  // The answer came before the set-up tuned 40 m: that is where the radio is.
+  EXPECT_EQ(sc.state().frequency, 7100000);
+  EXPECT_EQ(sc.state().frequencyReply, "FA007100000");
   EXPECT_EQ(sc.takePhrases().back(), "connected");
   EXPECT_EQ(splitCommands(sc.takeRadio())[1], "ID;");  // the set-up ran
   EXPECT_EQ(sc.field(285, 150), "");

@@ -335,6 +335,7 @@ TEST(SpeakSMeter, ThresholdsPhrasesAndField) {
   };
   for (const Case& c : cases) {
     Scenario sc;
+    sc.state().sMeterAnswered = 1;
     sc.state().sMeterReading = c.reading;
     speakSMeter(sc.panel);
     EXPECT_EQ(sc.takePhrases(), c.phrases) << c.reading;
@@ -344,6 +345,7 @@ TEST(SpeakSMeter, ThresholdsPhrasesAndField) {
 
 TEST(SpeakSMeter, BlanksWipeAnEarlierPlus) {
   Scenario sc;
+  sc.state().sMeterAnswered = 1;
   sc.state().sMeterReading = 200;
   speakSMeter(sc.panel);
   EXPECT_EQ(sc.field(750, 45), "S9+");
@@ -360,8 +362,20 @@ TEST(SpeakSMeter, BlanksWipeAnEarlierPlus) {
                  "wave/s.wav", "wave/9.wav", "wave/plus.wav", "wave/s.wav", "wave/8.wav"}));
 }
 
+TEST(SpeakSMeter, NeverAnsweredIsNotAvailableAndShowsNoValue) {
+  Scenario sc;
+  speakSMeter(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), Row{"na"});
+  EXPECT_EQ(sc.field(750, 45), "    ");
+  // Nor is an SWR meter the radio never answered while transmitting.
+  sc.state().txState = 10;
+  speakSwr(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), Row{"na"});
+}
+
 TEST(SpeakSMeter, SilentRefreshDrawsWithoutASound) {
   Scenario sc;
+  sc.state().sMeterAnswered = 1;
   sc.state().sMeterReading = 160;
   refreshSMeterSilently(sc.panel);
   EXPECT_EQ(sc.field(750, 45), "S9+");

@@ -377,7 +377,8 @@ void ruleFrequencyEnter(Panel& panel) {
     playPhrase(panel, "invalid");
     s.freqEntryMhzDigits = 0;
     // The point chose the typed band; the radio is still where it was.
-    if (s.freqEntryPointTyped == 1 && isFrequencyReplyText(s.frequencyReply)) bandForFrequency(panel);
+    if (s.freqEntryPointTyped == 1 && isFrequencyReplyText(s.frequencyReply))
+      bandForFrequency(panel);
     s.freqEntryPointTyped = 0;
     return;
   }

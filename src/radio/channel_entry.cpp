@@ -205,6 +205,7 @@ void bandForTypedMhz(Panel& panel) {
 }
 
 bool bandAvailable(const PanelState& s, int32_t band) {
+  band = std::min<int32_t>(band, 14);  // 15 asks for general coverage
   if (!bandFitted(s.radioId, band)) return false;
   const BasicString& record = s.bandTable[static_cast<std::size_t>(band)];
   if (!isBandRecord(record)) return true;  // its default takes its place

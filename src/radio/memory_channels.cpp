@@ -6,9 +6,9 @@
 #include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
-#include "radio/models.h"
 #include "radio/send_text.h"
 #include "speech/player.h"
 

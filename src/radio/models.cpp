@@ -130,8 +130,8 @@ constexpr std::array<RadioModel, 12> kModels{
 
 // The lowest frequency of bands 1..13: a radio has the band when it can be
 // tuned there.
-constexpr std::array<int64_t, 13> kBandStartHz{1800000,  3500000,  5330500,  7000000,  10100000,
-                                               14000000, 18068000, 21000000, 24890000, 28000000,
+constexpr std::array<int64_t, 13> kBandStartHz{1800000,  3500000,   5330500,  7000000,  10100000,
+                                               14000000, 18068000,  21000000, 24890000, 28000000,
                                                50000000, 144000000, 430000000};
 
 }  // namespace

@@ -54,6 +54,9 @@ struct StationOptions {
   int phraseMs = 0;
   std::vector<std::string> panelArgs;  // e.g. --simulate
   bool delayRecording = true;          // wave/delay.wav of 100 ms
+  // An outside radio instead of the emulator: a program that opens a pty and
+  // prints "name=/dev/pts/N" (Hamlib's simulators); it is linked as COM3.
+  std::vector<std::string> outsideRadio;
 };
 
 class Station {
@@ -71,6 +74,8 @@ class Station {
 
   std::filesystem::path work() const { return dir_.path() / "work"; }
   std::filesystem::path loggerDevice() const { return dir_.path() / "logger"; }
+  // The pty an outside radio opened; empty with the emulator.
+  const std::string& outsideDevice() const { return outsideDevice_; }
 
   std::vector<std::string> radioLog() const;  // commands the radio received, in order
   std::vector<std::string> debugLines() const;
@@ -96,6 +101,7 @@ class Station {
 
  private:
   bool startEmulator();
+  bool startOutsideRadio();
   bool startLoggerPair();
   bool startPanel();
   void writeConfig() const;
@@ -103,6 +109,7 @@ class Station {
   StationOptions options_;
   TempDir dir_;
   std::string error_;
+  std::string outsideDevice_;
   std::unique_ptr<Process> emulator_;
   std::unique_ptr<Process> pair_;
   std::unique_ptr<Process> panel_;

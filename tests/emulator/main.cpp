@@ -69,13 +69,12 @@ struct Options {
 };
 
 void usage() {
-  std::fprintf(
-      stderr,
-      "usage: keldar_radio_emulator (--link PATH | --device PATH)\n"
-      "       [--model 0670|0241|0681|0362] [--id NNNN] [--digits 8|9]\n"
-      "       [--suffix crlf|cr|lf|nul] [--echo] [--no-meter]\n"
-      "       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]\n"
-      "       [--front CMD]... [--off] [--verbose]\n");
+  std::fprintf(stderr,
+               "usage: keldar_radio_emulator (--link PATH | --device PATH)\n"
+               "       [--model 0670|0241|0681|0362] [--id NNNN] [--digits 8|9]\n"
+               "       [--suffix crlf|cr|lf|nul] [--echo] [--no-meter]\n"
+               "       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]\n"
+               "       [--front CMD]... [--off] [--verbose]\n");
 }
 
 bool parseNumber(const char* text, int& out) {
