@@ -4,6 +4,7 @@
 // model's own dialect, so the radio's split is what rigctl then reads.
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -52,28 +53,48 @@ class OutsideRadio : public ::testing::Test {
     } else {
       ASSERT_TRUE(station_->restartPanel()) << station_->error();
     }
-    ASSERT_TRUE(station_->waitForTrace("SAY wave/connected.wav")) << "never connected";
+    // Keys once the panel polls again after "connected".
+    ASSERT_TRUE(waitUntil([&] { return answeredAfter("SAY wave/connected.wav"); }))
+        << "never connected";
     ASSERT_TRUE(station_->press(keys));
     ASSERT_TRUE(station_->waitForTrace("WRITE 3 " + lastWrite)) << lastWrite << " never sent";
+    // The radio answers in order: an answer read after the command means it
+    // has taken the command before the panel lets go of the port.
+    ASSERT_TRUE(waitUntil([&] { return answeredAfter("WRITE 3 " + lastWrite); }))
+        << "no answer after " << lastWrite;
     EXPECT_EQ(station_->stopPanel(SIGTERM), 0);
   }
 
-  // Split as Hamlib's own driver of the model reads it from the radio: "1" or "0".
+  // True when the trace shows `line` and an answer read after it.
+  bool answeredAfter(const std::string& line) const {
+    const auto lines = station_->traceLines();
+    auto at = std::find(lines.begin(), lines.end(), line);
+    return std::any_of(at, lines.end(),
+                       [](const std::string& l) { return l.starts_with("READ 3 "); });
+  }
+
+  // Split and the transmit VFO as Hamlib's own driver of the model reads them
+  // from the radio: "1 VFOB".
   std::string splitAsRigctlReadsIt(const std::string& model) {
     const RunResult read =
         runToEnd({rigctl_, "-m", model, "-r", station_->outsideDevice(), "s"}, kHangGuard);
     EXPECT_EQ(read.exitCode, 0) << read.err;
-    return read.out.substr(0, read.out.find('\n'));
+    std::string text = read.out;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text.substr(0, text.find_last_not_of(' ') + 1);
   }
 
+  // Off is judged by the transmit VFO alone: Hamlib 4.5's FT-710 driver
+  // reports split "1" with VFO A transmitting once FT0 has been set.
   void splitOnAndOff(const std::string& simulator, const std::string& model, const std::string& on,
-                     const std::string& off) {
+                     const std::string& off, const std::string& onRead, const std::string& offVfo) {
     simulator_ = simulator;
     ASSERT_NO_FATAL_FAILURE(runPanel("v", on));
-    EXPECT_EQ(splitAsRigctlReadsIt(model), "1") << simulator << " after " << on;
+    EXPECT_EQ(splitAsRigctlReadsIt(model), onRead) << simulator << " after " << on;
     // A new run starts with split off in the panel: on, then off again.
     ASSERT_NO_FATAL_FAILURE(runPanel("vv", off));
-    EXPECT_EQ(splitAsRigctlReadsIt(model), "0") << simulator << " after " << off;
+    const std::string read = splitAsRigctlReadsIt(model);
+    EXPECT_TRUE(read.ends_with(" " + offVfo)) << simulator << " after " << off << ": " << read;
   }
 
   fs::path simulators_ = fs::path(KELDAR_BUILD_DIR) / "hamlib-simulators";
@@ -85,11 +106,11 @@ class OutsideRadio : public ::testing::Test {
 
 // rigctl -l: 1049 is the FT-710, 1040 the FTDX-101D.
 TEST_F(OutsideRadio, SplitOnTheFt710IsFt1AndFt0) {
-  splitOnAndOff("simft710", "1049", "FT1;", "FT0;");
+  splitOnAndOff("simft710", "1049", "FT1;", "FT0;", "1 VFOB", "VFOA");
 }
 
 TEST_F(OutsideRadio, SplitOnTheFtdx101dIsItsOwnSwitch) {
-  splitOnAndOff("simftdx101", "1040", "ST1;", "ST0;");
+  splitOnAndOff("simftdx101", "1040", "ST1;", "ST0;", "1 Sub", "Main");
 }
 
 }  // namespace
