@@ -195,6 +195,9 @@ TEST(SpeakFrequency, LeadingBlanksAreNotHeard) {
   EXPECT_EQ(plain, (Row{"1", "4", "point", "2", "5", "mhz"}));
   EXPECT_EQ(frequencyRow(sc, " 14.250000"), plain);
   EXPECT_EQ(frequencyRow(sc, "  7.050000"), (Row{"7", "point", "0", "5", "mhz"}));
+  // Nor asked for: a blank names no recording.
+  const Row paths = sc.takeSoundPaths();
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), "wave/ .wav"), 0);
 }
 
 TEST(SpeakFrequency, NothingYetIsNotConnected) {

@@ -49,7 +49,10 @@ void speakFrequency(Panel& panel) {
   if (s.vfoB == 0 && s.repeaterMode == 1) playPhrase(panel, "repeater");
   if (s.speakingTxFrequency == 1 && s.repeaterMode == 1) playPhrase(panel, "tx");
   if (s.vfoB == 1 && s.repeaterMode == 0 && s.speakingTxFrequency == 0) playPhrase(panel, "vfob");
-  for (long i = 1; i < dot; ++i) playCharacter(panel, text, i);
+  // The display's leading blanks are no phrase.
+  for (long i = 1; i < dot; ++i) {
+    if (charAt(text, i) != ' ') playCharacter(panel, text, i);
+  }
   if (rightText(text, 6) == "000000") {
     playPhrase(panel, "mhz");
     return;
