@@ -332,6 +332,69 @@ TEST(MicGainEntry, ReadsTheGainAndKeepsItWithoutAnAnswer) {
 
 // ---- Band letters, channel stepping, prefix X, F ------------------------------------
 
+// ---- What each model can be tuned to -----------------------------------------
+
+TEST(ModelRanges, ABandOrFrequencyTheRadioLacksSendsNothing) {
+  // An FTDX-5000: eight digits, HF and 6 m only; all bands configured.
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  s.radioId = 362;
+  const auto records = s.bandTable;
+  sc.type("b");
+  sc.takePhrases();
+  for (const char* keys : {"t", "s"}) {
+    sc.type(keys);
+    EXPECT_EQ(sc.takePhrases(), (Rows{"band", "na"})) << keys;
+    EXPECT_EQ(sc.commands(), Rows{}) << keys;
+    EXPECT_EQ(s.bandIndex, 6);
+    sc.type("b");
+    sc.takePhrases();
+  }
+  // Stepping up from 6 m goes past 2 m and 70 cm to 160 m.
+  sc.type("x");
+  sc.takePhrases();
+  sc.commands();
+  sc.type("b");
+  sc.press(kUp);
+  EXPECT_EQ(s.bandIndex, 1);
+  EXPECT_TRUE(inOrder(sc.commands(), {"FA01900000;"}));
+  // Typed frequencies outside its range: "invalid", nothing but the E key's re-send.
+  sc.tuneTo(14200000, 6, 2);
+  for (const char* keys : {"e145\n", "e145.5\n", "e61\n", "e440\n"}) {
+    sc.type(keys);
+    EXPECT_EQ(sc.takePhrases().back(), "invalid") << keys;
+    EXPECT_EQ(sc.commands(), Rows{"FA14200000;"}) << keys;
+    EXPECT_EQ(s.bandIndex, 6) << keys;
+    EXPECT_EQ(s.modeIndex, 2) << keys;
+  }
+  EXPECT_EQ(s.bandTable[12], records[12]);
+  EXPECT_EQ(s.bandTable[14], records[14]);
+  // Its top end still goes out.
+  sc.type("e59.9\n");
+  EXPECT_EQ(sc.takePhrases().back(), "ok");
+  EXPECT_TRUE(inOrder(sc.commands(), {"FA59900000;"}));
+}
+
+TEST(ModelRanges, TheAllBandRadioRefusesItsGapsAndAChannelItCannotTake) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  s.radioId = 670;
+  const BasicString coverage = s.bandTable[14];
+  sc.type("e60\n");
+  EXPECT_EQ(sc.takePhrases().back(), "invalid");
+  EXPECT_EQ(sc.commands(), Rows{"FA014200000;"});
+  EXPECT_EQ(s.bandTable[14], coverage);
+  sc.type("e145.5\n");
+  EXPECT_EQ(sc.takePhrases().back(), "ok");
+  // A channel stored at 2 m cannot be recalled on an HF radio.
+  s.memoryChannels[12] = "0512A145500000B1455000009990";
+  s.radioId = 241;
+  sc.commands();
+  sc.type("gb12");
+  EXPECT_EQ(sc.takePhrases().back(), "invalid");
+  EXPECT_EQ(sc.commands(), Rows{});
+}
+
 TEST(BandLetters, ByCoverage) {
   const struct {
     const char* coverage;
@@ -406,20 +469,20 @@ TEST(PrefixX, AnyOtherKeyEndsIt) {
   EXPECT_EQ(s.pendingMode, 14);
 }
 
-// F always answers, whatever tick the key falls on.
-TEST(FrequencyReadout, AnswersRightAfterAReset) {
+TEST(FrequencyReadout, AnswersEveryPressWhateverTheTick) {
   KeyScenario sc;
   PanelState& s = sc.state();
-  s.tickCount = 0;
-  s.pendingMode = 3;
-  sc.press('F');
-  EXPECT_EQ(s.pendingMode, 0);
-  EXPECT_FALSE(sc.takePhrases().empty());
-  s.pendingMode = 3;
+  s.frequencyDisplay = " 14.200000";
+  for (int32_t tick = 0; tick <= 20; ++tick) {
+    s.tickCount = tick;
+    s.pendingMode = 3;
+    sc.press('F');
+    EXPECT_EQ(s.pendingMode, 0) << tick;
+    EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "mhz", "usb"})) << tick;
+  }
   s.toneEntry = 1;
   s.toneCode = "012";
   sc.press('F');
-  EXPECT_EQ(s.pendingMode, 0);
   const Rows heard = sc.takePhrases();
   EXPECT_EQ(Rows(heard.end() - 4, heard.end()), (Rows{"ctcss", "0", "1", "2"}));
 }

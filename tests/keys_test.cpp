@@ -48,6 +48,9 @@ TEST(Keys, BeforeTheRadioAnswersOnlyQActs) {
   sc.serial.openPort(1, 38400);
   for (char key : std::string("JFE1")) sc.press(key);
   sc.press(kSpace);
+  // Shift, Ctrl, Alt, Caps Lock and the Windows keys alone are no keys: a
+  // capital letter is one "nc", not two.
+  for (int32_t modifier : {16, 17, 18, 20, 91, 92, 160, 165}) sc.press(modifier);
   EXPECT_EQ(sc.takePhrases(), (Rows{"nc", "nc", "nc", "nc", "nc"}));
   EXPECT_EQ(sc.takeRadio(), "");
   EXPECT_EQ(sc.state().running, 1);
@@ -339,6 +342,29 @@ TEST(Keys, SplitOnWritesAFullBandRecordAndOffRestoresVfoA) {
   EXPECT_EQ(sc.takePhrases(), (Rows{"split", "off"}));
   EXPECT_EQ(s.bandTable[6], "02A014250000B0142500000121");
   EXPECT_TRUE(isBandRecord(s.bandTable[6]));
+}
+
+TEST(Keys, SplitGoesOutInTheModelsDialect) {
+  const struct {
+    int32_t id;
+    const char* on;
+    const char* off;
+  } cases[] = {{0, "FT3;", "FT2;"},   {670, "FT3;", "FT2;"}, {362, "FT3;", "FT2;"},
+               {800, "FT1;", "FT0;"}, {681, "ST1;", "ST0;"}, {682, "ST1;", "ST0;"},
+               {999, "FT3;", "FT2;"}};
+  for (const auto& c : cases) {
+    KeyScenario sc;
+    sc.state().radioId = c.id;
+    sc.press('V');
+    EXPECT_EQ(sc.commands().front(), c.on) << c.id;
+    sc.press('V');
+    EXPECT_EQ(sc.commands().front(), c.off) << c.id;
+    // A band change ends split in the same dialect.
+    sc.type("v");
+    sc.commands();
+    sc.type("b4");
+    EXPECT_EQ(sc.commands().front(), c.off) << c.id;
+  }
 }
 
 TEST(Keys, SplitRefusedOnGeneralCoverageAndRepeaterInFm) {

@@ -127,11 +127,12 @@ TEST(LinkWatch, DeviceGoneIsLostOnceKeysSayNcAndThePortIsRetriedUntilItAnswers) 
   tickUntilConnected(sc);
   sc.tick();
   EXPECT_EQ(sc.takePhrases().back(), "connected");
-  EXPECT_EQ(s.linkLost, 0);
-  sc.tick(2);
+  // A key right after "connected" acts.
   sc.press(vkOf('F'));
   const Commands heard = sc.takePhrases();
   EXPECT_NE(std::find(heard.begin(), heard.end(), "mhz"), heard.end());
+  sc.tick(2);
+  EXPECT_EQ(s.linkLost, 0);
 }
 
 TEST(LinkWatch, SilentRadioIsLostAfterTwoSecondsAndQEndsAtOnce) {
@@ -161,7 +162,13 @@ TEST(LinkWatch, ARadioThatWasNotThereAtStartIsFoundLater) {
   sc.serial.closePort(kRadioPort);  // its device did not open at start
   answerLike(sc, "0670", 9);
   tickUntilConnected(sc);
-  EXPECT_EQ(sc.takePhrases().back(), "connected");
+  // The band the set-up tuned is spoken, and the next key acts on it.
+  const Commands connecting = sc.takePhrases();
+  EXPECT_NE(std::find(connecting.begin(), connecting.end(), "mhz"), connecting.end());
+  EXPECT_EQ(std::find(connecting.begin(), connecting.end(), "nc"), connecting.end());
+  EXPECT_EQ(connecting.back(), "connected");
+  sc.press(vkOf('F'));
+  EXPECT_EQ(sc.takePhrases(), (Commands{"7", "point", "1", "mhz", "lsb"}));
 }
 
 // Where `wanted` stands in `sent`, or -1.

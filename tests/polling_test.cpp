@@ -227,6 +227,9 @@ TEST(FrequencyReply, FirstReplyConnectsWithTheFrequencyTheSetUpTuned) {
   EXPECT_EQ(sc.state().setupRunning, 1);
   for (int i = 0; i < 60 && sc.state().connected == 0; ++i) sc.tick();
   EXPECT_EQ(sc.state().connected, 1);
+  // The answer came before the set-up tuned 40 m: that is where the radio is.
+  EXPECT_EQ(sc.state().frequency, 7100000);
+  EXPECT_EQ(sc.state().frequencyReply, "FA007100000");
   EXPECT_EQ(sc.takePhrases().back(), "connected");
   const Commands sent = splitCommands(sc.takeRadio());
   ASSERT_GE(sent.size(), 3u);

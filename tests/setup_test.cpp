@@ -113,6 +113,10 @@ TEST(RadioSetup, MenuRowsOfEachModel) {
       {"0241", {"EX050001;"}},
       {"0650", {}},
       {"0999", {}},
+      // Three digits, as Hamlib's simulators answer; five are no ID at all.
+      {"800", {"EX0103180100;", "EX0103190500;"}},
+      {"681", {"EX0103150100;", "EX0103160500;"}},
+      {"06700", {}},
   };
   for (const auto& [id, expected] : rows) {
     Scenario sc;
@@ -123,6 +127,7 @@ TEST(RadioSetup, MenuRowsOfEachModel) {
     const Commands menuWrites(sent.begin() + 1, sent.begin() + 1 + expected.size());
     EXPECT_EQ(menuWrites, expected) << id;
     EXPECT_NE(sent[1 + expected.size()].rfind("EX", 0), 0u) << id;
+    EXPECT_EQ(sc.state().radioId, id.size() <= 4 ? std::stoi(id) : 0) << id;
   }
 }
 

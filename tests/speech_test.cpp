@@ -231,6 +231,9 @@ TEST(SpeakFrequency, LeadingBlanksAreNotHeard) {
   EXPECT_EQ(plain, (Row{"1", "4", "point", "2", "5", "mhz"}));
   EXPECT_EQ(frequencyRow(sc, " 14.250000"), plain);
   EXPECT_EQ(frequencyRow(sc, "  7.050000"), (Row{"7", "point", "0", "5", "mhz"}));
+  // Nor asked for: a blank names no recording.
+  const Row paths = sc.takeSoundPaths();
+  EXPECT_EQ(std::count(paths.begin(), paths.end(), "wave/ .wav"), 0);
 }
 
 TEST(SpeakFrequency, NothingYetIsNotConnected) {
@@ -371,6 +374,7 @@ TEST(SpeakSMeter, ThresholdsPhrasesAndField) {
   };
   for (const Case& c : cases) {
     Scenario sc;
+    sc.state().sMeterAnswered = 1;
     sc.state().sMeterReading = c.reading;
     speakSMeter(sc.panel);
     EXPECT_EQ(sc.takePhrases(), c.phrases) << c.reading;
@@ -380,6 +384,7 @@ TEST(SpeakSMeter, ThresholdsPhrasesAndField) {
 
 TEST(SpeakSMeter, BlanksWipeAnEarlierPlus) {
   Scenario sc;
+  sc.state().sMeterAnswered = 1;
   sc.state().sMeterReading = 200;
   speakSMeter(sc.panel);
   EXPECT_EQ(sc.field(750, 45), "S9+");
@@ -396,8 +401,20 @@ TEST(SpeakSMeter, BlanksWipeAnEarlierPlus) {
                  "wave/s.wav", "wave/9.wav", "wave/plus.wav", "wave/s.wav", "wave/8.wav"}));
 }
 
+TEST(SpeakSMeter, NeverAnsweredIsNotAvailableAndShowsNoValue) {
+  Scenario sc;
+  speakSMeter(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), Row{"na"});
+  EXPECT_EQ(sc.field(750, 45), "    ");
+  // Nor is an SWR meter the radio never answered while transmitting.
+  sc.state().txState = 10;
+  speakSwr(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), Row{"na"});
+}
+
 TEST(SpeakSMeter, SilentRefreshDrawsWithoutASound) {
   Scenario sc;
+  sc.state().sMeterAnswered = 1;
   sc.state().sMeterReading = 160;
   refreshSMeterSilently(sc.panel);
   EXPECT_EQ(sc.field(750, 45), "S9+");

@@ -178,8 +178,14 @@ TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
   EXPECT_FALSE(inkIn(10, 300));
   window.flushDrawing();
 
-  // Keys arrive as the messages' virtual-key codes; the close box asks,
-  // and the window stays until the panel closes it.
+  // Keys arrive as the messages' virtual-key codes, modifiers alone not at
+  // all (Shift and A are one key); the close box asks, and the window stays
+  // until the panel closes it.
+  for (WPARAM modifier : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_CAPITAL, VK_LWIN, VK_RMENU}) {
+    PostMessageA(handle, WM_KEYDOWN, modifier, 0);
+    PostMessageA(handle, WM_KEYUP, modifier, 0xC0000001);
+  }
+  PostMessageA(handle, WM_SYSKEYDOWN, VK_MENU, 0);
   PostMessageA(handle, WM_KEYDOWN, VK_F3, 0);
   PostMessageA(handle, WM_KEYUP, VK_F3, 0xC0000001);
   PostMessageA(handle, WM_SYSKEYDOWN, VK_F10, 0);

@@ -9,6 +9,7 @@
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/channel_entry.h"
+#include "radio/frequency_reply.h"
 #include "radio/memory_channels.h"
 #include "radio/models.h"
 #include "radio/record_checks.h"
@@ -39,8 +40,15 @@ void playCharacters(Panel& panel, std::string_view text, long first, long last) 
   }
 }
 
+void bandNotFitted(Panel& panel);
+
 void chooseBand(Panel& panel, int32_t band) {
   PanelState& s = panel.state;
+  // A band the radio lacks: nothing changes and nothing is sent.
+  if (!bandAvailable(s, band)) {
+    bandNotFitted(panel);
+    return;
+  }
   s.toneCode = "999";
   s.bandIndex = band;
   selectBand(panel);
@@ -113,7 +121,7 @@ void applyTypedBandRecord(Panel& panel) {
   const int32_t split = charAt(record, 1) == '1' ? 1 : 0;
   if (split != s.vfoB) {
     s.vfoB = split;
-    sendText(panel, split == 1 ? "FT3" : "FT2");
+    sendText(panel, splitCommand(s.radioId, split == 1));
   }
   drawFrequencyPanel(panel);
 }
@@ -330,11 +338,17 @@ void ruleFrequencyKey(Panel& panel) {
   s.freqEntryPointTyped = 0;
 }
 
+// Whether the radio can be tuned anywhere within the megahertz typed.
+bool megahertzAllowed(const PanelState& s, int32_t mhz) {
+  const int64_t low = static_cast<int64_t>(mhz) * 1000000;
+  return frequencyAllowed(s.radioId, low) || frequencyAllowed(s.radioId, low + 999999);
+}
+
 void rulePointKey(Panel& panel) {
   PanelState& s = panel.state;
   // A point needs an entry, megahertz before it, and only one of it.
   if (s.freqEntryActive != 1 || s.freqEntryPointTyped == 1 || s.freqEntryValue >= 440 ||
-      s.freqEntryValue < 1) {
+      s.freqEntryValue < 1 || !megahertzAllowed(s, s.freqEntryValue)) {
     playPhrase(panel, "invalid");
     return;
   }
@@ -350,11 +364,16 @@ void ruleFrequencyEnter(Panel& panel) {
   if (s.freqEntryActive == 0) return;
   s.tickCount = 0;
   s.freqEntryActive = 0;
-  // A refused entry leaves band, mode and split alone.
+  // A refused entry leaves band, mode and split alone, and sends nothing: a
+  // frequency the radio cannot be tuned to is refused here, not by the radio.
   const std::string command = typedFrequencyCommand(s);
-  if (command.empty()) {
+  if (command.empty() ||
+      !frequencyAllowed(s.radioId, static_cast<int64_t>(textToNumber(midText(command, 3))))) {
     playPhrase(panel, "invalid");
     s.freqEntryMhzDigits = 0;
+    // The point chose the typed band; the radio is still where it was.
+    if (s.freqEntryPointTyped == 1 && isFrequencyReplyText(s.frequencyReply))
+      bandForFrequency(panel);
     s.freqEntryPointTyped = 0;
     return;
   }

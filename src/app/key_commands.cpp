@@ -157,7 +157,7 @@ void splitOn(Panel& panel) {
   const bool known = last.size() == 10 && (last[0] == 'A' || last[0] == 'B') &&
                      isDigitText(std::string_view(last).substr(1));
   s.splitFrequencyText = known ? last : "A" + nineDigits(s.frequency);
-  sendText(panel, "FT3");
+  sendText(panel, splitCommand(s.radioId, true));
   if (s.relayActive != 1 && s.bandIndex >= 1 && s.bandIndex <= 14) {
     BasicString& record = s.bandTable[s.bandIndex];
     const std::string rewritten =

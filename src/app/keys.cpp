@@ -80,8 +80,9 @@ void quitKey(Panel& panel) {
 bool preamble(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.currentWParam;
-  // A key still held is repeating: it acted on its first press.
-  if (isHeld(s, k)) return false;
+  // A key still held is repeating: it acted on its first press. A modifier
+  // alone is no key at all.
+  if (isHeld(s, k) || isModifierKey(k)) return false;
   s.keyCode = k;
   setHeld(s, k, true);
   s.relayActive = 0;
@@ -101,10 +102,9 @@ bool preamble(Panel& panel) {
     quitKey(panel);
     return false;
   }
-  // Until a frequency reply has been taken the radio is not there (nor
-  // while it is lost); a frequency stepped down to 0 Hz afterwards does not
-  // make it so.
-  if ((s.frequency == 0 && s.frequencyReply.empty()) || s.linkLost == 1) {
+  // Until the radio has answered and been set up it is not there (nor while
+  // it is lost); once "connected" has been said, keys act.
+  if (s.connected == 0 || (s.frequency == 0 && s.frequencyReply.empty())) {
     playPhrase(panel, "nc");
     return false;
   }

@@ -174,6 +174,9 @@ struct PanelState {
   int32_t swrHoldOff = 0;
   BasicString swrText;
   int32_t sMeterReading = 0;
+  // 1 once the radio has answered an S-meter query: until then there is no
+  // reading to speak or show.
+  int32_t sMeterAnswered = 0;
   int32_t alcAnnounce = 0;
   int32_t alcPeak = 0;
   int32_t speakingTxFrequency = 0;

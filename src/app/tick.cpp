@@ -23,6 +23,7 @@ void takeSMeterReading(Panel& panel, std::string_view answer) {
   const std::optional<int32_t> reading = replyNumber(answer, "SM", 3, 3);
   if (!reading) return;
   s.sMeterReading = *reading;
+  s.sMeterAnswered = 1;
   refreshSMeterSilently(panel);
 }
 

@@ -90,7 +90,7 @@ int32_t virtualKeyForScancode(int scancode, bool numLock) {
     return keypadKey(scancode, numLock);
   }
   for (const KeyRow& row : kKeys) {
-    if (row.scancode == scancode) return row.vk;
+    if (row.scancode == scancode) return isModifierKey(row.vk) ? 0 : row.vk;
   }
   return 0;
 }

@@ -210,11 +210,17 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == VK_F4 && (lparam & (1L << 29)) != 0) break;
       [[fallthrough]];
     case WM_KEYDOWN:
-      pending.push_back({kKeyDownEvent, static_cast<int32_t>(wparam)});
+      // Shift alone (and the other modifiers) is no key: a capital letter is
+      // one key.
+      if (!isModifierKey(static_cast<int32_t>(wparam))) {
+        pending.push_back({kKeyDownEvent, static_cast<int32_t>(wparam)});
+      }
       return 0;  // F10 and Alt do not open the system menu
     case WM_SYSKEYUP:
     case WM_KEYUP:
-      pending.push_back({kKeyUpEvent, static_cast<int32_t>(wparam)});
+      if (!isModifierKey(static_cast<int32_t>(wparam))) {
+        pending.push_back({kKeyUpEvent, static_cast<int32_t>(wparam)});
+      }
       return 0;
     default:
       break;

@@ -159,4 +159,8 @@ bool usesEightDigits(const PanelState& s) {
   return isEightDigitRadio(s.radioId);
 }
 
+bool isRefusal(std::string_view answer) {
+  return answer == "?;";
+}
+
 }  // namespace keldar

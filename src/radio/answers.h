@@ -26,6 +26,10 @@ FoundAnswers findAnswers(std::string_view text);
 // learned, the link noted alive. Returns the answers, joined.
 std::string takeRadioBytes(Panel& panel, std::string_view bytes);
 
+// The radio's answer to a command it would not take ("?;"): a setting
+// refused, a frequency it cannot be tuned to, a command it does not know.
+bool isRefusal(std::string_view answer);
+
 // Notes a command as written, for telling its echo from an answer.
 void noteCommandSent(PanelState& s, std::string_view command);
 

@@ -204,9 +204,24 @@ void bandForTypedMhz(Panel& panel) {
   if (s.bandIndex == 14) endSplit(panel);
 }
 
+bool bandAvailable(const PanelState& s, int32_t band) {
+  band = std::min<int32_t>(band, 14);  // 15 asks for general coverage
+  if (!bandFitted(s.radioId, band)) return false;
+  const BasicString& record = s.bandTable[static_cast<std::size_t>(band)];
+  if (!isBandRecord(record)) return true;  // its default takes its place
+  return frequencyAllowed(s.radioId, static_cast<int64_t>(textToNumber(midText(record, 4, 9))));
+}
+
 void selectBand(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex = wrappedBand(s);
+  // A band the radio lacks sends nothing; the panel stays on the radio's band.
+  if (!bandAvailable(s, s.bandIndex)) {
+    playPhrase(panel, "band");
+    playPhrase(panel, "na");
+    if (isFrequencyReplyText(s.frequencyReply)) bandForFrequency(panel);
+    return;
+  }
   s.tickCount = 0;
   endSplit(panel);
   if (s.toneEntry == 1) {
@@ -254,7 +269,7 @@ void saveBandState(Panel& panel) {
 void splitOff(Panel& panel) {
   PanelState& s = panel.state;
   s.vfoB = 0;
-  sendText(panel, "FT2");
+  sendText(panel, splitCommand(s.radioId, false));
   const std::string_view split = s.splitFrequencyText;
   const bool known = split.size() == 10 && isDigitText(split.substr(1));
   const std::string record = validBand(s.bandIndex) ? s.bandTable[s.bandIndex].str() : "";

@@ -16,6 +16,8 @@ void splitOff(Panel& panel);
 // The band number selectBand ends up with: wrapped by the coverage, and
 // never outside the band table.
 int32_t wrappedBand(const PanelState& s);
+// Whether the radio has this band and can be tuned to its stored frequency.
+bool bandAvailable(const PanelState& s, int32_t band);
 
 // The band state of the current band as saveBandState builds it, without
 // tone and preamp: kind, mode, the "A" part and the "B" part (in repeater

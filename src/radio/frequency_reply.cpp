@@ -10,6 +10,7 @@
 #include "radio/cat.h"
 #include "radio/channel_entry.h"
 #include "radio/commanded_state.h"
+#include "radio/models.h"
 #include "radio/setup.h"
 #include "radio/toggles.h"
 #include "speech/player.h"
@@ -68,9 +69,9 @@ void connectRadio(Panel& panel) {
     PanelState& st = panel.state;
     st.setupRunning = 0;
     st.connected = 1;
-    if (st.frequency == 0 && !st.lastFrequencyCommand.empty()) {
-      takeCommandedFrequency(panel, st.lastFrequencyCommand);
-    }
+    // The set-up has tuned the band: that is where the radio is now, and
+    // keys pressed after "connected" act on it.
+    if (!st.lastFrequencyCommand.empty()) takeCommandedFrequency(panel, st.lastFrequencyCommand);
     speakFrequency(panel);
     speakMode(panel);
     setPreamp(panel);
@@ -136,9 +137,10 @@ void handleFrequencyReply(Panel& panel) {
   PanelState& s = panel.state;
   if (s.connected == 0) {
     connectRadio(panel);
-    return;
+    // Without a band frequency of its own the set-up leaves the radio where
+    // this answer says it is.
+    if (!s.frequencyReply.empty()) return;
   }
-  s.connected = 1;
   if (!isWellFormedFrequencyReply(s.replyText)) return;
   s.frequencyReply = leftText(s.replyText, 11);
   const std::string digits = midText(s.frequencyReply, 3, 9);
@@ -201,7 +203,7 @@ void takeRadioNews(Panel& panel, const RadioAnswer& answer) {
     s.replyText = text;
     handleFrequencyReply(panel);
   } else if (text.starts_with("ID") && s.radioId == 0) {
-    if (const std::optional<int32_t> id = replyNumber(text, "ID", 2, 4)) s.radioId = *id;
+    if (const std::optional<int32_t> id = radioIdFromReply(text)) s.radioId = *id;
   }
 }
 

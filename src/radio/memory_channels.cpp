@@ -6,6 +6,7 @@
 #include "memory/records.h"
 #include "panel/display.h"
 #include "radio/channel_entry.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/repeater.h"
 #include "radio/send_text.h"
@@ -110,8 +111,10 @@ void recallChannel(Panel& panel, int32_t d) {
   s.channelBank = s.memoryBankStep;
   s.channelSlot = d;
   const std::string record = slot < 0 ? "" : s.memoryChannels[static_cast<std::size_t>(slot)].str();
-  // Empty, damaged or out-of-band records are all refused alike.
-  if (!isMemoryRecord(record)) {
+  // Empty, damaged or out-of-band records are all refused alike, and so is a
+  // frequency this radio cannot be tuned to.
+  if (!isMemoryRecord(record) ||
+      !frequencyAllowed(s.radioId, static_cast<int64_t>(textToNumber(midText(record, 6, 9))))) {
     playPhrase(panel, "invalid");
     s.memoryMode = 0;
     s.channelBank = 99;
@@ -124,10 +127,10 @@ void recallChannel(Panel& panel, int32_t d) {
   } else if (record[0] == '1') {
     s.vfoB = 1;
     playPhrase(panel, "split");
-    sendText(panel, "FT3");
+    sendText(panel, splitCommand(s.radioId, true));
   } else {
     s.vfoB = 0;
-    sendText(panel, "FT2");
+    sendText(panel, splitCommand(s.radioId, false));
   }
   s.modeIndex = record[1] - '0';
   // The band first, so that the mode lands in the recalled band's record.

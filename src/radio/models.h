@@ -1,12 +1,14 @@
 // The differences between the radio models the panel knows, in one table,
 // keyed by the number the radio answers to "ID": frequency digits, menu-number
-// length, C4FM, the speech-processor commands, level ranges and the menu rows
-// of the repeater shifts. Code that needs a model difference asks
+// length, C4FM, the speech-processor commands, level ranges, the menu rows
+// of the repeater shifts, the split commands and the frequencies the radio
+// can be tuned to. Code that needs a model difference asks
 // radioModel(radioId) instead of testing identifiers.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace keldar {
@@ -27,6 +29,16 @@ struct ShiftMenuWrite {
   std::string_view prefix;
   ShiftSource source = ShiftSource::k10m;
   ShiftForm form = ShiftForm::kWhole;
+};
+
+// How split is switched: transmit on VFO B with "FT3" (off "FT2"), with
+// "FT1"/"FT0", or by the split switch itself, "ST1"/"ST0".
+enum class SplitDialect { kFt3Ft2, kFt1Ft0, kSt1St0 };
+
+// Frequencies the radio can be tuned to, in Hz, both ends included.
+struct HertzRange {
+  int64_t low = 0;
+  int64_t high = 0;
 };
 
 struct RadioModel {
@@ -51,6 +63,10 @@ struct RadioModel {
   // Menu writes of the configured repeater shifts, sent in this order.
   std::array<ShiftMenuWrite, 4> shiftWrites{};
   int shiftWriteCount = 0;
+  SplitDialect split = SplitDialect::kFt3Ft2;
+  // Tuning coverage; no rows means any frequency the digits can carry.
+  std::array<HertzRange, 3> ranges{};
+  int rangeCount = 0;
 };
 
 // The row of a radio; any number not in the table (0 included: not yet
@@ -58,12 +74,26 @@ struct RadioModel {
 // menu writes.
 const RadioModel& radioModel(int32_t radioId);
 
-// The radios that take and give eight-digit frequencies.
+// The command that switches split on or off in the radio's own dialect.
+std::string_view splitCommand(int32_t radioId, bool on);
+
+// Whether the radio can be tuned to `hertz` at all.
+bool frequencyAllowed(int32_t radioId, int64_t hertz);
+
+// Whether the radio has band 1..13 (160 m .. 70 cm); general coverage (14)
+// every radio has.
+bool bandFitted(int32_t radioId, int32_t band);
+
+// The number of an "ID" answer: four digits as the radios send it, or three
+// (leading zero dropped) as some simulated radios do. Nothing otherwise.
+std::optional<int32_t> radioIdFromReply(std::string_view reply);
+
 // FM narrow (5) and FM wide (7): the modes that take tones and a squelch.
 inline bool isFmMode(int32_t mode) {
   return mode == 5 || mode == 7;
 }
 
+// The radios that take and give eight-digit frequencies.
 inline bool isEightDigitRadio(int32_t radioId) {
   return radioModel(radioId).eightDigitFrequency;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "panel/display.h"
+#include "radio/answers.h"
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"

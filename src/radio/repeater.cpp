@@ -1,5 +1,6 @@
 #include "radio/repeater.h"
 
+#include "radio/models.h"
 #include "radio/send_text.h"
 #include "speech/player.h"
 
@@ -33,7 +34,7 @@ void endSplit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.vfoB != 1) return;
   s.vfoB = 0;
-  sendText(panel, "FT2");
+  sendText(panel, splitCommand(s.radioId, false));
 }
 
 void setRepeaterShift(Panel& panel) {

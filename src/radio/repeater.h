@@ -20,7 +20,7 @@ std::string dcsCodeCommand(int32_t value, std::string_view toneCode);
 // tone with "CN00" + code and "CT01". Sets toneIsDcs to match.
 void restoreToneSquelch(Panel& panel);
 
-// Ends split if it is on: "FT2" once, and vfoB back to 0.
+// Ends split if it is on: its command ("FT2" on most radios) once, and vfoB back to 0.
 void endSplit(Panel& panel);
 
 }  // namespace keldar

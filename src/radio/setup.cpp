@@ -73,7 +73,7 @@ std::string shiftText(const BasicString& shift, ShiftForm form) {
 
 void identifyRadio(Panel& panel) {
   query(panel, "ID", [&panel](std::string_view reply) {
-    panel.state.radioId = replyNumber(reply, "ID", 2, 4).value_or(0);
+    panel.state.radioId = radioIdFromReply(reply).value_or(0);
   });
 }
 

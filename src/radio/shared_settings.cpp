@@ -10,6 +10,7 @@
 #include "panel/display.h"
 #include "radio/cat.h"
 #include "radio/frequency_reply.h"
+#include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
 #include "radio/stepping.h"
@@ -132,7 +133,7 @@ Answer setSplit(Panel& panel, const rigctld::Request& r) {
   if (on == s.vfoB) return {};
   s.relayActive = 1;
   s.vfoB = on;
-  sendText(panel, on == 1 ? "FT3" : "FT2");
+  sendText(panel, splitCommand(s.radioId, on == 1));
   // The VFO the panel works now, as last seen, until the next poll.
   const BasicString& text = on == 1 ? s.vfoBText : s.vfoAText;
   followCommandedFrequency(panel, "F" + text.str());

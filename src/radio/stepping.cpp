@@ -55,10 +55,21 @@ void sendProcessorLevel(Panel& panel) {
 
 // ---- Up -----------------------------------------------------------------------
 
+// Steps past the bands the radio lacks, in the direction of the step.
+void skipMissingBands(PanelState& s, int32_t direction) {
+  for (int guard = 0; guard < 15; ++guard) {
+    s.bandIndex = wrappedBand(s);
+    if (bandAvailable(s, s.bandIndex)) return;
+    s.bandIndex += direction;
+    if (s.bandIndex >= 15) s.bandIndex = 1;
+  }
+}
+
 void bandUp(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex += 1;
   if (s.bandIndex >= 15) s.bandIndex = 1;
+  skipMissingBands(s, 1);
   // Only general coverage really tuned is announced as such: above the
   // highest band fitted the step goes round to 160 m.
   if (wrappedBand(s) == 14) {
@@ -169,6 +180,7 @@ void bandDown(Panel& panel) {
   if ((s.bandIndex == 0 || s.bandIndex == 13) && knownCoverage) {
     s.bandIndex = highestBandFitted(s.bandCoverage);
   }
+  skipMissingBands(s, -1);
   selectBand(panel);
 }
 

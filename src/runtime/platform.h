@@ -20,6 +20,14 @@ constexpr int32_t kCloseRequestEvent = 0x8002;
 // A client of the network server has sent something or gone.
 constexpr int32_t kNetworkEvent = 0x8003;
 
+// Shift, Ctrl, Alt (AltGr comes as Ctrl and Alt), Caps Lock, the Windows
+// keys and the left/right forms of the first three: they only change other
+// keys, so no front end delivers them as keys of their own.
+constexpr bool isModifierKey(int32_t vk) {
+  return vk == 16 || vk == 17 || vk == 18 || vk == 20 || vk == 91 || vk == 92 ||
+         (vk >= 160 && vk <= 165);
+}
+
 // The handle table of serial ports 1..256. Invalid or empty slots do nothing
 // and report 0.
 class SerialPorts {

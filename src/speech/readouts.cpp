@@ -49,7 +49,10 @@ void speakFrequency(Panel& panel) {
   if (s.vfoB == 0 && s.repeaterMode == 1) playPhrase(panel, "repeater");
   if (s.speakingTxFrequency == 1 && s.repeaterMode == 1) playPhrase(panel, "tx");
   if (s.vfoB == 1 && s.repeaterMode == 0 && s.speakingTxFrequency == 0) playPhrase(panel, "vfob");
-  for (long i = 1; i < dot; ++i) playCharacter(panel, text, i);
+  // The display's leading blanks are no phrase.
+  for (long i = 1; i < dot; ++i) {
+    if (charAt(text, i) != ' ') playCharacter(panel, text, i);
+  }
   if (rightText(text, 6) == "000000") {
     playPhrase(panel, "mhz");
     return;
@@ -188,6 +191,12 @@ constexpr int32_t kSNinePlusAbove = 156;
 void speakSMeter(Panel& panel) {
   const int32_t r = panel.state.sMeterReading;
   moveTextPosition(panel, 750, 45);
+  if (panel.state.sMeterAnswered == 0) {
+    // A meter the radio never answered has no reading: none is shown or said.
+    printText(panel, "    ");
+    playPhrase(panel, "na");
+    return;
+  }
   playPhrase(panel, "s.wav");
   const SMeterRow* row = &kSMeterRows.back();
   for (const SMeterRow& candidate : kSMeterRows) {
@@ -236,6 +245,10 @@ SwrReading swrReading(int32_t v) {
 void speakSwr(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting == 0 && s.txState == 0) return;
+  if (s.swrText.empty()) {
+    playPhrase(panel, "na");  // the radio has never answered the SWR meter
+    return;
+  }
   const bool framed = s.swrOnTx < 2;
   if (framed) playPhrase(panel, "SWR");
   const SwrReading reading = swrReading(toInt32(textToNumber(s.swrText)));

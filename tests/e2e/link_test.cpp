@@ -181,5 +181,47 @@ TEST_F(RadioLink, SetUpReadsEveryAnswerWithoutADelayRecording) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// The commands the radio received after the first `from`, without the polls.
+std::vector<std::string> commandsAfter(const std::vector<std::string>& log, size_t from) {
+  std::vector<std::string> out;
+  for (size_t i = from; i < log.size(); ++i) {
+    if (log[i] != "FA;" && log[i] != "FB;" && log[i] != "SM0;") out.push_back(log[i]);
+  }
+  return out;
+}
+
+TEST_F(RadioLink, ABandOrFrequencyTheModelLacksSendsNothing) {
+  StationOptions options;
+  options.model = "0362";  // eight digits, HF and 6 m only
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  const size_t before = station_->radioLog().size();
+  // B T: 2 m is not there; E 1 4 5 Enter: nor is 145 MHz.
+  const int na = count("SAY wave/na.wav");
+  ASSERT_TRUE(station_->press("bt"));
+  ASSERT_TRUE(waitUntil([&] { return count("SAY wave/na.wav") > na; }));
+  const int invalid = count("SAY wave/invalid.wav");
+  ASSERT_TRUE(station_->press("e145\r"));
+  ASSERT_TRUE(waitUntil([&] { return count("SAY wave/invalid.wav") > invalid; }));
+  // Only the E key's re-send of the frequency the radio has reached it.
+  EXPECT_EQ(commandsAfter(station_->radioLog(), before), (std::vector<std::string>{"FA07100000;"}));
+  EXPECT_NE(station_->radioState().find("FA07100000 "), std::string::npos);
+  EXPECT_EQ(station_->quit(), 0);
+}
+
+TEST_F(RadioLink, KeysRightAfterConnectedActAndAMeterNeverAnsweredIsNotRead) {
+  StationOptions options;
+  options.emulatorArgs = {"--no-meter"};
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  // Typed the moment "connected" is heard: F speaks, and keeps speaking at
+  // every press; S has no reading to give.
+  const int mhz = count("SAY wave/mhz.wav");
+  ASSERT_TRUE(station_->press("ffffs"));
+  EXPECT_TRUE(waitUntil([&] { return count("SAY wave/na.wav") > 0; })) << "S was not \"na\"";
+  EXPECT_EQ(count("SAY wave/mhz.wav"), mhz + 4);
+  EXPECT_EQ(count("SAY wave/nc.wav"), 0);
+  EXPECT_FALSE(station_->traceHas("SAY wave/s.wav"));
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -180,6 +180,31 @@ bool Station::startEmulator() {
   return true;
 }
 
+bool Station::startOutsideRadio() {
+  ProcessOptions run;
+  run.argv = options_.outsideRadio;
+  run.stdoutPath = (dir_.path() / "emulator.out").string();
+  run.stderrPath = (dir_.path() / "emulator.err").string();
+  emulator_ = Process::start(run, error_);
+  if (!emulator_) return false;
+  auto named = [&] {
+    const std::string out = readFile(dir_.path() / "emulator.out");
+    const size_t at = out.find("name=");
+    const size_t end = out.find('\n', at);
+    if (at == std::string::npos || end == std::string::npos) return false;
+    outsideDevice_ = out.substr(at + 5, end - at - 5);
+    return true;
+  };
+  if (!waitUntil([&] { return named() || !emulator_->running(); }) || outsideDevice_.empty()) {
+    error_ = "the outside radio named no device: " + readFile(dir_.path() / "emulator.err");
+    return false;
+  }
+  std::error_code failed;
+  fs::create_symlink(outsideDevice_, work() / "COM3", failed);
+  if (failed) error_ = "cannot link COM3: " + failed.message();
+  return !failed;
+}
+
 bool Station::startLoggerPair() {
   std::string socat = findTool("socat");
   if (socat.empty()) {
@@ -233,7 +258,7 @@ bool Station::start() {
     return false;
   }
   fs::create_directories(work());
-  if (!startEmulator()) return false;
+  if (!(options_.outsideRadio.empty() ? startEmulator() : startOutsideRadio())) return false;
   if (options_.logger && !startLoggerPair()) return false;
   return startPanel();
 }

@@ -58,6 +58,9 @@ struct StationOptions {
   // Runs on the working folder before the panel starts (files to find there).
   std::function<void(const std::filesystem::path&)> prepare;
   int fileLimit = 0;  // above 0: the panel's RLIMIT_NOFILE
+  // An outside radio instead of the emulator: a program that opens a pty and
+  // prints "name=/dev/pts/N" (Hamlib's simulators); it is linked as COM3.
+  std::vector<std::string> outsideRadio;
 };
 
 class Station {
@@ -75,6 +78,8 @@ class Station {
 
   std::filesystem::path work() const { return dir_.path() / "work"; }
   std::filesystem::path loggerDevice() const { return dir_.path() / "logger"; }
+  // The pty an outside radio opened; empty with the emulator.
+  const std::string& outsideDevice() const { return outsideDevice_; }
 
   std::vector<std::string> radioLog() const;  // commands the radio received, in order
   std::vector<std::string> debugLines() const;
@@ -106,6 +111,7 @@ class Station {
 
  private:
   bool startEmulator();
+  bool startOutsideRadio();
   bool startLoggerPair();
   bool startPanel();
   void writeConfig() const;
@@ -113,6 +119,7 @@ class Station {
   StationOptions options_;
   TempDir dir_;
   std::string error_;
+  std::string outsideDevice_;
   std::unique_ptr<Process> emulator_;
   std::unique_ptr<Process> pair_;
   std::unique_ptr<Process> panel_;

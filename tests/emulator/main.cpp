@@ -1,10 +1,12 @@
 // keldar_radio_emulator: a transceiver on a pseudo-terminal for end-to-end tests.
 //
-//   keldar_radio_emulator (--link PATH | --device PATH) [--model 0670|0241|0681]
-//       [--id NNNN] [--digits 8|9] [--suffix crlf|cr|lf|nul] [--echo]
+//   keldar_radio_emulator (--link PATH | --device PATH) [--model 0670|0241|0681|0362]
+//       [--id NNNN] [--digits 8|9] [--suffix crlf|cr|lf|nul] [--echo] [--no-meter]
 //       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]
 //       [--front CMD]... [--off] [--verbose]
 //
+// --no-meter: the radio never answers a meter query ("SM0;", "RM6;"), as
+// some radios and simulators do not.
 // --id answers "ID;" with another number than the model's, --digits gives its
 // frequencies another width; --suffix adds bytes after each answer, as some
 // links do; --echo repeats every command back before its answer, as some
@@ -58,6 +60,7 @@ struct Options {
   int digits = 0;
   std::string suffix;
   bool echo = false;
+  bool noMeter = false;
   int delayMs = 0;
   int pieces = 1;
   int gapMs = 20;
@@ -66,12 +69,12 @@ struct Options {
 };
 
 void usage() {
-  std::fprintf(
-      stderr,
-      "usage: keldar_radio_emulator (--link PATH | --device PATH) [--model 0670|0241|0681]\n"
-      "       [--id NNNN] [--digits 8|9] [--suffix crlf|cr|lf|nul] [--echo]\n"
-      "       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]\n"
-      "       [--front CMD]... [--off] [--verbose]\n");
+  std::fprintf(stderr,
+               "usage: keldar_radio_emulator (--link PATH | --device PATH)\n"
+               "       [--model 0670|0241|0681|0362] [--id NNNN] [--digits 8|9]\n"
+               "       [--suffix crlf|cr|lf|nul] [--echo] [--no-meter]\n"
+               "       [--log FILE] [--control FIFO] [--delay MS] [--pieces N] [--gap MS]\n"
+               "       [--front CMD]... [--off] [--verbose]\n");
 }
 
 bool parseNumber(const char* text, int& out) {
@@ -90,6 +93,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.off = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--no-meter") {
+      options.noMeter = true;
     } else if (arg == "--echo") {
       options.echo = true;
     } else if (!hasValue) {
@@ -323,6 +328,8 @@ void Emulator::handleCommand(const std::string& text) {
   logLine(escaped(text) + ";");
   if (options_.echo && !mute_) queueAnswer(text + ";");
   auto answer = radio_.command(text);
+  const bool meter = text.rfind("SM", 0) == 0 || text.rfind("RM", 0) == 0;
+  if (options_.noMeter && meter) answer.reset();
   if (options_.verbose) {
     std::fprintf(stderr, "emulator: %s; -> %s\n", escaped(text).c_str(),
                  answer ? escaped(*answer).c_str() : "(silent)");

@@ -8,8 +8,9 @@ namespace emu {
 namespace {
 
 // The radios: an HF/VHF/UHF all-mode with nine-digit frequencies and three-digit
-// menus, an older HF radio with eight-digit frequencies, and an HF radio whose
-// menus are numbered in three groups of two digits.
+// menus, an older HF radio with eight-digit frequencies, an HF radio whose
+// menus are numbered in three groups of two digits, and an HF and 6 m radio
+// with eight digits.
 constexpr Model kModels[] = {
     {"0670",
      9,
@@ -19,6 +20,8 @@ constexpr Model kModels[] = {
      "123456789ABCDE"},
     {"0241", 8, 3, {{30000, 56000000}, {0, 0}, {0, 0}}, 127, "123456789ABCD"},
     {"0681", 9, 6, {{30000, 75000000}, {0, 0}, {0, 0}}, 0, "123456789ABCD"},
+    // HF and 6 m only, eight digits: no 2 m, no 70 cm.
+    {"0362", 8, 3, {{30000, 60000000}, {0, 0}, {0, 0}}, 160, "123456789ABCD"},
 };
 
 // A value the radio holds and reports: the query text, the number of digits that
