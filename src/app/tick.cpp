@@ -9,6 +9,7 @@
 #include "radio/cat.h"
 #include "radio/commanded_state.h"
 #include "radio/frequency_reply.h"
+#include "radio/network_reads.h"
 #include "radio/relay.h"
 #include "radio/simulator.h"
 #include "speech/readouts.h"
@@ -112,6 +113,8 @@ void takeAlcReading(Panel& panel) {
 void readPollReply(Panel& panel) {
   PanelState& s = panel.state;
   s.replyPending = 0;
+  const bool forNetwork = s.meterForNetwork == 1;
+  s.meterForNetwork = 0;
   if (!takePollReply(panel)) {
     noteEmptyPollRead(s);
     return;
@@ -127,6 +130,8 @@ void readPollReply(Panel& panel) {
     s.replyText = *frequency;
     handleFrequencyReply(panel);
   }
+  for (const std::string& answer : answers) takeMeterAnswer(s, answer);
+  if (forNetwork) return;
   if (const std::string* meter = firstAnswer(answers, "SM")) {
     s.replyText = *meter;
     takeSMeterReading(panel);
@@ -143,10 +148,22 @@ const char* pollQuery(const PanelState& s) {
   return "SM0";
 }
 
+// A meter a network client asked for replaces the panel's own meter query
+// once; its answer is the client's alone.
+void askWantedMeter(PanelState& s) {
+  if (s.pollPhase == 0 || s.meterWanted.empty()) return;
+  if (s.meterWanted.str() != s.commandText.str()) {
+    s.commandText = s.meterWanted;
+    s.meterForNetwork = 1;
+  }
+  s.meterWanted.clear();
+}
+
 void sendPollQuery(Panel& panel) {
   PanelState& s = panel.state;
   if (s.relayPort > 0) serviceRelay(panel);
   s.commandText = pollQuery(s);
+  askWantedMeter(s);
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
   sendCommand(panel);
   s.replyPending = 1;
