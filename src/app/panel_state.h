@@ -25,6 +25,8 @@ constexpr int kChannelCount = 100;
 struct PanelState {
   // ---- Configuration -------------------------------------------------------
   int32_t comPort = 0;
+  // Where the radio is served over TCP ("tcp:HOST:PORT"); empty: on comPort.
+  BasicString radioAddress;
   int32_t baudRate = 0;
   int32_t powerLevel = 0;
   int32_t maxPower = 0;

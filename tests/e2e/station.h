@@ -54,7 +54,13 @@ struct StationOptions {
   int phraseMs = 0;
   std::vector<std::string> panelArgs;  // e.g. --simulate
   bool delayRecording = true;          // wave/delay.wav of 100 ms
+  // Above 0: the panel reaches the radio over TCP (--radio), socat serving
+  // the emulator's pty on this loopback port, as ser2net would.
+  int radioTcpPort = 0;
 };
+
+// A loopback port nothing listens on just now.
+int freeLoopbackPort();
 
 class Station {
  public:
@@ -91,6 +97,10 @@ class Station {
   // keeps running and keeps its state.
   bool restartPanel();
 
+  // The TCP server in front of the radio going away and coming back.
+  bool startRadioServer();
+  void stopRadioServer();
+
   // All the station's logs, for a failing test's report.
   std::string report() const;
 
@@ -105,6 +115,7 @@ class Station {
   std::string error_;
   std::unique_ptr<Process> emulator_;
   std::unique_ptr<Process> pair_;
+  std::unique_ptr<Process> radioServer_;
   std::unique_ptr<Process> panel_;
 };
 
