@@ -22,6 +22,7 @@
 #include "platform/program_location.h"
 #include "platform/serial_posix.h"
 #include "platform/sound_sdl.h"
+#include "platform/tcp_radio_posix.h"
 #include "platform/terminal_posix.h"
 #include "platform/window_sdl.h"
 #include "radio/cat.h"
@@ -60,8 +61,18 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
   keldar::SystemClock clock;
   keldar::PosixFileSystem files;
 
-  keldar::TracedParts traced(serial, screen, clock, traceOut);
+  // The radio's port may be a TCP connection (--radio, or keldar.cfg line 1);
+  // the panel sees a serial port either way.
+  keldar::Panel* running = nullptr;
+  keldar::TcpRadioPorts ports(
+      serial, [&running] { return running != nullptr ? running->state.comPort : 0; },
+      [&running, &line] {
+        if (!line.radioAddress.empty()) return line.radioAddress;
+        return running != nullptr ? running->state.radioAddress.str() : std::string();
+      });
+  keldar::TracedParts traced(ports, screen, clock, traceOut);
   keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
+  running = &panel;
   panel.trace = traced.trace();
   // Phrases the working directory's wave/ lacks come from the set installed
   // with the program, found from where the program itself lies.

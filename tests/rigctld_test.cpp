@@ -10,7 +10,9 @@
 #include "app/events.h"
 #include "panel/display.h"
 #include "radio/network_share.h"
+#include "radio/radio_modes.h"
 #include "radio_support.h"
+#include "speech/readouts.h"
 #include "support/dice.h"
 
 #ifndef KELDAR_NETWORK_LINES
@@ -68,7 +70,8 @@ TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
       {"v", "VFOA\n"},
       {"t", "0\n"},
       {"+s", "get_split_vfo:\nSplit: 0\nTX VFO: VFOA\nRPRT 0\n"},
-      {"l STRENGTH", "0\n"},
+      {"l STRENGTH", "-3\n"},  // S9 at 130 on the radio's own scale
+      {"l COMP", "0.000000\n"},
       {"+l AF", "get_level: AF\n0.200000\nRPRT 0\n"},
       {"l RFPOWER", "0.500000\n"},
       {"\\get_level SQL", "0.080000\n"},
@@ -86,6 +89,17 @@ TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
       {"f", "RPRT -11\n"},  // VFO B not seen yet
       {"V VFOA", "RPRT 0\n"},
       {"", ""},
+      // Every command of a line, in order.
+      {"f m", "14250000\nUSB\n2400\n"},
+      {"fmv", "14250000\nUSB\n2400\nVFOA\n"},
+      {"+f +m",
+       "get_freq:\nFrequency: 14250000\nRPRT 0\nget_mode:\nMode: USB\nPassband: 2400\nRPRT 0\n"},
+      {"F 14074000 f", "RPRT 0\n14074000\n"},
+      {"\\get_vfo_info VFOA", "14074000\nUSB\n2400\n0\n0\n"},
+      {"+\\get_vfo_info VFOA",
+       "get_vfo_info: VFOA\nFreq: 14074000\nMode: USB\nWidth: 2400\nSplit: 0\nSatMode: 0\nRPRT "
+       "0\n"},
+      {"\\get_vfo_info", "RPRT -1\n"},
   };
   for (const auto& [line, answer] : script) EXPECT_EQ(ask(c, line + "\r\n"), answer) << line;
 
@@ -99,10 +113,17 @@ TEST_F(Shared, AnswersHaveTheShapesHamlibClientsRead) {
   ASSERT_GT(lines.size(), 30u);
   EXPECT_EQ(Commands(lines.begin(), lines.begin() + 3), (Commands{"1", "2", "0"}));
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "0 0 0 0 0 0 0"), 2);  // ends rx, tx ranges
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "0x40001038"), lines.end());  // levels read
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "0x270011038"), lines.end());  // levels read
   EXPECT_EQ(lines.back(), "done");
   EXPECT_TRUE(ask(c, "+\\dump_state\n").ends_with("done\nRPRT 0\n"));
-  EXPECT_TRUE(sc.takeRadio().empty());  // reads never reach the radio
+  const std::string info = ask(c, "\\get_rig_info\n");
+  EXPECT_TRUE(
+      info.starts_with("VFO=VFOA Freq=14074000 Mode=USB Width=2400 RX=1 TX=1\n"
+                       "VFO=VFOB Freq=0 Mode=None Width=0 RX=0 TX=0\n"
+                       "Split=0 SatMode=0\n"))
+      << info;
+  EXPECT_TRUE(info.ends_with("\n\n") && info.find("\nCRC=0x") != std::string::npos) << info;
+  EXPECT_EQ(splitCommands(sc.takeRadio()), (Commands{"FA014074000;"}));  // reads never do
 
   EXPECT_EQ(ask(c, "q\n"), "RPRT 0\n");
   EXPECT_EQ(net.dropped.count(c), 1u);
@@ -147,6 +168,69 @@ TEST_F(Shared, SettingsGoAtOnceThenThePanelFollowsThem) {
   EXPECT_EQ(s.bandTable, bandsBefore);  // the other program's tuning is not the user's
 }
 
+// A digital-mode program's session: data modes set and read back, shown
+// and spoken as the nearest mode plus "data", the mode the radio reports
+// taken, the normal width for passband 0, meters read at one poll, the VFO
+// kept for the next connection and every setting in debug.dat.
+TEST_F(Shared, DataModesMetersAndTheLogOfSettings) {
+  PanelState& s = sc.state();
+  testing::openDebugLog(sc);
+  const int a = net.connect();
+  EXPECT_EQ(ask(a, "M PKTUSB 0\nm\n"), "RPRT 0\nPKTUSB\n2400\n");
+  Commands sent = splitCommands(sc.takeRadio());
+  EXPECT_EQ(sent.front(), "MD0C;");
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "MD02;"), 0);  // not undone by the redraw
+  EXPECT_EQ(sc.field(kModeField.x, kModeField.y), "USB data");
+  sc.takePhrases();
+  speakMode(sc.panel);
+  EXPECT_EQ(sc.takePhrases(), (Commands{"usb", "data"}));
+  EXPECT_EQ(ask(a, "M CWR 0\nm\nM PKTFM 0\nm\nM RTTYR 0\nm\nM PKTAM 0\nm\n"),
+            "RPRT 0\nCWR\n500\nRPRT 0\nFM-D\n16000\nRPRT 0\nRTTYR\n2400\nRPRT -1\nRTTYR\n2400\n");
+  EXPECT_EQ(ask(a, "M C4FM 0\nm\n"), "RPRT 0\nC4FM\n12500\n");  // the FT-991A has it
+  s.radioId = 650;
+  EXPECT_EQ(ask(a, "M C4FM 0\n"), "RPRT -1\n");
+  // The mode the radio answers, as a mode poll takes it.
+  EXPECT_TRUE(takeModeAnswer(s, "MD08;"));
+  EXPECT_FALSE(takeModeAnswer(s, "MD0Z;"));
+  EXPECT_EQ(ask(a, "m\n"), "PKTLSB\n2400\n");
+  EXPECT_EQ(s.modeIndex, 1);
+  // Passband 0 is the mode's normal width, -1 leaves it.
+  s.ssbWidthIndex = 9;
+  EXPECT_EQ(ask(a, "M LSB 0\nm\nM USB 1800\nM LSB -1\nm\n"),
+            "RPRT 0\nLSB\n2400\nRPRT 0\nRPRT 0\nLSB\n1800\n");
+  EXPECT_EQ(sc.field(kModeField.x, kModeField.y).substr(0, 3), "LSB");
+  sc.takeRadio();
+  sc.takePhrases();
+
+  // SWR is not polled while receiving: one meter poll reads it for the client.
+  testing::answerFrom(sc, {{"FA;", "FA014250000;"}, {"RM6;", "RM6039;"}, {"SM0;", "SM0100;"}});
+  EXPECT_EQ(ask(a, "l SWR\nf\n"), "");
+  for (int i = 0; i < 4 && net.sent[a].empty(); ++i) {
+    sc.tick();
+    deliverEvent(sc.panel, kNetworkEvent, 0);
+  }
+  EXPECT_EQ(net.take(a), "1.350000\n14250000\n");
+  EXPECT_EQ(sc.takePhrases(), Commands{});  // the panel does not read it out
+  EXPECT_EQ(ask(a, "l ALC\n"), "");         // no answer to RM4: timed out after a while
+  sc.clock.ms += NetworkShare::kMeterWaitMs;
+  deliverEvent(sc.panel, kNetworkEvent, 0);
+  EXPECT_EQ(net.take(a), "RPRT -5\n");
+  s.alcReading = 32;
+  s.alcAnnounce = 1;  // polled by the panel itself: answered at once
+  EXPECT_EQ(ask(a, "l ALC\n"), "0.500000\n");
+
+  // The VFO chosen lasts beyond the connection, as with one rigctld.
+  EXPECT_EQ(ask(a, "V VFOB\nq\n"), "RPRT 0\nRPRT 0\n");
+  const int b = net.connect();
+  EXPECT_EQ(ask(b, "v\nV VFOA\n"), "VFOB\nRPRT 0\n");
+  closeFile(s.debugFile);
+  const std::string debug = sc.readFile("debug.dat");
+  const std::string who = "***NET 127.0.0.1:" + std::to_string(40000 + a) + " ";
+  EXPECT_NE(debug.find(who + "set_mode PKTUSB 0 RPRT 0\r\n"), std::string::npos) << debug;
+  EXPECT_NE(debug.find(who + "set_mode PKTAM 0 RPRT -1\r\n"), std::string::npos) << debug;
+  EXPECT_EQ(debug.find("get_mode"), std::string::npos);  // reads are not settings
+}
+
 TEST_F(Shared, LimitsDropTheClientAndNothingElse) {
   PanelState& s = sc.state();
   s.connected = 0;
@@ -171,12 +255,38 @@ TEST_F(Shared, LimitsDropTheClientAndNothingElse) {
   for (int id : {longLine, vanishing, halfClosed, flooding}) EXPECT_EQ(net.dropped.count(id), 1u);
   s.replyPending = 0;
 
-  for (std::size_t n = share.clientCount(); n < NetworkShare::kMaxClients; ++n) net.connect();
+  // All places taken: the client longest without a whole line makes room,
+  // whether it is silent or trickles a byte at a time.
+  testing::openDebugLog(sc);
+  const int idle = net.connect();
   deliverEvent(sc.panel, kNetworkEvent, 0);
-  const int oneTooMany = net.connect();
-  EXPECT_EQ(ask(oneTooMany, "f\n"), "");
-  EXPECT_EQ(net.dropped.count(oneTooMany), 1u);
-  EXPECT_EQ(ask(a, "f\n"), "14250000\n");
+  std::vector<int> busy;
+  for (std::size_t n = share.clientCount(); n < NetworkShare::kMaxClients; ++n) {
+    sc.clock.ms += 10;
+    busy.push_back(net.connect());
+  }
+  deliverEvent(sc.panel, kNetworkEvent, 0);
+  sc.clock.ms += 1000;
+  EXPECT_EQ(ask(a, "f\n"), "14250000\n");  // a, first of all, completed a line just now
+  for (int i = 0; i < 5; ++i) {
+    sc.clock.ms += 1000;
+    net.receive(busy.front(), "f");  // a byte a second, never a line
+  }
+  const int newcomer = net.connect();
+  EXPECT_EQ(ask(newcomer, "f\n"), "14250000\n");
+  EXPECT_EQ(net.dropped.count(idle), 1u);
+  const int another = net.connect();
+  EXPECT_EQ(ask(another, "f\n"), "14250000\n");
+  EXPECT_EQ(net.dropped.count(busy.front()), 1u);  // trickling counts as idle
+  EXPECT_EQ(net.dropped.count(a), 0u);
+  EXPECT_EQ(share.clientCount(), NetworkShare::kMaxClients);
+  closeFile(s.debugFile);
+  const std::string debug = sc.readFile("debug.dat");
+  EXPECT_NE(debug.find("***NET 127.0.0.1:" + std::to_string(40000 + idle) +
+                       " closed to admit 127.0.0.1:" + std::to_string(40000 + newcomer) +
+                       ": all 32 places taken\r\n"),
+            std::string::npos)
+      << debug;
   EXPECT_EQ(sc.takeRadio(), "");  // nothing half-received reached the radio
 }
 

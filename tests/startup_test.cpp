@@ -441,6 +441,13 @@ TEST(Config, RepeaterShiftsKeepOnlyTheirDigitsPaddedToThree) {
   applyConfigLine(s, 11, "2m =  60");
   EXPECT_EQ(s.shift6m, "005");
   EXPECT_EQ(s.shift2m, "060");
+  // Line 1: a port number as ever, or the radio behind a TCP server.
+  applyConfigLine(s, 1, "COM=12");
+  EXPECT_EQ(s.comPort, 12);
+  EXPECT_EQ(s.radioAddress, "");
+  applyConfigLine(s, 1, "COM=tcp:shack.local:4001");
+  EXPECT_EQ(s.comPort, 1);
+  EXPECT_EQ(s.radioAddress, "tcp:shack.local:4001");
 }
 
 TEST(Config, ARelayOnTheRadiosOwnPortIsDroppedWithAMessage) {

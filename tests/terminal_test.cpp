@@ -394,12 +394,13 @@ TEST(CommandLine, OptionsAndTheirValues) {
                                               {"--trace"},
                                               {"--trace", ""},
                                               {"extra"},
-                                              {"--tracefile"}}) {
+                                              {"--tracefile"},
+                                              {"--radio", "/dev/ttyUSB0"}}) {
     EXPECT_NE(parseCommandLine(bad).error, "") << bad.at(0);
   }
   EXPECT_EQ(usageLine(),
             "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] "
-            "[--rigctld [ADDRESS:]PORT] [--help] [--version]");
+            "[--rigctld [ADDRESS:]PORT] [--radio tcp:HOST:PORT] [--help] [--version]");
 }
 
 }  // namespace

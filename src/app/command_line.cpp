@@ -67,6 +67,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       if (line.error.empty()) {
         parseListenAddress(where, line.rigctldAddress, line.rigctldPort, line.error);
       }
+    } else if (takeValue(args, i, "--radio", line.radioAddress, line.error)) {
+      if (line.error.empty() && !line.radioAddress.starts_with("tcp:")) {
+        line.error = "--radio needs tcp:HOST:PORT, not '" + line.radioAddress + "'";
+      }
     } else if (!arg.empty() && arg[0] == '-') {
       line.error = "unknown option '" + arg + "'";
     } else {
@@ -79,7 +83,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 std::string usageLine() {
   return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--rigctld "
          "[ADDRESS:]PORT] "
-         "[--help] [--version]";
+         "[--radio tcp:HOST:PORT] [--help] [--version]";
 }
 
 std::string helpText() {
@@ -96,6 +100,9 @@ std::string helpText() {
          "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
          "                given: this machine only). Never open it to the internet:\n"
          "                anyone who reaches the port can key the transmitter.\n"
+         "  --radio tcp:HOST:PORT\n"
+         "                the radio's CAT port served over raw TCP (ser2net, a remote\n"
+         "                station), instead of the port of keldar.cfg line 1\n"
          "  --help        this text\n"
          "  --version     the version\n";
 }

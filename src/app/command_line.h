@@ -17,6 +17,8 @@ struct CommandLine {
   // --rigctld: where the radio is shared over the network; port -1 for not at all.
   std::string rigctldAddress;
   int rigctldPort = -1;
+  // --radio: the radio's CAT port over TCP ("tcp:HOST:PORT"); empty: as configured.
+  std::string radioAddress;
   std::string error;  // not empty: the arguments were not understood
 };
 

@@ -180,7 +180,13 @@ std::string normaliseShift(std::string_view text, std::size_t longest) {
 void applyConfigLine(PanelState& s, int lineNumber, std::string_view line) {
   switch (lineNumber) {
     case 1:
-      s.comPort = portNumberOf(line, 6);
+      // "COM=tcp:HOST:PORT": the radio behind a serial-over-network server.
+      if (line.starts_with("COM=tcp:")) {
+        s.radioAddress = line.substr(4);
+        s.comPort = 1;
+      } else {
+        s.comPort = portNumberOf(line, 6);
+      }
       break;
     case 2:
       s.baudRate = numberOf(midText(line, 7));

@@ -25,6 +25,8 @@ constexpr int kChannelCount = 100;
 struct PanelState {
   // ---- Configuration -------------------------------------------------------
   int32_t comPort = 0;
+  // Where the radio is served over TCP ("tcp:HOST:PORT"); empty: on comPort.
+  BasicString radioAddress;
   int32_t baudRate = 0;
   int32_t powerLevel = 0;
   int32_t maxPower = 0;
@@ -131,6 +133,10 @@ struct PanelState {
   std::array<BasicString, kBandCount + 1> bandTable{};
   int32_t bandRecordValid = 0;
   int32_t modeIndex = 1;
+  // The radio's own mode code ('C': DATA-U) when it is one the panel has no
+  // key for; it holds while modeIndex is still radioModeOf, its nearest mode.
+  char radioModeCode = 0;
+  int32_t radioModeOf = 0;
   int32_t wideFm = 0;
   int32_t savedMode = 0;
   int32_t repeaterMode = 0;
@@ -179,6 +185,15 @@ struct PanelState {
   int32_t sMeterAnswered = 0;
   int32_t alcAnnounce = 0;
   int32_t alcPeak = 0;
+  // Meter readings for network clients: the query ("RM4") the next meter
+  // poll asks instead of its own, and the latest raw readings, -1 unread;
+  // meterReadings counts the readings taken.
+  BasicString meterWanted;
+  int32_t meterForNetwork = 0;
+  int32_t swrReading = -1;
+  int32_t alcReading = -1;
+  int32_t compReading = -1;
+  uint32_t meterReadings = 0;
   int32_t speakingTxFrequency = 0;
 
   // ---- Keys and multi-key entries ------------------------------------------------

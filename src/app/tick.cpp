@@ -7,6 +7,7 @@
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"
+#include "radio/network_reads.h"
 #include "speech/readouts.h"
 
 namespace keldar {
@@ -54,7 +55,8 @@ void takeAlcReading(Panel& panel, std::string_view answer) {
 // The answer to one poll. A frequency answer to a query written before the
 // panel's latest moving command is stale and changes nothing (before the
 // radio is connected any answer connects it).
-void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool meter) {
+void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool meter,
+                    bool forNetwork) {
   PanelState& s = panel.state;
   const std::string& text = answer.text;
   if (!answer.arrived || answer.refused) {
@@ -68,6 +70,9 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool
     handleFrequencyReply(panel);
     return;
   }
+  takeMeterAnswer(s, text);
+  // A meter a network client asked for is the client's alone.
+  if (forNetwork) return;
   if (text.starts_with("SM")) takeSMeterReading(panel, text);
   if (text.starts_with("RM6")) takeSwrReading(panel, text);
   if (text.starts_with("RM4")) takeAlcReading(panel, text);
@@ -92,17 +97,31 @@ const char* pollQuery(Panel& panel) {
   return "SM0";
 }
 
+// A meter a network client asked for replaces the panel's own meter query
+// once; its answer is the client's alone.
+void askWantedMeter(PanelState& s, std::string& query, bool& forNetwork) {
+  if (s.pollPhase == 0 || s.meterWanted.empty()) return;
+  if (s.meterWanted.str() != query) {
+    query = s.meterWanted.str();
+    forNetwork = true;
+  }
+  s.meterWanted.clear();
+}
+
 void sendPollQuery(Panel& panel) {
   PanelState& s = panel.state;
-  const char* query = pollQuery(panel);
+  std::string query = pollQuery(panel);
+  bool forNetwork = false;
+  askWantedMeter(s, query, forNetwork);
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
   const int32_t stamp = s.commandCount;
   s.replyPending = 1;
   if (s.unansweredPolls < kMaxPollCount) s.unansweredPolls += 1;
   const bool meter = query[0] != 'F';
-  askRadio(panel, query, Asker::kPoll, [&panel, stamp, meter](const RadioAnswer& answer) {
-    takePollAnswer(panel, answer, stamp, meter);
-  });
+  askRadio(panel, query, Asker::kPoll,
+           [&panel, stamp, meter, forNetwork](const RadioAnswer& answer) {
+             takePollAnswer(panel, answer, stamp, meter, forNetwork);
+           });
 }
 
 }  // namespace

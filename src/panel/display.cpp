@@ -7,6 +7,7 @@
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"
+#include "radio/radio_modes.h"
 #include "radio/repeater.h"
 #include "radio/stepping.h"
 #include "speech/player.h"
@@ -154,9 +155,15 @@ void drawFrequencyPanel(Panel& panel) {
   if (mode != nullptr) {
     takeOverWidth(s, mode->width);
     s.commandText = s.*(mode->command);
-    printText(panel, mode->name);
-    // A mode set by the program on the relay port has reached the radio already.
-    if (s.relayActive != 1) sendCommand(panel);
+    // A mode without a key of its own (DATA-U) shows as the radio names it.
+    const RadioModeRow* radioMode = currentRadioMode(s);
+    printText(panel, radioMode != nullptr && s.radioModeCode != 0 ? radioMode->shown : mode->name);
+    // A mode set by the program on the relay port has reached the radio
+    // already; the panel's own command is one of its seven modes.
+    if (s.relayActive != 1) {
+      sendCommand(panel);
+      s.radioModeCode = 0;
+    }
   }
   // "NA0" alone is the radio's query for the filter, not a setting; the
   // setting carries the selector digit too.

@@ -17,7 +17,7 @@ namespace keldar {
 
 namespace {
 
-constexpr int kBacklog = 16;
+constexpr int kBacklog = 64;
 constexpr std::size_t kReadChunk = 4096;
 // Bytes taken from one client per poll, so one cannot starve the others.
 constexpr std::size_t kReadPerPoll = 64 * 1024;
@@ -35,6 +35,19 @@ bool isLoopback(const sockaddr_storage& bound) {
   const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_addr;
   if (IN6_IS_ADDR_LOOPBACK(&a)) return true;
   return IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127;
+}
+
+// "127.0.0.1:4532", "[::1]:4532".
+std::string addressText(const sockaddr_storage& address) {
+  std::array<char, INET6_ADDRSTRLEN> text{};
+  if (address.ss_family == AF_INET6) {
+    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address);
+    ::inet_ntop(AF_INET6, &in6->sin6_addr, text.data(), text.size());
+    return "[" + std::string(text.data()) + "]:" + std::to_string(ntohs(in6->sin6_port));
+  }
+  const auto* in4 = reinterpret_cast<const sockaddr_in*>(&address);
+  ::inet_ntop(AF_INET, &in4->sin_addr, text.data(), text.size());
+  return std::string(text.data()) + ":" + std::to_string(ntohs(in4->sin_port));
 }
 
 }  // namespace
@@ -90,15 +103,7 @@ std::string PosixNetworkServer::boundAddress() const {
   if (listen_ < 0 || ::getsockname(listen_, reinterpret_cast<sockaddr*>(&bound), &size) != 0) {
     return {};
   }
-  std::array<char, INET6_ADDRSTRLEN> text{};
-  if (bound.ss_family == AF_INET6) {
-    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&bound);
-    ::inet_ntop(AF_INET6, &in6->sin6_addr, text.data(), text.size());
-    return "[" + std::string(text.data()) + "]:" + std::to_string(ntohs(in6->sin6_port));
-  }
-  const auto* in4 = reinterpret_cast<const sockaddr_in*>(&bound);
-  ::inet_ntop(AF_INET, &in4->sin_addr, text.data(), text.size());
-  return std::string(text.data()) + ":" + std::to_string(ntohs(in4->sin_port));
+  return addressText(bound);
 }
 
 bool PosixNetworkServer::loopbackOnly() const {
@@ -174,7 +179,10 @@ void PosixNetworkServer::poll(std::vector<NetworkActivity>& activity) {
 
 void PosixNetworkServer::acceptAll(std::vector<NetworkActivity>& activity) {
   while (true) {
-    const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    sockaddr_storage peer{};
+    socklen_t size = sizeof peer;
+    const int fd =
+        ::accept4(listen_, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       // The waiting client stays in the backlog; the socket would stay
       // readable and wake the loop at once, so it rests a while.
@@ -189,7 +197,7 @@ void PosixNetworkServer::acceptAll(std::vector<NetworkActivity>& activity) {
     const int id = nextId_++;
     connections_[id].fd = fd;
     watch(id, connections_[id]);
-    activity.push_back({NetworkActivity::Kind::kConnected, id, {}});
+    activity.push_back({NetworkActivity::Kind::kConnected, id, addressText(peer)});
   }
 }
 

@@ -136,10 +136,11 @@ void announce(Panel& panel) {
 void handleFrequencyReply(Panel& panel) {
   PanelState& s = panel.state;
   if (s.connected == 0) {
+    // The set-up tunes the band and makes its frequency the panel's; without
+    // a band frequency of its own, the next answer after it tells where the
+    // radio is.
     connectRadio(panel);
-    // Without a band frequency of its own the set-up leaves the radio where
-    // this answer says it is.
-    if (!s.frequencyReply.empty()) return;
+    return;
   }
   if (!isWellFormedFrequencyReply(s.replyText)) return;
   s.frequencyReply = leftText(s.replyText, 11);

@@ -27,6 +27,7 @@ constexpr RadioModel withC4fmMenus(int32_t id) {
   RadioModel m;
   m.id = id;
   m.c4fm = true;
+  m.modeCodes = "123456789ABCDE";
   m.shiftWrites = {{{"EX0800", S::k10m, F::kFirst3},
                     {"EX0810", S::k6m, F::kFirst3},
                     {"EX0820", S::k2m, F::kFirst3},

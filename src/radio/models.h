@@ -49,6 +49,8 @@ struct RadioModel {
   int menuDigits = 3;
   // Offers C4FM (the D key).
   bool c4fm = false;
+  // The codes its "MD0x" takes: LSB to AM-N on every model, C4FM on some.
+  std::string_view modeCodes = "123456789ABCD";
   // Has a speech processor at all (F7, the set-up's "PR" query).
   bool speechProcessorKey = true;
   // The processor is switched with "PR1"/"PR0" (and the simulator answers

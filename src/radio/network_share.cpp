@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "radio/cat.h"
 #include "radio/shared_settings.h"
 
 namespace keldar {
@@ -13,127 +14,41 @@ namespace {
 
 using rigctld::Answer;
 using rigctld::Command;
-using rigctld::failure;
 
-Answer valuesOf(std::vector<std::pair<std::string, std::string>> values) {
-  Answer answer;
-  answer.values = std::move(values);
-  return answer;
+// The command as the client wrote it, for debug.dat: "F 14250000".
+std::string commandText(const rigctld::Request& request) {
+  std::string text = request.name;
+  for (const std::string& arg : request.args) text += " " + arg;
+  return text;
 }
 
-Answer frequencyAnswer(const PanelState& s, char vfo, const char* label) {
-  const int32_t hertz = knownFrequency(s, vfo);
-  if (hertz <= 0) return failure(rigctld::kNotAvailable);
-  return valuesOf({{label, std::to_string(hertz)}});
-}
-
-Answer levelAnswer(const PanelState& s, std::string_view name) {
-  const auto fraction = [](int32_t value, int32_t top) {
-    return rigctld::fractionText(std::clamp(static_cast<double>(value) / top, 0.0, 1.0));
-  };
-  if (name == "STRENGTH")
-    return valuesOf({{"", std::to_string(rigctld::strengthDb(s.sMeterReading))}});
-  if (name == "RFPOWER")
-    return valuesOf({{"", fraction(s.powerLevel, std::max<int32_t>(s.maxPower, 5))}});
-  if (name == "AF") return valuesOf({{"", fraction(s.afGain, 255)}});
-  if (name == "RF") return valuesOf({{"", fraction(s.rfGain, 255)}});
-  if (name == "SQL") return valuesOf({{"", fraction(s.squelchLevel, 100)}});
-  return failure(rigctld::kInvalid);
-}
-
-// What needs no radio: the capabilities, the VFO choice, the power state.
-std::optional<Answer> answerWithoutRadio(const PanelState& s, char& vfo,
-                                         const rigctld::Request& r) {
-  switch (r.command) {
-    case Command::kCheckVfo:
-      return valuesOf({{"", "0"}});  // commands carry no VFO argument
-    case Command::kDumpState: {
-      Answer answer;
-      answer.body = rigctld::dumpState({s.maxPower});
-      return answer;
-    }
-    case Command::kGetPowerStat:
-      return valuesOf({{"Power Status", s.connected == 1 ? "1" : "0"}});
-    case Command::kGetLockMode:
-      // Hamlib's client asks before each mode setting and sets nothing
-      // unless the answer is "not locked".
-      return valuesOf({{"Locked", "0"}});
-    case Command::kGetVfo:
-      return valuesOf({{"VFO", vfo == 'B' ? "VFOB" : "VFOA"}});
-    case Command::kSetVfo: {
-      const std::string& name = r.args[0];
-      if (name == "VFOA" || name == "Main" || name == "currVFO") {
-        vfo = 'A';
-      } else if (name == "VFOB" || name == "Sub") {
-        vfo = 'B';
-      } else {
-        return failure(rigctld::kInvalid);
-      }
-      return Answer{};
-    }
-    case Command::kQuit:
-      return Answer{};
-    default:
-      return std::nullopt;
-  }
+bool isMeterRead(const rigctld::Request& request) {
+  return request.command == Command::kGetLevel && !request.args.empty() &&
+         !meterQueryOf(request.args[0]).empty();
 }
 
 }  // namespace
 
-Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
-  const PanelState& s = panel.state;
-  if (r.command == Command::kUnknown) return failure(rigctld::kNotImplemented);
-  if (r.args.size() < rigctld::argumentCount(r.command)) return failure(rigctld::kInvalid);
-  if (std::optional<Answer> answer = answerWithoutRadio(s, vfo, r)) return *answer;
-  if (s.connected == 0) return failure(rigctld::kTimedOut);
-  switch (r.command) {
-    case Command::kGetFreq:
-      return frequencyAnswer(s, vfo, "Frequency");
-    case Command::kGetSplitFreq:
-      return frequencyAnswer(s, 'B', "TX Frequency");
-    case Command::kGetMode:
-      return valuesOf(
-          {{"Mode", rigctld::modeName(s.modeIndex)},
-           {"Passband", std::to_string(rigctld::passbandHertz(s.modeIndex, s.widthIndex))}});
-    case Command::kGetPtt: {
-      const bool keyed = s.txState > 0 || s.tuneActive == 1 || s.relayKeyed == 1;
-      return valuesOf({{"PTT", keyed ? "1" : "0"}});
-    }
-    case Command::kGetSplitVfo:
-      return valuesOf(
-          {{"Split", s.vfoB == 1 ? "1" : "0"}, {"TX VFO", s.vfoB == 1 ? "VFOB" : "VFOA"}});
-    case Command::kGetLevel:
-      return levelAnswer(s, r.args[0]);
-    default:
-      return failure(rigctld::kNotImplemented);
-  }
-}
-
 void NetworkShare::service(Panel& panel) {
   activity_.clear();
   server_.poll(activity_);
-  for (const NetworkActivity& activity : activity_) take(activity);
+  for (const NetworkActivity& activity : activity_) take(panel, activity);
   std::vector<int> leaving;
   for (auto& [id, client] : clients_) {
     answerWaiting(panel, id, client);
-    if (client.leaving || (client.ended && client.lines.empty())) leaving.push_back(id);
+    if (client.leaving || (client.ended && client.requests.empty())) leaving.push_back(id);
   }
   for (int id : leaving) drop(id);
 }
 
-void NetworkShare::take(const NetworkActivity& activity) {
+void NetworkShare::take(Panel& panel, const NetworkActivity& activity) {
   switch (activity.kind) {
     case NetworkActivity::Kind::kConnected:
-      // One too many is closed at once, before it can send anything.
-      if (clients_.size() >= kMaxClients) {
-        server_.drop(activity.client);
-      } else {
-        clients_[activity.client] = Client{};
-      }
+      admit(panel, activity);
       break;
     case NetworkActivity::Kind::kReceived:
       if (auto found = clients_.find(activity.client); found != clients_.end()) {
-        receive(found->second, activity.bytes);
+        receive(panel, found->second, activity.bytes);
       }
       break;
     case NetworkActivity::Kind::kClosed:
@@ -146,7 +61,25 @@ void NetworkShare::take(const NetworkActivity& activity) {
   }
 }
 
-void NetworkShare::receive(Client& client, const std::string& bytes) {
+// A program that leaks connections, or one trickling a byte at a time, must
+// not lock the others out: the client longest without a whole line goes.
+void NetworkShare::admit(Panel& panel, const NetworkActivity& activity) {
+  const uint32_t now = panel.clock.tickMs();
+  if (clients_.size() >= kMaxClients) {
+    auto oldest = clients_.begin();
+    for (auto it = clients_.begin(); it != clients_.end(); ++it) {
+      if (now - it->second.lastLineMs > now - oldest->second.lastLineMs) oldest = it;
+    }
+    writeDebugLine(panel, "***NET " + oldest->second.peer + " closed to admit " + activity.bytes +
+                              ": all " + std::to_string(kMaxClients) + " places taken");
+    drop(oldest->first);
+  }
+  Client& client = clients_[activity.client];
+  client.peer = activity.bytes;
+  client.lastLineMs = now;
+}
+
+void NetworkShare::receive(Panel& panel, Client& client, const std::string& bytes) {
   if (client.leaving) return;
   std::size_t start = 0;
   while (start <= bytes.size()) {
@@ -159,34 +92,57 @@ void NetworkShare::receive(Client& client, const std::string& bytes) {
     }
     if (end == std::string::npos) break;
     if (!client.partial.empty() && client.partial.back() == '\r') client.partial.pop_back();
-    client.lines.push_back(std::move(client.partial));
+    for (rigctld::Request& request : rigctld::parseLine(client.partial)) {
+      client.requests.push_back(std::move(request));
+    }
     client.partial.clear();
+    client.lastLineMs = panel.clock.tickMs();
     start = end + 1;
   }
   // A client that keeps sending while its settings wait is flooding.
-  if (client.lines.size() > kMaxWaitingLines) client.leaving = true;
+  if (client.requests.size() > kMaxWaitingLines) client.leaving = true;
+}
+
+// A meter the panel does not poll just now is read by the next meter poll;
+// the client's commands wait for it, as for a setting.
+bool NetworkShare::meterReady(Panel& panel, Client& client, const rigctld::Request& request) {
+  PanelState& s = panel.state;
+  const std::string query = meterQueryOf(request.args[0]);
+  if (s.connected == 0) return true;
+  if (!client.meterAsked) {
+    if (meterPolled(s, query) && meterAnswer(s, request.args[0])) return true;
+    s.meterWanted = query;
+    client.meterAsked = true;
+    client.meterCount = s.meterReadings;
+    client.meterAskedMs = panel.clock.tickMs();
+    return false;
+  }
+  const bool read = s.meterReadings != client.meterCount && s.meterWanted.empty() &&
+                    meterAnswer(s, request.args[0]).has_value();
+  if (!read && panel.clock.tickMs() - client.meterAskedMs < kMeterWaitMs) return false;
+  client.meterAsked = false;
+  return true;
 }
 
 void NetworkShare::answerWaiting(Panel& panel, int id, Client& client) {
   std::string out;
-  while (!client.leaving && !client.lines.empty()) {
-    const std::string& line = client.lines.front();
-    const rigctld::Request request = rigctld::parseLine(line);
-    if (request.command == Command::kUnknown && request.name.empty()) {
-      client.lines.pop_front();  // an empty line asks nothing
-      continue;
-    }
+  while (!client.leaving && !client.requests.empty()) {
+    const rigctld::Request& request = client.requests.front();
     Answer answer;
     if (rigctld::isSetting(request.command)) {
       // Written at once: an answer to a query sent before it is stale by
       // then, so it cannot undo the setting.
-      answer = applySetting(panel, client.vfo, request);
+      answer = applySetting(panel, vfo_, request);
+      writeDebugLine(panel, "***NET " + client.peer + " " + commandText(request) + " RPRT " +
+                                std::to_string(-answer.error));
+    } else if (isMeterRead(request) && !meterReady(panel, client, request)) {
+      break;
     } else {
-      answer = answerRead(panel, client.vfo, request);
+      answer = answerRead(panel, vfo_, request);
     }
     out += rigctld::formatAnswer(request, answer);
     if (request.command == Command::kQuit) client.leaving = true;
-    client.lines.pop_front();
+    client.requests.pop_front();
   }
   if (!out.empty()) server_.send(id, out);
 }

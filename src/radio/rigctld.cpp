@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "radio/radio_modes.h"
+
 namespace keldar::rigctld {
 
 namespace {
@@ -18,7 +20,7 @@ struct CommandRow {
 };
 
 // The selector of the client's own VFO (V) changes nothing at the radio.
-constexpr std::array<CommandRow, 20> kCommands{{
+constexpr std::array<CommandRow, 22> kCommands{{
     {'f', "get_freq", Command::kGetFreq, 0, false},
     {'F', "set_freq", Command::kSetFreq, 1, true},
     {'m', "get_mode", Command::kGetMode, 0, false},
@@ -36,6 +38,8 @@ constexpr std::array<CommandRow, 20> kCommands{{
     {0, "get_powerstat", Command::kGetPowerStat, 0, false},
     {0, "get_lock_mode", Command::kGetLockMode, 0, false},
     {0, "chk_vfo", Command::kCheckVfo, 0, false},
+    {0, "get_vfo_info", Command::kGetVfoInfo, 1, false},
+    {0, "get_rig_info", Command::kGetRigInfo, 0, false},
     {0, "dump_state", Command::kDumpState, 0, false},
     {'q', "quit", Command::kQuit, 0, false},
     {'Q', "quit", Command::kQuit, 0, false},
@@ -50,18 +54,6 @@ const CommandRow* rowOf(Command command) {
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::vector<std::string> wordsOf(std::string_view text) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && isBlank(text[i])) ++i;
-    const std::size_t start = i;
-    while (i < text.size() && !isBlank(text[i])) ++i;
-    if (i > start) words.emplace_back(text.substr(start, i - start));
-  }
-  return words;
 }
 
 // Whole text as a number, nothing else around it.
@@ -81,15 +73,26 @@ std::string hexText(uint64_t value) {
 
 // Hamlib's bits for modes and levels, as its network client reads them.
 constexpr uint64_t kModeAm = 0x1;
-constexpr uint64_t kModeCw = 0x2;
-constexpr uint64_t kModeSsb = 0x4 | 0x8;
+constexpr uint64_t kModeCw = 0x2 | 0x80;      // CW, CWR
+constexpr uint64_t kModeSsb = 0x4 | 0x8;      // USB, LSB
+constexpr uint64_t kModeRtty = 0x10 | 0x100;  // RTTY, RTTYR
 constexpr uint64_t kModeFm = 0x20;
-constexpr uint64_t kModes = kModeAm | kModeCw | kModeSsb | kModeFm;
+constexpr uint64_t kModeData = 0x400 | 0x800 | 0x1000;  // PKTLSB, PKTUSB, PKTFM
+constexpr uint64_t kModeFmNarrow = 0x200000;
+constexpr uint64_t kModeAmNarrow = 0x20000000;
+constexpr uint64_t kModes =
+    kModeAm | kModeCw | kModeSsb | kModeRtty | kModeFm | kModeData | kModeFmNarrow | kModeAmNarrow;
 constexpr uint64_t kLevelAf = 1ULL << 3;
 constexpr uint64_t kLevelRf = 1ULL << 4;
 constexpr uint64_t kLevelSql = 1ULL << 5;
 constexpr uint64_t kLevelRfPower = 1ULL << 12;
+constexpr uint64_t kLevelComp = 1ULL << 16;
+constexpr uint64_t kLevelSwr = 1ULL << 28;
+constexpr uint64_t kLevelAlc = 1ULL << 29;
 constexpr uint64_t kLevelStrength = 1ULL << 30;
+constexpr uint64_t kLevelCompMeter = 1ULL << 33;
+constexpr uint64_t kReadLevels =
+    kLevelStrength | kLevelComp | kLevelSwr | kLevelAlc | kLevelCompMeter;
 constexpr uint64_t kSetLevels = kLevelAf | kLevelRf | kLevelSql | kLevelRfPower;
 constexpr uint64_t kVfoAB = 0x3;
 constexpr int kPttByCat = 1;
@@ -120,58 +123,112 @@ std::string rangeLine(Range r, int lowMw, int highMw) {
          hexText(kVfoAB) + " 0x1\n";
 }
 
-struct SMeterPoint {
-  int32_t reading, db;
+struct MeterPoint {
+  int32_t reading;
+  double value;
 };
-// The panel's own S scale (S1 above 10 ... S9 above 122, "plus" above 156),
-// 6 dB per S unit, and full scale 60 dB over S9.
-constexpr std::array<SMeterPoint, 12> kSMeterScale{{
+// The radio's meter scales (its S meter: S9 at 130, 60 dB over at full
+// scale), as Hamlib converts them.
+constexpr std::array<MeterPoint, 16> kSMeterScale{{
     {0, -54},
-    {10, -48},
-    {20, -42},
+    {12, -48},
+    {27, -42},
     {40, -36},
-    {54, -30},
-    {68, -24},
-    {82, -18},
-    {96, -12},
-    {108, -6},
-    {122, 0},
-    {156, 20},
+    {55, -30},
+    {65, -24},
+    {80, -18},
+    {95, -12},
+    {112, -6},
+    {130, 0},
+    {150, 10},
+    {172, 20},
+    {190, 30},
+    {220, 40},
+    {240, 50},
     {255, 60},
 }};
+constexpr std::array<MeterPoint, 5> kSwrScale{{
+    {12, 1.0},
+    {39, 1.35},
+    {65, 1.5},
+    {89, 2.0},
+    {242, 5.0},
+}};
+constexpr std::array<MeterPoint, 2> kAlcScale{{{0, 0.0}, {64, 1.0}}};
+constexpr std::array<MeterPoint, 9> kCompressionScale{{
+    {0, 0.0},
+    {40, 2.5},
+    {60, 5.0},
+    {85, 7.5},
+    {135, 10.0},
+    {150, 12.5},
+    {175, 15.0},
+    {195, 17.5},
+    {220, 20.0},
+}};
 
-}  // namespace
-
-Request parseLine(std::string_view line) {
-  Request request;
-  std::size_t i = 0;
-  while (i < line.size() && isBlank(line[i])) ++i;
-  if (i < line.size() && std::string_view("+;|,").find(line[i]) != std::string_view::npos) {
-    request.extended = true;
-    request.separator = line[i] == '+' ? '\n' : line[i];
-    ++i;
+// Straight lines between the points; the end values beyond them.
+template <std::size_t N>
+double onScale(const std::array<MeterPoint, N>& scale, int32_t reading) {
+  if (reading <= scale.front().reading) return scale.front().value;
+  for (std::size_t i = 1; i < N; ++i) {
+    const MeterPoint low = scale[i - 1];
+    const MeterPoint high = scale[i];
+    if (reading > high.reading) continue;
+    const double part = static_cast<double>(reading - low.reading) / (high.reading - low.reading);
+    return low.value + part * (high.value - low.value);
   }
-  line.remove_prefix(i);
+  return scale.back().value;
+}
+
+// The next command of a line from at: its prefix, its letter or long name,
+// and as many words as it takes.
+Request nextRequest(std::string_view line, std::size_t& at) {
+  Request request;
+  if (std::string_view("+;|,").find(line[at]) != std::string_view::npos) {
+    request.extended = true;
+    request.separator = line[at] == '+' ? '\n' : line[at];
+    ++at;
+  }
   std::string word;
-  if (!line.empty() && line[0] == '\\') {
-    std::size_t end = 1;
-    while (end < line.size() && !isBlank(line[end])) ++end;
-    word = std::string(line.substr(1, end - 1));
-    line.remove_prefix(end);
+  if (at < line.size() && line[at] == '\\') {
+    const std::size_t start = ++at;
+    while (at < line.size() && !isBlank(line[at])) ++at;
+    word = std::string(line.substr(start, at - start));
     for (const CommandRow& row : kCommands) {
       if (row.name == word) request.command = row.command;
     }
-  } else if (!line.empty()) {
-    word = std::string(1, line[0]);
+  } else if (at < line.size()) {
+    word = std::string(1, line[at++]);
     for (const CommandRow& row : kCommands) {
-      if (row.letter != 0 && row.letter == line[0]) request.command = row.command;
+      if (row.letter != 0 && row.letter == word[0]) request.command = row.command;
     }
-    line.remove_prefix(1);
   }
   const CommandRow* row = rowOf(request.command);
   request.name = row != nullptr ? std::string(row->name) : word;
-  request.args = wordsOf(line);
+  // An unknown command takes the rest of the line with it.
+  const std::size_t wanted = row == nullptr ? SIZE_MAX : row->args;
+  while (request.args.size() < wanted) {
+    while (at < line.size() && isBlank(line[at])) ++at;
+    if (at >= line.size()) break;
+    const std::size_t start = at;
+    while (at < line.size() && !isBlank(line[at])) ++at;
+    request.args.emplace_back(line.substr(start, at - start));
+  }
   return request;
+}
+
+}  // namespace
+
+std::vector<Request> parseLine(std::string_view line) {
+  std::vector<Request> requests;
+  std::size_t at = 0;
+  while (true) {
+    while (at < line.size() && isBlank(line[at])) ++at;
+    if (at >= line.size()) break;
+    requests.push_back(nextRequest(line, at));
+  }
+  return requests;
 }
 
 bool isSetting(Command command) {
@@ -228,7 +285,7 @@ std::string dumpState(const Capabilities& caps) {
   out += "0xc 2400\n0xc 1800\n0xc 3100\n0x2 500\n0x2 50\n0x2 1200\n0x1 6000\n";
   out += "0x20 16000\n0x20 9000\n0 0\n";
   out += "0\n0\n0\n0\n\n\n";  // no RIT, XIT, IF shift, announcements, preamp or attenuator steps
-  out += "0x0\n0x0\n" + hexText(kSetLevels | kLevelStrength) + "\n" + hexText(kSetLevels) +
+  out += "0x0\n0x0\n" + hexText(kSetLevels | kReadLevels) + "\n" + hexText(kSetLevels) +
          "\n0x0\n0x0\n";
   out += "vfo_ops=0x0\nptt_type=" + hexText(kPttByCat) +
          "\ntargetable_vfo=0x0\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\nhas_get_freq=1\n"
@@ -257,21 +314,24 @@ std::string fractionText(double value) {
   return std::string(digits.data(), result.ptr);
 }
 
-std::string modeName(int32_t modeIndex) {
-  static constexpr std::array<const char*, 8> kNames = {"",   "LSB", "USB",  "CW",
-                                                        "AM", "FM",  "C4FM", "FM"};
-  return modeIndex >= 1 && modeIndex <= 7 ? kNames[static_cast<std::size_t>(modeIndex)] : "";
+char modeCodeForName(std::string_view name, int32_t passband, char currentCode) {
+  // Other names Hamlib gives the data modes.
+  if (name == "USB-D") name = "PKTUSB";
+  if (name == "LSB-D") name = "PKTLSB";
+  if (name == "FM-D") name = "PKTFM";
+  if (name == "FM") {
+    if (passband > 0) return passband <= 12500 ? 'B' : '4';
+    return currentCode == 'B' ? 'B' : '4';
+  }
+  const RadioModeRow* row = radioModeByName(name);
+  return row != nullptr ? row->code : 0;
 }
 
-int32_t modeForName(std::string_view name, int32_t passband, int32_t currentMode) {
-  if (name == "LSB") return 1;
-  if (name == "USB") return 2;
-  if (name == "CW") return 3;
-  if (name == "AM") return 4;
-  if (name == "FMN") return 5;
-  if (name != "FM") return 0;
-  if (passband > 0) return passband <= 12500 ? 5 : 7;
-  return currentMode == 7 ? 7 : 5;
+std::string modeNameOf(char code) {
+  // Hamlib 4.5 names the FM data mode so.
+  if (code == 'A') return "FM-D";
+  const RadioModeRow* row = radioModeByCode(code);
+  return row != nullptr ? std::string(row->hamlibName) : "None";
 }
 
 int32_t passbandHertz(int32_t modeIndex, int32_t widthIndex) {
@@ -310,15 +370,19 @@ int32_t widthForPassband(int32_t modeIndex, int32_t hertz) {
 }
 
 int32_t strengthDb(int32_t reading) {
-  reading = std::clamp(reading, 0, 255);
-  for (std::size_t i = 1; i < kSMeterScale.size(); ++i) {
-    const SMeterPoint low = kSMeterScale[i - 1];
-    const SMeterPoint high = kSMeterScale[i];
-    if (reading > high.reading) continue;
-    const double part = static_cast<double>(reading - low.reading) / (high.reading - low.reading);
-    return static_cast<int32_t>(std::lround(low.db + part * (high.db - low.db)));
-  }
-  return kSMeterScale.back().db;
+  return static_cast<int32_t>(std::lround(onScale(kSMeterScale, std::clamp(reading, 0, 255))));
+}
+
+double swrRatio(int32_t reading) {
+  return onScale(kSwrScale, reading);
+}
+
+double alcFraction(int32_t reading) {
+  return onScale(kAlcScale, reading);
+}
+
+double compressionDb(int32_t reading) {
+  return onScale(kCompressionScale, reading);
 }
 
 }  // namespace keldar::rigctld

@@ -37,6 +37,8 @@ enum class Command {
   kGetPowerStat,
   kGetLockMode,
   kCheckVfo,
+  kGetVfoInfo,
+  kGetRigInfo,
   kDumpState,
   kQuit,
   kUnknown,
@@ -50,8 +52,9 @@ struct Request {
   char separator = '\n';  // between the lines of an extended answer
 };
 
-// One line from a client, without its line end.
-Request parseLine(std::string_view line);
+// One line from a client, without its line end: every command on it, in
+// order ("f m", "fmv", "F 14250000 m"), each with its own arguments.
+std::vector<Request> parseLine(std::string_view line);
 // Settings go to the radio; everything else is answered from the panel.
 bool isSetting(Command command);
 // How many arguments the command needs.
@@ -79,17 +82,21 @@ std::optional<int32_t> parseHertz(std::string_view text);
 std::optional<double> parseFraction(std::string_view text);
 std::string fractionText(double value);  // "0.500000"
 
-// The panel's mode numbers 1..7 and Hamlib's names.
-std::string modeName(int32_t modeIndex);
-// 0 when the name is none the panel sets; FM gives 5 (narrow) or 7 (wide)
-// by the passband, keeping the current one for 0 and -1.
-int32_t modeForName(std::string_view name, int32_t passband, int32_t currentMode);
+// The radio's mode code ('2', 'C') by Hamlib's name, and back. 0 when the
+// name is none the radio has; FM is '4' (wide) or 'B' (narrow) by the
+// passband, the current one kept for 0 and -1.
+char modeCodeForName(std::string_view name, int32_t passband, char currentCode);
+std::string modeNameOf(char code);
 
 // Filter widths in hertz and the panel's width numbers (SSB 9..21, CW 1..12).
 int32_t passbandHertz(int32_t modeIndex, int32_t widthIndex);
 int32_t widthForPassband(int32_t modeIndex, int32_t hertz);
 
-// The S-meter reading 0..255 in dB relative to S9, on the panel's S scale.
+// Meter readings 0..255 in Hamlib's units, on the radio's own scales: the
+// S meter in dB relative to S9, SWR as a ratio, ALC 0..1, compression in dB.
 int32_t strengthDb(int32_t reading);
+double swrRatio(int32_t reading);
+double alcFraction(int32_t reading);
+double compressionDb(int32_t reading);
 
 }  // namespace keldar::rigctld

@@ -1,7 +1,6 @@
 #include "radio/shared_settings.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "radio/cat.h"
 #include "radio/frequency_reply.h"
 #include "radio/models.h"
+#include "radio/radio_modes.h"
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
 #include "radio/stepping.h"
@@ -77,12 +77,15 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
   return {};
 }
 
-const BasicString* modeCommand(const PanelState& s, int32_t mode) {
-  const std::array<const BasicString*, 7> commands{
-      &s.modeCommandLsb,      &s.modeCommandUsb,  &s.modeCommandCw,     &s.modeCommandAm,
-      &s.modeCommandFmNarrow, &s.modeCommandC4fm, &s.modeCommandFmWide,
-  };
-  return mode >= 1 && mode <= 7 ? commands[static_cast<std::size_t>(mode - 1)] : nullptr;
+// The normal width of a mode Hamlib's passband 0 asks for, as the panel's
+// width number (SSB 2.4 kHz, CW 500 Hz); other modes have one width.
+void takePassband(PanelState& s, int32_t mode, int32_t passband) {
+  if (passband < 0) return;
+  const bool ssb = mode == 1 || mode == 2;
+  if (!ssb && mode != 3) return;
+  const int32_t hertz = passband > 0 ? passband : ssb ? 2400 : 500;
+  if (ssb) s.ssbWidthIndex = rigctld::widthForPassband(mode, hertz);
+  if (mode == 3) s.cwWidthIndex = rigctld::widthForPassband(mode, hertz);
 }
 
 // As a mode setting through the relay: the mode command first, then the
@@ -91,17 +94,18 @@ Answer setMode(Panel& panel, const rigctld::Request& r) {
   PanelState& s = panel.state;
   const std::optional<int32_t> passband = wholeNumber(r.args[1]);
   if (!passband) return failure(rigctld::kInvalid);
-  const int32_t mode = rigctld::modeForName(r.args[0], *passband, s.modeIndex);
-  if (mode == 0) return failure(r.args[0] == "C4FM" ? rigctld::kNotAvailable : rigctld::kInvalid);
-  s.relayActive = 1;
-  sendText(panel, *modeCommand(s, mode));
-  if (*passband > 0 && (mode == 1 || mode == 2)) {
-    s.ssbWidthIndex = rigctld::widthForPassband(mode, *passband);
+  const RadioModeRow* current = currentRadioMode(s);
+  const char code =
+      rigctld::modeCodeForName(r.args[0], *passband, current != nullptr ? current->code : 0);
+  const RadioModeRow* mode = radioModeByCode(code);
+  // C4FM only where the model has it; what the radio lacks is refused.
+  if (mode == nullptr || (s.radioId != 0 && !modelHasMode(s.radioId, code))) {
+    return failure(rigctld::kInvalid);
   }
-  if (*passband > 0 && mode == 3) s.cwWidthIndex = rigctld::widthForPassband(mode, *passband);
-  s.modeIndex = mode;
-  if (mode == 5) s.wideFm = 0;
-  if (mode == 7) s.wideFm = 1;
+  s.relayActive = 1;
+  sendText(panel, std::string("MD0") + code);
+  takePassband(s, mode->panelMode, *passband);
+  holdRadioMode(s, *mode);
   drawFrequencyPanel(panel);
   return {};
 }

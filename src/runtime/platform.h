@@ -119,7 +119,7 @@ struct NetworkActivity {
   enum class Kind { kConnected, kReceived, kClosed };
   Kind kind = Kind::kReceived;
   int client = 0;     // a number of its own per connection, never reused
-  std::string bytes;  // kReceived: what arrived
+  std::string bytes;  // kReceived: what arrived; kConnected: its address
 };
 
 // A listening TCP server with many clients, serviced from the panel's loop:

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "panel/window.h"
+#include "radio/radio_modes.h"
 #include "runtime/text.h"
 #include "speech/player.h"
 
@@ -87,6 +88,9 @@ void speakMode(Panel& panel) {
     default:
       break;
   }
+  // A data mode has no recording: its nearest mode, then "data".
+  const RadioModeRow* radioMode = currentRadioMode(panel.state);
+  if (radioMode != nullptr && radioMode->data) playPhrase(panel, "data.wav");
 }
 
 namespace {

@@ -171,7 +171,8 @@ class FakeNetworkServer : public NetworkServer {
 
   int connect() {
     const int id = nextId_++;
-    pending_.push_back({NetworkActivity::Kind::kConnected, id, {}});
+    pending_.push_back(
+        {NetworkActivity::Kind::kConnected, id, "127.0.0.1:" + std::to_string(40000 + id)});
     return id;
   }
   void receive(int client, std::string bytes) {

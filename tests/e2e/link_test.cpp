@@ -63,6 +63,41 @@ class RadioLink : public ::testing::Test {
                                                "SAY wave/1.wav", "SAY wave/mhz.wav"}));
   }
 
+  // The radio falls silent and speaks again, then its device goes and comes
+  // back: "lost" once each time, "connected" again within seconds. With
+  // quitting, Q while lost ends the panel at once.
+  void lossAndReturn(bool quitting = true) {
+    ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+
+    ASSERT_TRUE(station_->frontPanel("mute"));  // the radio switched off, cable in
+    const double silentLost = secondsUntil(kLost, 0, Millis(3000));
+    EXPECT_GE(silentLost, 0) << "no \"lost\" within 3 s of falling silent";
+    ASSERT_TRUE(station_->press("f"));
+    EXPECT_TRUE(waitUntil([&] { return count("SAY wave/nc.wav") > 0; }));
+    ASSERT_TRUE(station_->frontPanel("unmute"));
+    const double silentBack = secondsUntil(kConnected, 1, Millis(8000));
+    EXPECT_GE(silentBack, 0) << "not connected again within 8 s";
+
+    ASSERT_TRUE(station_->frontPanel("vanish"));  // the USB cable pulled
+    const double goneLost = secondsUntil(kLost, 1, Millis(3000));
+    EXPECT_GE(goneLost, 0) << "no \"lost\" within 3 s of the device going";
+    ASSERT_TRUE(station_->frontPanel("return"));  // plugged in again, same link
+    const double goneBack = secondsUntil(kConnected, 2, Millis(8000));
+    EXPECT_GE(goneBack, 0) << "not connected again within 8 s";
+    EXPECT_EQ(count(kLost), 2);  // once per loss
+    ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+    std::printf(
+        "[ timing ] lost after falling silent %.2f s, back %.2f s; lost after the device "
+        "went %.2f s, back %.2f s\n",
+        silentLost, silentBack, goneLost, goneBack);
+
+    if (!quitting) return;
+    // Q while lost ends at once.
+    ASSERT_TRUE(station_->frontPanel("mute"));
+    ASSERT_GE(secondsUntil(kLost, 2, Millis(3000)), 0);
+    EXPECT_EQ(station_->quit(), 0);
+  }
+
   std::unique_ptr<Station> station_;
 };
 
@@ -91,33 +126,26 @@ TEST_F(RadioLink, FSpeaksTheFrequencyOnEachRadioAndLink) {
 
 TEST_F(RadioLink, LostWhenSilentOrGoneAndConnectedAgainWhenBack) {
   ASSERT_NO_FATAL_FAILURE(start({}));
+  lossAndReturn();
+}
+
+// The radio behind a serial-over-network server: the same loss and return,
+// and the server itself going away and coming back.
+TEST_F(RadioLink, OverTcpLostAndBackAsOnASerialPort) {
+  StationOptions options;
+  options.radioTcpPort = freeLoopbackPort();
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  ASSERT_NO_FATAL_FAILURE(lossAndReturn(false));
+  station_->stopRadioServer();
+  const double serverLost = secondsUntil(kLost, 2, Millis(3000));
+  EXPECT_GE(serverLost, 0) << "no \"lost\" within 3 s of the server going";
+  ASSERT_TRUE(station_->startRadioServer()) << station_->error();
+  const double serverBack = secondsUntil(kConnected, 3, Millis(8000));
+  EXPECT_GE(serverBack, 0) << "not connected again within 8 s of the server's return";
+  EXPECT_EQ(count(kLost), 3);
   ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
-
-  ASSERT_TRUE(station_->frontPanel("mute"));  // the radio switched off, cable in
-  const double silentLost = secondsUntil(kLost, 0, Millis(3000));
-  EXPECT_GE(silentLost, 0) << "no \"lost\" within 3 s of falling silent";
-  ASSERT_TRUE(station_->press("f"));
-  EXPECT_TRUE(waitUntil([&] { return count("SAY wave/nc.wav") > 0; }));
-  ASSERT_TRUE(station_->frontPanel("unmute"));
-  const double silentBack = secondsUntil(kConnected, 1, Millis(8000));
-  EXPECT_GE(silentBack, 0) << "not connected again within 8 s";
-
-  ASSERT_TRUE(station_->frontPanel("vanish"));  // the USB cable pulled
-  const double goneLost = secondsUntil(kLost, 1, Millis(3000));
-  EXPECT_GE(goneLost, 0) << "no \"lost\" within 3 s of the device going";
-  ASSERT_TRUE(station_->frontPanel("return"));  // plugged in again, same link
-  const double goneBack = secondsUntil(kConnected, 2, Millis(8000));
-  EXPECT_GE(goneBack, 0) << "not connected again within 8 s";
-  EXPECT_EQ(count(kLost), 2);  // once per loss
-  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
-  std::printf(
-      "[ timing ] lost after falling silent %.2f s, back %.2f s; lost after the device "
-      "went %.2f s, back %.2f s\n",
-      silentLost, silentBack, goneLost, goneBack);
-
-  // Q while lost ends at once.
-  ASSERT_TRUE(station_->frontPanel("mute"));
-  ASSERT_GE(secondsUntil(kLost, 2, Millis(3000)), 0);
+  std::printf("[ timing ] lost after the server went %.2f s, back %.2f s\n", serverLost,
+              serverBack);
   EXPECT_EQ(station_->quit(), 0);
 }
 

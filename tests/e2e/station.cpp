@@ -1,7 +1,9 @@
 #include "station.h"
 
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -225,6 +227,58 @@ bool Station::startLoggerPair() {
   return true;
 }
 
+int freeLoopbackPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof at;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
+  ::close(fd);
+  return ntohs(at.sin_port);
+}
+
+// One connection at a time, each opening the radio's device anew.
+bool Station::startRadioServer() {
+  const std::string socat = findTool("socat");
+  if (socat.empty()) {
+    error_ = "socat is not installed (scripts/setup installs it)";
+    return false;
+  }
+  const std::string port = std::to_string(options_.radioTcpPort);
+  ProcessOptions run;
+  run.argv = {socat, "TCP-LISTEN:" + port + ",bind=127.0.0.1,reuseaddr,fork",
+              "FILE:" + (work() / "COM3").string() + ",raw,echo=0"};
+  // A session of its own, so that the server and the child serving the
+  // connection go together.
+  run.terminal = true;
+  radioServer_ = Process::start(run, error_);
+  if (!radioServer_) return false;
+  // Listening once a connection is taken; the probe's own ends at once.
+  const auto listening = [&] {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(options_.radioTcpPort));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    ::close(fd);
+    return ok;
+  };
+  if (!waitUntil(listening)) {
+    error_ = "socat did not listen: " + radioServer_->screen();
+    return false;
+  }
+  return true;
+}
+
+void Station::stopRadioServer() {
+  if (!radioServer_) return;
+  ::kill(-radioServer_->pid(), SIGTERM);
+  radioServer_.reset();
+}
+
 bool Station::startPanel() {
   fs::create_directories(work() / "wave");
   // Only the pause needs a recording; every other phrase shows in the trace
@@ -245,6 +299,10 @@ bool Station::startPanel() {
   run.argv = {KELDAR_PANEL,    "--terminal", "-C",
               work().string(), "--trace",    (dir_.path() / "trace.txt").string()};
   run.argv.insert(run.argv.end(), options_.panelArgs.begin(), options_.panelArgs.end());
+  if (options_.radioTcpPort > 0) {
+    run.argv.push_back("--radio");
+    run.argv.push_back("tcp:127.0.0.1:" + std::to_string(options_.radioTcpPort));
+  }
   run.cwd = dir_.path().string();
   run.terminal = true;
   run.env = {{"SDL_AUDIODRIVER", "dummy"}, {"TERM", "xterm"}, {"DISPLAY", ""}};
@@ -260,6 +318,7 @@ bool Station::start() {
   fs::create_directories(work());
   if (!(options_.outsideRadio.empty() ? startEmulator() : startOutsideRadio())) return false;
   if (options_.logger && !startLoggerPair()) return false;
+  if (options_.radioTcpPort > 0 && !startRadioServer()) return false;
   return startPanel();
 }
 

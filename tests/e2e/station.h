@@ -61,7 +61,13 @@ struct StationOptions {
   // An outside radio instead of the emulator: a program that opens a pty and
   // prints "name=/dev/pts/N" (Hamlib's simulators); it is linked as COM3.
   std::vector<std::string> outsideRadio;
+  // Above 0: the panel reaches the radio over TCP (--radio), socat serving
+  // the emulator's pty on this loopback port, as ser2net would.
+  int radioTcpPort = 0;
 };
+
+// A loopback port nothing listens on just now.
+int freeLoopbackPort();
 
 class Station {
  public:
@@ -105,6 +111,9 @@ class Station {
   Process* panel() { return panel_.get(); }
   // Waits for the panel's end without pressing anything; its exit code or -1.
   int waitForEnd(Millis limit = kHangGuard);
+  // The TCP server in front of the radio going away and coming back.
+  bool startRadioServer();
+  void stopRadioServer();
 
   // All the station's logs, for a failing test's report.
   std::string report() const;
@@ -122,6 +131,7 @@ class Station {
   std::string outsideDevice_;
   std::unique_ptr<Process> emulator_;
   std::unique_ptr<Process> pair_;
+  std::unique_ptr<Process> radioServer_;
   std::unique_ptr<Process> panel_;
 };
 
