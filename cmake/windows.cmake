@@ -17,6 +17,7 @@ add_library(keldar_platform STATIC
   src/platform/sound_win32.cpp
   src/platform/wave_file.cpp
   src/platform/window_win32.cpp
+  src/platform/panel_scale.cpp
   src/platform/program_location_win32.cpp
 )
 target_include_directories(keldar_platform PUBLIC src)

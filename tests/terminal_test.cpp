@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/startup.h"
+#include "panel/display.h"
 #include "platform/front_end_choice.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_posix.h"
@@ -127,14 +129,29 @@ TEST(TerminalScreen, TheStatusLineFieldsAndHelpLinesKeepApart) {
   }
   EXPECT_EQ(trimmed(screen.row(9)), "");
 
-  const std::string help =
-      "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
-      "s=SMeter/swr";
-  screen.moveTo(140, 380);
-  EXPECT_EQ(screen.print(help), (std::vector<int>{13, 14}));
-  // Wrapped after a blank, so no word is cut.
-  EXPECT_EQ(trimmed(screen.row(13)), help.substr(0, 74));
-  EXPECT_EQ(trimmed(screen.row(14)), "q=Quit  s=SMeter/swr");
+  // Each help line has a row of its own, whole.
+  for (std::size_t line = 0; line < kHelpLines.size(); ++line) {
+    const int y = kHelpLinesTop + static_cast<int>(line) * kHelpLineStep;
+    screen.moveTo(kHelpLinesX, y);
+    const int row = 13 + static_cast<int>(line);
+    EXPECT_EQ(screen.print(kHelpLines[line]), (std::vector<int>{row}));
+    EXPECT_EQ(trimmed(screen.row(row)), kHelpLines[line]);
+  }
+
+  // While keyed: the marker beside the mode, SWR and power where the
+  // S-meter stood; the entry on a row of its own.
+  const std::pair<FieldPosition, const char*> keyed[] = {
+      {kModeField, "USB    "},  {kTxMarkerField, " TX "},   {kSMeterField, "     "},
+      {kSwrField, "SWR 1.4  "}, {kPowerField, "PWR 50 W "}, {kEntryField, "E 14.2"},
+  };
+  for (const auto& [at, text] : keyed) {
+    screen.moveTo(at.x, at.y);
+    screen.print(text);
+  }
+  EXPECT_EQ(trimmed(screen.row(3)),
+            "  USB                                   TX                       SWR 1.4");
+  EXPECT_EQ(trimmed(screen.row(4)), std::string(65, ' ') + "PWR 50 W");
+  EXPECT_EQ(trimmed(screen.row(11)), "  E 14.2");
 }
 
 TEST(TerminalScreen, PositionsOutsideTheLayoutGetTheNearestCell) {
@@ -200,7 +217,7 @@ struct PipedPanel {
 
 TEST(TerminalPanel, KeysGoDownAndUpAndCtrlCOrACloseSignalIsACloseRequest) {
   PipedPanel t;
-  ASSERT_TRUE(t.panel.openWindow("*** Keldar Front Panel v3.3b ***", 250, 100, 950, 500));
+  ASSERT_TRUE(t.panel.openWindow(windowTitle(), 250, 100, 950, 500));
   t.keys.put("q\x1b[B");
   EXPECT_EQ(
       t.wait(),

@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/panel.h"
 #include "app/startup.h"
+#include "keldar/version.h"
 #include "platform/clock_win32.h"
 #include "platform/files_win32.h"
 #include "platform/program_location.h"
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.version) {
-    std::cout << "keldar 3.3b\n";
+    std::cout << "keldar " << keldar::kVersion << '\n';
     return 0;
   }
   if (line.terminal) {
