@@ -417,6 +417,29 @@ TEST(CommandLine, OptionsAndTheirValues) {
   EXPECT_EQ(usageLine(),
             "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] "
             "[--rigctld [ADDRESS:]PORT] [--help] [--version]");
+  // Without an option, its line is gone from both and every other
+  // description is the same.
+  const OfferedOptions windows{false, false};
+  EXPECT_EQ(usageLine(windows),
+            "usage: keldar [--simulate] [-C DIR] [--trace FILE] [--help] [--version]");
+  const std::string full = helpText();
+  const std::string fewer = helpText(windows);
+  EXPECT_EQ(fewer.find("--terminal"), std::string::npos);
+  EXPECT_EQ(fewer.find("--rigctld"), std::string::npos);
+  std::string kept;
+  bool dropping = false;
+  for (std::size_t at = full.find("\n\n") + 2; at < full.size();) {
+    const std::size_t end = full.find('\n', at) + 1;
+    const std::string line = full.substr(at, end - at);
+    // A description's continuation lines belong to its option.
+    if (line.rfind("  -", 0) == 0) {
+      dropping = line.find("--terminal") != std::string::npos ||
+                 line.find("--rigctld") != std::string::npos;
+    }
+    if (!dropping) kept += line;
+    at = end;
+  }
+  EXPECT_EQ(fewer.substr(fewer.find("\n\n") + 2), kept);
 }
 
 }  // namespace

@@ -76,27 +76,37 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
-std::string usageLine() {
-  return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--rigctld "
-         "[ADDRESS:]PORT] "
-         "[--help] [--version]";
+std::string usageLine(const OfferedOptions& offered) {
+  std::string line = "usage: keldar [--simulate]";
+  if (offered.terminal) line += " [--terminal]";
+  line += " [-C DIR] [--trace FILE]";
+  if (offered.rigctld) line += " [--rigctld [ADDRESS:]PORT]";
+  return line + " [--help] [--version]";
 }
 
-std::string helpText() {
-  return usageLine() +
-         "\n\n"
-         "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n\n"
-         "  --simulate    the built-in simulated radio answers instead of a serial port\n"
-         "  --terminal    the terminal panel even when a display is available\n"
-         "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
-         "  --trace FILE  write one line per event to FILE (relative to the starting\n"
-         "                directory): keys, ticks, serial bytes, phrases, prints\n"
-         "  --rigctld [ADDRESS:]PORT\n"
-         "                share the radio with other programs in Hamlib's rigctld\n"
-         "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
-         "                given: this machine only). Never open it to the internet:\n"
-         "                anyone who reaches the port can key the transmitter.\n"
-         "  --help        this text\n"
+std::string helpText(const OfferedOptions& offered) {
+  std::string text =
+      usageLine(offered) +
+      "\n\n"
+      "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n\n"
+      "  --simulate    the built-in simulated radio answers instead of a serial port\n";
+  if (offered.terminal) {
+    text += "  --terminal    the terminal panel even when a display is available\n";
+  }
+  text +=
+      "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
+      "  --trace FILE  write one line per event to FILE (relative to the starting\n"
+      "                directory): keys, ticks, serial bytes, phrases, prints\n";
+  if (offered.rigctld) {
+    text +=
+        "  --rigctld [ADDRESS:]PORT\n"
+        "                share the radio with other programs in Hamlib's rigctld\n"
+        "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
+        "                given: this machine only). Never open it to the internet:\n"
+        "                anyone who reaches the port can key the transmitter.\n";
+  }
+  return text +
+         "  -h, --help    this text\n"
          "  --version     the version\n";
 }
 

@@ -24,6 +24,10 @@
 
 namespace {
 
+// What --help offers here: the options the Windows program refuses below
+// are left out.
+constexpr keldar::OfferedOptions kOffered{false, false};
+
 int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   keldar::Win32SerialPorts serial;
   keldar::WaveOutSound sound;
@@ -65,11 +69,11 @@ int main(int argc, char** argv) {
   const keldar::CommandLine line =
       keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) {
-    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine() << '\n';
+    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine(kOffered) << '\n';
     return 2;
   }
   if (line.help) {
-    std::cout << keldar::helpText();
+    std::cout << keldar::helpText(kOffered);
     return 0;
   }
   if (line.version) {

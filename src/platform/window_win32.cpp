@@ -24,6 +24,11 @@ constexpr UINT kConsoleCloseMessage = WM_APP + 1;
 // longest help line fits the window.
 constexpr int kInitialPointSize = 10;
 constexpr int kInitialWeight = 400;
+// The layout is in pixels at 96 dpi; the manifest declares the program
+// per-monitor DPI aware, so on a finer screen the window itself grows and
+// everything in it scales with it (not stretched as a bitmap by Windows).
+constexpr int kLayoutDpi = 96;
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 
 // The console's break handler runs on a thread of its own and is given no
 // context, so the one open window is found here. Only the window sets it.
@@ -187,7 +192,7 @@ HFONT Win32Window::Impl::fontFor(const FontSpec& wanted, int points) {
   const auto known = fonts.find(key);
   if (known != fonts.end()) return known->second;
   const std::string face = faceFor(wanted.face);
-  const int height = -MulDiv(points, GetDeviceCaps(memory, LOGPIXELSY), 72);
+  const int height = -MulDiv(points, kLayoutDpi, 72);
   const DWORD pitch = wanted.face == face ? DEFAULT_PITCH | FF_DONTCARE : FIXED_PITCH | FF_MODERN;
   const HFONT made =
       CreateFontA(height, 0, 0, 0, wanted.weight, (wanted.style & 0x1) != 0,
@@ -249,6 +254,15 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED) resize(LOWORD(lparam), HIWORD(lparam));
       return 0;
+    case kDpiChangedMessage: {
+      // Moved to a screen of another resolution: the size Windows suggests
+      // keeps the window as large to the eye (and WM_SIZE rescales).
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE:
     case kConsoleCloseMessage:
       // The panel decides when the window closes.
@@ -342,15 +356,18 @@ bool Win32Window::openWindow(const std::string& title, int x, int y, int width, 
                       WS_MAXIMIZEBOX | WS_THICKFRAME | WS_VISIBLE;
   // The client area is the layout's size, as in the SDL window; the frame
   // and caption come on top of it.
-  RECT frame{0, 0, width, height};
+  const HDC desktop = GetDC(nullptr);
+  const int dpi = desktop != nullptr ? GetDeviceCaps(desktop, LOGPIXELSY) : kLayoutDpi;
+  if (desktop != nullptr) ReleaseDC(nullptr, desktop);
+  RECT frame{0, 0, MulDiv(width, dpi, kLayoutDpi), MulDiv(height, dpi, kLayoutDpi)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   w.layoutWidth = width;
   w.layoutHeight = height;
   w.scale = 1.0;
   // The record is known before creation, so the first messages find it.
-  const HWND window = CreateWindowExA(0, kClassName, title.c_str(), style, x, y,
-                                      frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                      nullptr, instance, &w);
+  const HWND window =
+      CreateWindowExA(0, kClassName, title.c_str(), style, x, y, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, nullptr, instance, &w);
   if (window == nullptr) return false;
   const HDC screen = GetDC(window);
   w.memory = CreateCompatibleDC(screen);
