@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "keyboard_fixture.h"
 #include "panel/display.h"
 #include "panel/window.h"
-#include "keyboard_fixture.h"
 #include "testing/scenario.h"
 
 namespace keldar {

@@ -254,9 +254,9 @@ TEST(StartUp, DebugLogStartsWithItsHeaderAndReplacesAnOlderLog) {
   const std::string log = sc.readFile("debug.dat");
   EXPECT_EQ(log.rfind("KELDAR " + std::string(kVersion) +
                           "  08-12-2026   14:05:09\r\n"
-                      "Comport= 12  Speed= 4800 Baud\r\n"
-                      "TX=FA007100000;\r\n"
-                      "TX=VS0;\r\n",
+                          "Comport= 12  Speed= 4800 Baud\r\n"
+                          "TX=FA007100000;\r\n"
+                          "TX=VS0;\r\n",
                       0),
             0u)
       << log;

@@ -15,7 +15,8 @@ constexpr int32_t kEnterKey = 13;
 constexpr int kTypedEntryKept = kEntryFieldChars - 2;
 
 std::string padded(std::string text, int width) {
-  if (static_cast<int>(text.size()) < width) text += spaceText(width - static_cast<int>(text.size()));
+  if (static_cast<int>(text.size()) < width)
+    text += spaceText(width - static_cast<int>(text.size()));
   return text;
 }
 
@@ -28,8 +29,8 @@ FontSpec inverse(FontSpec font) {
 // An entry is open from its first key until its Enter (or the last digit
 // of a channel) ends it.
 bool entryOpen(const PanelState& s) {
-  return s.freqEntryActive == 1 || s.pendingMode == 8 || s.pendingMode == 9 ||
-         s.memoryMode >= 1 || (s.toneEntry == 1 && s.toneTyping == 1);
+  return s.freqEntryActive == 1 || s.pendingMode == 8 || s.pendingMode == 9 || s.memoryMode >= 1 ||
+         (s.toneEntry == 1 && s.toneTyping == 1);
 }
 
 // The key as the entry shows it: letters start a group, Enter ends one.

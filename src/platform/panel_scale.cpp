@@ -13,7 +13,8 @@ namespace {
 constexpr std::size_t kMaxPlacedTexts = 512;
 
 bool covers(const PlacedText& outer, const PlacedText& inner) {
-  return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.width <= outer.x + outer.width &&
+  return inner.x >= outer.x && inner.y >= outer.y &&
+         inner.x + inner.width <= outer.x + outer.width &&
          inner.y + inner.height <= outer.y + outer.height;
 }
 

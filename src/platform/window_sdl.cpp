@@ -194,9 +194,8 @@ void SdlWindow::Impl::present(bool whole) {
 
 // The backing surface at the window's size, white.
 bool SdlWindow::Impl::makeBacking(int width, int height) {
-  SDL_Surface* made =
-      SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), std::max(height, 1), 32,
-                                     SDL_PIXELFORMAT_RGB888);
+  SDL_Surface* made = SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), std::max(height, 1), 32,
+                                                     SDL_PIXELFORMAT_RGB888);
   if (made == nullptr) return false;
   if (backing != nullptr) SDL_FreeSurface(backing);
   backing = made;
