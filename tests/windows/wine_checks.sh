@@ -1,13 +1,13 @@
-#!/ usr / bin / env bash
-#The Windows build under Wine, on an X server of its own(Xvfb) : the test
-#suite keldar_tests.exe, then keldar.exe end to end on Wine's COM3, linked
-#to the radio emulator's pty: it connects, a typed entry shows in the
-#window, F3 sends "NB01", Q ends it with status 0 and savmem.dat written.
-#A missing COM port is reported once.The zip, when it was made : its
-#keldar.exe reports the one version, its README.txt is plain ASCII with CR
-#LF line ends and every C :\Keldar path it names is in the zip.
+#!/usr/bin/env bash
+# The Windows build under Wine, on an X server of its own (Xvfb): the test
+# suite keldar_tests.exe, then keldar.exe end to end on Wine's COM3, linked
+# to the radio emulator's pty: it connects, a typed entry shows in the
+# window, F3 sends "NB01", Q ends it with status 0 and savmem.dat written.
+# A missing COM port is reported once. The zip, when it was made: its
+# keldar.exe reports the one version, its README.txt is plain ASCII with CR
+# LF line ends and every C:\Keldar path it names is in the zip.
 #
-#wine_checks.sh BUILD_WINDOWS_DIR RADIO_EMULATOR
+#   wine_checks.sh BUILD_WINDOWS_DIR RADIO_EMULATOR
 set -u
 
 build=$(cd "$1" && pwd)
@@ -16,30 +16,29 @@ version=$(cat "$build/version.txt")
 title="*** Keldar Front Panel v$version ***"
 zip=$build/../dist/keldar-$version-windows.zip
 
-for tool in wine wineboot wineserver Xvfb xdotool;
-do
-  if
-    !command - v "$tool" > / dev / null 2 > &1;
-then echo "FAIL: $tool is not installed (scripts/setup windows installs it)" exit 1 fi done
+for tool in wine wineboot wineserver Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "FAIL: $tool is not installed (scripts/setup windows installs it)"
+    exit 1
+  fi
+done
 
-    work = $(mktemp - d) xvfb_pid = emulator_pid = keldar_pid =
-#A prefix of the build's own, made once and kept between runs.
-        export WINEPREFIX = $build / wineprefix export WINEDEBUG = -all
-#No.NET or browser engine to install : keep the first start short.
-                                                                   export WINEDLLOVERRIDES =
-                                "mscoree,mshtml=" cleanup() {
-  for
-    pid in
-        "$keldar_pid"
-        "$emulator_pid";
-  do
-    if
-      [-n "$pid"] && kill - 0 "$pid" 2 > / dev / null;
-  then kill - KILL "$pid";
-  fi done wineserver - k 2 > / dev / null if[-n "$xvfb_pid"] &&
-      kill - 0 "$xvfb_pid" 2 > / dev / null;
-  then kill - TERM "$xvfb_pid";
-  fi[-n "${KELDAR_KEEP_WORK:-}"] || rm - rf "$work"
+work=$(mktemp -d)
+xvfb_pid=
+emulator_pid=
+keldar_pid=
+# A prefix of the build's own, made once and kept between runs.
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+# No .NET or browser engine to install: keep the first start short.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  for pid in "$keldar_pid" "$emulator_pid"; do
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; fi
+  done
+  wineserver -k 2>/dev/null
+  if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill -TERM "$xvfb_pid"; fi
+  [ -n "${KELDAR_KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -153,7 +152,7 @@ grep -c 'COM9' "$work/missing.err" | grep -qx 1 || {
 if [ -f "$zip" ]; then
   echo "== the zip: $(basename "$zip")"
   unzip -q "$zip" -d "$work/zip" || fail "cannot unzip"
-  [ -f "$work/zip/Keldar/keldar.exe" ] || fail "no Keldar\\keldar.exe in the zip"
+  [ -f "$work/zip/Keldar/keldar.exe" ] || fail "no Keldar/keldar.exe in the zip"
   shown=$(wine "$work/zip/Keldar/keldar.exe" --version | tr -d '\r')
   [ "$shown" = "keldar $version" ] || fail "the zip's keldar.exe says '$shown', not keldar $version"
   wine "$work/zip/Keldar/keldar.exe" --help | tr -d '\r' >"$work/help.txt"
