@@ -137,7 +137,7 @@ echo "== a missing COM port is reported once"
 mkdir -p "$work/missing"
 sed 's/^COM=3/COM=9/' "$work/run/keldar.cfg" >"$work/missing/keldar.cfg"
 rm -f "$WINEPREFIX/dosdevices/com9"
-(cd "$work/missing" && exec wine "$build/keldar.exe" --simulate) >/dev/null 2>"$work/missing.err" &
+(cd "$work/missing" && exec wine "$build/keldar.exe") >/dev/null 2>"$work/missing.err" &
 keldar_pid=$!
 sleep 4
 kill -TERM "$keldar_pid" 2>/dev/null
