@@ -163,6 +163,7 @@ if [ -f "$zip" ]; then
   [ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l <"$readme")" ] || fail "README.txt lines lack CR LF"
   for named in $(grep -o 'C:\\Keldar\\[A-Za-z.]*' "$readme" | sort -u); do
     inside=${named#C:\\Keldar\\}
+    inside=${inside%.}  # a sentence's full stop
     [ -e "$work/zip/Keldar/$inside" ] || fail "README.txt names $named, not in the zip"
   done
 fi
