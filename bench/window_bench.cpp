@@ -15,6 +15,7 @@
 
 #include "app/events.h"
 #include "app/panel.h"
+#include "app/startup.h"
 #include "panel/display.h"
 #include "panel/window.h"
 #include "platform/clock_posix.h"
@@ -70,7 +71,7 @@ class MeasuringSink : public keldar::EventSink {
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
   keldar::SdlWindow window;
-  if (!window.openWindow("*** Keldar Front Panel v3.3b ***", 250, 100, 950, 500)) {
+  if (!window.openWindow(keldar::windowTitle(), 250, 100, 950, 500)) {
     std::fprintf(stderr, "window_bench: no display (run under Xvfb)\n");
     return 1;
   }
@@ -84,10 +85,7 @@ int main(int argc, char** argv) {
   s.running = 1;
   keldar::moveTextPosition(panel, keldar::kBannerField.x, keldar::kBannerField.y);
   keldar::printText(panel, s.bannerText.str());
-  keldar::moveTextPosition(panel, keldar::kHelpLine1Field.x, keldar::kHelpLine1Field.y);
-  keldar::printText(panel, keldar::kHelpLine1);
-  keldar::moveTextPosition(panel, keldar::kHelpLine2Field.x, keldar::kHelpLine2Field.y);
-  keldar::printText(panel, keldar::kHelpLine2);
+  keldar::drawHelpLines(panel);
   keldar::drawFrequencyPanel(panel);
 
   const Clock::time_point start = Clock::now();

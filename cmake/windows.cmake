@@ -18,12 +18,20 @@ add_library(keldar_platform STATIC
   src/platform/wave_file.cpp
   src/platform/play_queue.cpp
   src/platform/window_win32.cpp
+  src/platform/panel_scale.cpp
   src/platform/program_location_win32.cpp
 )
 target_include_directories(keldar_platform PUBLIC src)
 target_link_libraries(keldar_platform PUBLIC keldar_core winmm gdi32 user32)
 
-add_executable(keldar src/platform/main_win32.cpp)
+# The icon, the version information and the manifest (per-monitor DPI
+# aware, common controls 6), all from the one version.
+enable_language(RC)
+set(KELDAR_ICON ${PROJECT_SOURCE_DIR}/packaging/windows/keldar.ico)
+set(KELDAR_MANIFEST ${KELDAR_GENERATED}/keldar.exe.manifest)
+configure_file(packaging/windows/keldar.exe.manifest.in ${KELDAR_MANIFEST} @ONLY)
+configure_file(packaging/windows/keldar.rc.in ${KELDAR_GENERATED}/keldar.rc @ONLY)
+add_executable(keldar src/platform/main_win32.cpp ${KELDAR_GENERATED}/keldar.rc)
 target_link_libraries(keldar PRIVATE keldar_platform keldar_core)
 
 if(KELDAR_TESTS)

@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/panel.h"
 #include "app/startup.h"
+#include "keldar/version.h"
 #include "platform/clock_posix.h"
 #include "platform/files_posix.h"
 #include "platform/front_end_choice.h"
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.version) {
-    std::cout << "keldar 3.3b\n";
+    std::cout << "keldar " << keldar::kVersion << '\n';
     return 0;
   }
   // The trace file is named from where keldar was started, before -C.

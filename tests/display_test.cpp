@@ -2,9 +2,11 @@
 // what drawing a mode sends to the radio.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "keyboard_fixture.h"
 #include "panel/display.h"
 #include "panel/window.h"
 #include "radio/exchange.h"
@@ -233,6 +235,116 @@ TEST_F(Display, StatusLineIsSmallAndEverythingElseLarge) {
   }
   EXPECT_EQ(largeFont(), (FontSpec{"Ariel", 50, 700, 0}));
   EXPECT_EQ(statusFont(), (FontSpec{"Ariel", 20, 20, 0}));
+}
+
+}  // namespace
+}  // namespace keldar
+
+namespace keldar {
+namespace {
+
+using testing::KeyScenario;
+
+// Ticks with the radio answering each poll, the frequency and the meters
+// together (as a radio answers a query written before the last read).
+void answerPolls(KeyScenario& sc, const std::string& answers, int ticks = 8) {
+  for (int i = 0; i < ticks; ++i) {
+    sc.tick();
+    if (!sc.takeRadio().empty()) sc.feedRadio(answers);
+  }
+}
+
+TEST(DisplayWhileKeyed, TuneShowsTheMarkerAndSwrAndPowerInPlaceOfTheSMeterUntilItEnds) {
+  KeyScenario sc;
+  sc.state().tunerSetting = 1;  // the tuner off: a carrier
+  answerPolls(sc, "FA014200000;SM0130;");
+  EXPECT_EQ(sc.field(kSMeterField.x, kSMeterField.y), "S9  ");
+  const std::size_t receiving = sc.screen.prints.size();
+  answerPolls(sc, "FA014200000;SM0130;");
+  for (std::size_t i = receiving; i < sc.screen.prints.size(); ++i) {
+    EXPECT_NE(sc.screen.prints[i].x, kTxMarkerField.x) << "nothing of transmit drawn in receive";
+  }
+
+  sc.press(testing::vkOf('T'));
+  EXPECT_EQ(sc.field(kTxMarkerField.x, kTxMarkerField.y), " TX ");
+  EXPECT_EQ(trimmed(sc.field(kSMeterField.x, kSMeterField.y)), "") << "the receive reading goes";
+  EXPECT_EQ(sc.field(kSwrField.x, kSwrField.y), "SWR -.-  ") << "no reading yet";
+  answerPolls(sc, "FA014200000;RM6083;");
+  EXPECT_EQ(sc.field(kSwrField.x, kSwrField.y), "SWR 1.4  ");
+  EXPECT_EQ(sc.field(kPowerField.x, kPowerField.y), "PWR 100 W");
+  const auto marker = std::find_if(sc.screen.prints.rbegin(), sc.screen.prints.rend(),
+                                   [](const auto& p) { return p.x == kTxMarkerField.x; });
+  ASSERT_NE(marker, sc.screen.prints.rend());
+  EXPECT_NE(marker->font.style & 0x100, 0) << "white on black";
+  answerPolls(sc, "FA014200000;RM6210;");
+  EXPECT_EQ(sc.field(kSwrField.x, kSwrField.y), "SWR >5   ");
+
+  sc.press(testing::vkOf('T'));
+  EXPECT_EQ(trimmed(sc.field(kTxMarkerField.x, kTxMarkerField.y)), "");
+  EXPECT_EQ(trimmed(sc.field(kSwrField.x, kSwrField.y)), "");
+  EXPECT_EQ(trimmed(sc.field(kPowerField.x, kPowerField.y)), "");
+  answerPolls(sc, "FA014200000;SM0070;");
+  EXPECT_EQ(trimmed(sc.field(kSMeterField.x, kSMeterField.y)), "S5");
+}
+
+TEST(DisplayWhileKeyed, SpaceAndTheRelayKeyTheMarkerToo) {
+  KeyScenario sc;
+  sc.press(testing::vkOf(' '));
+  EXPECT_EQ(sc.field(kTxMarkerField.x, kTxMarkerField.y), " TX ");
+  sc.press(testing::vkOf(' '));
+  EXPECT_EQ(trimmed(sc.field(kTxMarkerField.x, kTxMarkerField.y)), "");
+  sc.state().relayKeyed = 1;  // as the relay's or a network client's TX1 leaves it
+  answerPolls(sc, "FA014200000;");
+  EXPECT_EQ(sc.field(kTxMarkerField.x, kTxMarkerField.y), " TX ");
+}
+
+std::string entryField(const KeyScenario& sc) {
+  return trimmed(sc.field(kEntryField.x, kEntryField.y));
+}
+
+TEST(DisplayEntries, EachEntryShowsAsTypedAndGoesWhenItEnds) {
+  KeyScenario sc;
+  sc.state().radioId = 670;
+  std::vector<std::string> shown;
+  for (char c : std::string("E14.2")) {
+    sc.pressKeys(std::string(1, c));
+    shown.push_back(entryField(sc));
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"E", "E 1", "E 14", "E 14.", "E 14.2"}));
+  sc.pressKeys("\n");
+  EXPECT_EQ(entryField(sc), "") << "Enter ends it";
+
+  sc.pressKeys("N080\n");
+  EXPECT_EQ(entryField(sc), "N 080");
+  sc.pressKeys("1");
+  EXPECT_EQ(entryField(sc), "N 080 1");
+  sc.pressKeys("\n");
+  EXPECT_EQ(entryField(sc), "");
+
+  sc.pressKeys("CB3");
+  EXPECT_EQ(entryField(sc), "C B 3");
+  // A held digit repeating adds nothing.
+  sc.keyDown(testing::vkOf('3'));
+  sc.keyDown(testing::vkOf('3'));
+  EXPECT_EQ(entryField(sc), "") << "the slot digit stores the channel and ends the entry";
+  sc.keyUp(testing::vkOf('3'));
+  sc.pressKeys("G");
+  EXPECT_EQ(entryField(sc), "G");
+  sc.pressKeys("M");
+  EXPECT_EQ(entryField(sc), "") << "another key leaves the entry";
+}
+
+TEST(DisplayEntries, ToneCodesShowAsTypedInFm) {
+  KeyScenario sc;
+  sc.tuneTo(145000000, 12, 5);
+  sc.pressKeys("I");
+  sc.keyDown(testing::vkOf('8'));
+  sc.keyDown(testing::vkOf('8'));  // repeating
+  sc.keyUp(testing::vkOf('8'));
+  sc.pressKeys("8");
+  EXPECT_EQ(entryField(sc), "I 88");
+  sc.pressKeys("\n");
+  EXPECT_EQ(entryField(sc), "");
 }
 
 }  // namespace

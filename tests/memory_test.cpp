@@ -463,5 +463,17 @@ TEST(MemoryListing, LinesFollowTheRecords) {
             "  ", "Bank9", "Slot 9 A=432.0  FMN  Repeater  -Khz       "}));
 }
 
+// The band and noise-reduction digits stand at fixed positions after the
+// header's stamp: another program version must not move them.
+TEST(MemoryHeader, KeepsItsLayoutWhateverTheProgramVersion) {
+  for (const char* version : {"3.3", "10.12", "3.4~b1"}) {
+    PanelState s;
+    s.versionText = version;
+    s.bandIndex = 6;
+    s.noiseReduction = 1;
+    EXPECT_EQ(memoryFileHeader(s), "KELDAR v3.2a 3.3b 61") << version;
+  }
+}
+
 }  // namespace
 }  // namespace keldar

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "keldar/version.h"
 #include "testing/scenario.h"
 
 #ifndef KELDAR_BINARY_DIR
@@ -227,8 +228,9 @@ TEST(KeldarRun, OnAPtyRadioItTunesTheStartBandTicksAndEndsCleanlyOnSigterm) {
   EXPECT_NE(drawn.find("\x1b[?1049l"), std::string::npos) << "screen restored";
 
   const std::string log = readAll(work.path() + "/debug.dat");
-  EXPECT_TRUE(hasShape(log.substr(0, 35), "KELDAR 3.3b  ##-##-####   ##:##:##\r")) << log;
-  EXPECT_EQ(log.substr(35, 32), "\nComport= 3  Speed= 38400 Baud\r\n");
+  const std::string head = "KELDAR " + std::string(kVersion) + "  ##-##-####   ##:##:##\r";
+  EXPECT_TRUE(hasShape(log.substr(0, head.size()), head)) << log;
+  EXPECT_EQ(log.substr(head.size(), 32), "\nComport= 3  Speed= 38400 Baud\r\n");
   const std::string trace = readAll(tracePath);
   const Lines writes = traceLines(trace, "WRITE");
   ASSERT_GE(writes.size(), 2u);

@@ -11,6 +11,8 @@
 
 #include "app/config.h"
 #include "app/startup.h"
+#include "keldar/version.h"
+#include "panel/display.h"
 #include "runtime/trace.h"
 #include "testing/scenario.h"
 
@@ -99,7 +101,7 @@ TEST(StartUp, WithoutConfigurationOnlyTheGreetingAndCfgnfAreHeardAndNothingIsOpe
             (Lines{"SAY wave/keldar.wav", "SAY wave/3.wav", "SAY wave/point.wav", "SAY wave/3.wav",
                    "SAY wave/cfgnf.wav"}));
   EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3", "cfgnf"}));
-  EXPECT_EQ(sc.screen.title, "*** Keldar Front Panel v3.3b ***");
+  EXPECT_EQ(sc.screen.title, "*** Keldar Front Panel v" + std::string(kVersion) + " ***");
   EXPECT_FALSE(sc.screen.windowOpen);
   EXPECT_TRUE(sc.screen.timers.empty());
   EXPECT_TRUE(sc.screen.prints.empty());
@@ -181,13 +183,25 @@ TEST(StartUp, TunesBandFourOnAnOpenPortAndDrawsTheFixedText) {
   EXPECT_EQ(s.comPort, 3) << "configuration survives the reset";
   EXPECT_EQ(s.shift70cm, "7600");
 
-  EXPECT_EQ(sc.field(280, 10), "*** Keldar V 3.3b ***");
-  EXPECT_EQ(sc.field(140, 380),
-            "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
-            "s=SMeter/swr");
-  EXPECT_EQ(sc.field(140, 405),
-            "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech "
-            "Proc.");
+  EXPECT_EQ(sc.field(280, 10), "*** Keldar V " + std::string(kVersion) + " ***");
+  // The help names every function key once, F6 the contour and F7 the
+  // speech processor, in the help font.
+  std::string help;
+  for (int line = 0; line < static_cast<int>(kHelpLines.size()); ++line) {
+    help += sc.field(kHelpLinesX, kHelpLinesTop + line * kHelpLineStep) + " ";
+  }
+  for (int f = 1; f <= 12; ++f) {
+    const std::string key = "F" + std::to_string(f) + "=";
+    EXPECT_EQ(help.find(key), help.rfind(key)) << key;
+    EXPECT_NE(help.find(" " + key), std::string::npos) << key;
+  }
+  EXPECT_NE(help.find(" F6=Contour "), std::string::npos) << help;
+  EXPECT_NE(help.find(" F7=Speech processor "), std::string::npos) << help;
+  for (const auto& print : sc.screen.prints) {
+    if (print.y >= kHelpLinesTop) {
+      EXPECT_EQ(print.font, helpFont()) << print.text;
+    }
+  }
   EXPECT_FALSE(sc.fileExists("debug.dat"));
   EXPECT_EQ(sc.takePhrases(), (Lines{"keldar", "3", "point", "3"}));
 }
@@ -255,10 +269,11 @@ TEST(StartUp, DebugLogStartsWithItsHeaderAndReplacesAnOlderLog) {
   startUp(sc.panel);
 
   const std::string log = sc.readFile("debug.dat");
-  EXPECT_EQ(log.rfind("KELDAR 3.3b  08-12-2026   14:05:09\r\n"
-                      "Comport= 12  Speed= 4800 Baud\r\n"
-                      "TX=FA007100000;\r\n"
-                      "TX=VS0;\r\n",
+  EXPECT_EQ(log.rfind("KELDAR " + std::string(kVersion) +
+                          "  08-12-2026   14:05:09\r\n"
+                          "Comport= 12  Speed= 4800 Baud\r\n"
+                          "TX=FA007100000;\r\n"
+                          "TX=VS0;\r\n",
                       0),
             0u)
       << log;

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/startup.h"
+#include "panel/display.h"
 #include "platform/front_end_choice.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_posix.h"
@@ -127,14 +129,29 @@ TEST(TerminalScreen, TheStatusLineFieldsAndHelpLinesKeepApart) {
   }
   EXPECT_EQ(trimmed(screen.row(9)), "");
 
-  const std::string help =
-      "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  "
-      "s=SMeter/swr";
-  screen.moveTo(140, 380);
-  EXPECT_EQ(screen.print(help), (std::vector<int>{13, 14}));
-  // Wrapped after a blank, so no word is cut.
-  EXPECT_EQ(trimmed(screen.row(13)), help.substr(0, 74));
-  EXPECT_EQ(trimmed(screen.row(14)), "q=Quit  s=SMeter/swr");
+  // Each help line has a row of its own, whole.
+  for (std::size_t line = 0; line < kHelpLines.size(); ++line) {
+    const int y = kHelpLinesTop + static_cast<int>(line) * kHelpLineStep;
+    screen.moveTo(kHelpLinesX, y);
+    const int row = 13 + static_cast<int>(line);
+    EXPECT_EQ(screen.print(kHelpLines[line]), (std::vector<int>{row}));
+    EXPECT_EQ(trimmed(screen.row(row)), kHelpLines[line]);
+  }
+
+  // While keyed: the marker beside the mode, SWR and power where the
+  // S-meter stood; the entry on a row of its own.
+  const std::pair<FieldPosition, const char*> keyed[] = {
+      {kModeField, "USB    "},  {kTxMarkerField, " TX "},   {kSMeterField, "     "},
+      {kSwrField, "SWR 1.4  "}, {kPowerField, "PWR 50 W "}, {kEntryField, "E 14.2"},
+  };
+  for (const auto& [at, text] : keyed) {
+    screen.moveTo(at.x, at.y);
+    screen.print(text);
+  }
+  EXPECT_EQ(trimmed(screen.row(3)),
+            "  USB                                   TX                       SWR 1.4");
+  EXPECT_EQ(trimmed(screen.row(4)), std::string(65, ' ') + "PWR 50 W");
+  EXPECT_EQ(trimmed(screen.row(11)), "  E 14.2");
 }
 
 TEST(TerminalScreen, PositionsOutsideTheLayoutGetTheNearestCell) {
@@ -200,7 +217,7 @@ struct PipedPanel {
 
 TEST(TerminalPanel, KeysGoDownAndUpAndCtrlCOrACloseSignalIsACloseRequest) {
   PipedPanel t;
-  ASSERT_TRUE(t.panel.openWindow("*** Keldar Front Panel v3.3b ***", 250, 100, 950, 500));
+  ASSERT_TRUE(t.panel.openWindow(windowTitle(), 250, 100, 950, 500));
   t.keys.put("q\x1b[B");
   EXPECT_EQ(
       t.wait(),
@@ -401,6 +418,30 @@ TEST(CommandLine, OptionsAndTheirValues) {
   EXPECT_EQ(usageLine(),
             "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] "
             "[--rigctld [ADDRESS:]PORT] [--radio tcp:HOST:PORT] [--help] [--version]");
+  // Without an option, its line is gone from both and every other
+  // description is the same.
+  const OfferedOptions windows{false, false, false};
+  EXPECT_EQ(usageLine(windows),
+            "usage: keldar [--simulate] [-C DIR] [--trace FILE] [--help] [--version]");
+  const std::string full = helpText();
+  const std::string fewer = helpText(windows);
+  EXPECT_EQ(fewer.find("--terminal"), std::string::npos);
+  EXPECT_EQ(fewer.find("--rigctld"), std::string::npos);
+  std::string kept;
+  bool dropping = false;
+  for (std::size_t at = full.find("\n\n") + 2; at < full.size();) {
+    const std::size_t end = full.find('\n', at) + 1;
+    const std::string line = full.substr(at, end - at);
+    // A description's continuation lines belong to its option.
+    if (line.rfind("  -", 0) == 0) {
+      dropping = line.find("--terminal") != std::string::npos ||
+                 line.find("--rigctld") != std::string::npos ||
+                 line.find("--radio") != std::string::npos;
+    }
+    if (!dropping) kept += line;
+    at = end;
+  }
+  EXPECT_EQ(fewer.substr(fewer.find("\n\n") + 2), kept);
 }
 
 }  // namespace

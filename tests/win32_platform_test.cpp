@@ -63,6 +63,12 @@ TEST(Win32Serial, PortsThatDoNotOpenAreReportedAndDoNothing) {
   EXPECT_EQ(ports.openPort(199, 38400), 0);
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[1].rfind("port 199 (COM199): cannot open: ", 0), 0u) << reports[1];
+  // Retried every second while the radio is missing: said once, until the
+  // reason changes.
+  for (int retry = 0; retry < 10; ++retry) EXPECT_EQ(ports.openPort(199, 38400), 0);
+  EXPECT_EQ(reports.size(), 2u);
+  EXPECT_EQ(ports.openPort(199, 12345678), 0);
+  EXPECT_EQ(reports.size(), 2u) << "the same reason again";
   EXPECT_EQ(Win32SerialPorts::devicePath(12), "\\\\.\\COM12");
   char buffer[8];
   EXPECT_FALSE(ports.isOpen(199));
@@ -149,12 +155,15 @@ constexpr char kTitle[] = "keldar window test";
 TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
   Win32Window window;
   if (!window.openWindow(kTitle, 250, 100, 950, 500)) GTEST_SKIP() << "no display";
-  const HWND handle = FindWindowA("CorvaneWndClass", kTitle);
+  const HWND handle = FindWindowA("KeldarPanelWindow", kTitle);
   ASSERT_NE(handle, nullptr);
-  RECT frame{};
-  GetWindowRect(handle, &frame);
-  EXPECT_EQ(frame.right - frame.left, 950);
-  EXPECT_EQ(frame.bottom - frame.top, 500);
+  // The client area is the layout's size, as in the SDL window, and the
+  // frame lets it be resized.
+  RECT client{};
+  GetClientRect(handle, &client);
+  EXPECT_EQ(client.right - client.left, 950);
+  EXPECT_EQ(client.bottom - client.top, 500);
+  EXPECT_NE(GetWindowLongA(handle, GWL_STYLE) & WS_THICKFRAME, 0);
 
   // Texts follow on where the last ended; blanks over them erase them.
   window.setFont(FontSpec{"Ariel", 24, 700, 0});
@@ -177,6 +186,25 @@ TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
   window.printText("      ");
   EXPECT_FALSE(inkIn(10, 300));
   window.flushDrawing();
+
+  // Twice the size: what is shown is drawn again twice as large.
+  window.moveTextPosition(10, 10);
+  window.printText("WWW");
+  ASSERT_FALSE(inkIn(80, 140));
+  RECT frame{0, 0, 1900, 1000};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(handle, GWL_STYLE)), FALSE, 0);
+  SetWindowPos(handle, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(handle, &client);
+  if (client.right == 1900 && client.bottom == 1000) {
+    bool farInk = false;
+    for (int x = 90; x < 130 && !farInk; ++x) {
+      for (int y = 20; y < 80 && !farInk; ++y) farInk = window.pixelAt(x, y) == 0;
+    }
+    EXPECT_TRUE(farInk) << "the letters reach twice as far";
+  }
+  window.moveTextPosition(10, 10);
+  window.printText("      ");
 
   // Keys arrive as the messages' virtual-key codes, modifiers alone not at
   // all (Shift and A are one key); the close box asks, and the window stays

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "panel/display.h"
 #include "panel/window.h"
 #include "platform/font_lookup.h"
@@ -19,7 +20,7 @@ namespace {
 
 using testing::TempDir;
 
-constexpr const char* kTitle = "*** Keldar Front Panel v3.3b ***";
+const std::string kTitle = windowTitle();
 
 struct Recorder : EventSink {
   void onEvent(int32_t message, int32_t wparam) override { events.push_back({message, wparam}); }
@@ -180,14 +181,23 @@ TEST_F(Window, PrintsContinueWhereTheLastEndedAndLineEndsDrawNothing) {
   EXPECT_GT(a.darkPixels(280, 10, 400, 30), 50);
 }
 
-TEST_F(Window, HelpLinesFitTheWindowInTheInitialFont) {
+TEST_F(Window, HelpLinesFitTheWindowAndAreTwentyPixelsHigh) {
   WindowPanel p;
   ASSERT_TRUE(p.opened);
-  moveTextPosition(p.panel, kHelpLine1Field.x, kHelpLine1Field.y);
-  printText(p.panel, kHelpLine1);
+  drawHelpLines(p.panel);
   const Pixels help(image(p.window, "help"));
-  // The last characters ("swr") land inside the window, not past its edge.
-  EXPECT_GT(help.darkPixels(850, 380, 950, 400), 10);
+  // The longest line (the third) ends inside the window, not past its edge.
+  const int third = kHelpLinesTop + 2 * kHelpLineStep;
+  EXPECT_GT(help.darkPixels(880, third, 945, third + kHelpLineStep), 10);
+  EXPECT_EQ(help.darkPixels(945, kHelpLinesTop, 950, 500), 0);
+  // From the top of "b" to the foot of "g" in the first line.
+  const auto inked = [&help](int y) { return help.darkPixels(kHelpLinesX, y, 945, y + 1) > 0; };
+  int top = kHelpLinesTop;
+  while (top < kHelpLinesTop + kHelpLineStep && !inked(top)) ++top;
+  int bottom = kHelpLinesTop + kHelpLineStep - 1;
+  while (bottom > top && !inked(bottom)) --bottom;
+  EXPECT_GE(bottom - top + 1, 18) << "ascender to descender";
+  EXPECT_EQ(helpFont().pointSize * 96 / 72, 20) << "a 20-pixel em at 96 dpi";
 }
 
 // A print reaches the window itself when the drawing is flushed (as before a

@@ -80,30 +80,44 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
-std::string usageLine() {
-  return "usage: keldar [--simulate] [--terminal] [-C DIR] [--trace FILE] [--rigctld "
-         "[ADDRESS:]PORT] "
-         "[--radio tcp:HOST:PORT] [--help] [--version]";
+std::string usageLine(const OfferedOptions& offered) {
+  std::string line = "usage: keldar [--simulate]";
+  if (offered.terminal) line += " [--terminal]";
+  line += " [-C DIR] [--trace FILE]";
+  if (offered.rigctld) line += " [--rigctld [ADDRESS:]PORT]";
+  if (offered.radio) line += " [--radio tcp:HOST:PORT]";
+  return line + " [--help] [--version]";
 }
 
-std::string helpText() {
-  return usageLine() +
-         "\n\n"
-         "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n\n"
-         "  --simulate    the built-in simulated radio answers instead of a serial port\n"
-         "  --terminal    the terminal panel even when a display is available\n"
-         "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
-         "  --trace FILE  write one line per event to FILE (relative to the starting\n"
-         "                directory): keys, ticks, serial bytes, phrases, prints\n"
-         "  --rigctld [ADDRESS:]PORT\n"
-         "                share the radio with other programs in Hamlib's rigctld\n"
-         "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
-         "                given: this machine only). Never open it to the internet:\n"
-         "                anyone who reaches the port can key the transmitter.\n"
-         "  --radio tcp:HOST:PORT\n"
-         "                the radio's CAT port served over raw TCP (ser2net, a remote\n"
-         "                station), instead of the port of keldar.cfg line 1\n"
-         "  --help        this text\n"
+std::string helpText(const OfferedOptions& offered) {
+  std::string text =
+      usageLine(offered) +
+      "\n\n"
+      "A talking, keyboard-only front panel for Yaesu FT-series transceivers.\n\n"
+      "  --simulate    the built-in simulated radio answers instead of a serial port\n";
+  if (offered.terminal) {
+    text += "  --terminal    the terminal panel even when a display is available\n";
+  }
+  text +=
+      "  -C DIR        run in DIR (keldar.cfg, savmem.dat, memory.txt, debug.dat, wave/)\n"
+      "  --trace FILE  write one line per event to FILE (relative to the starting\n"
+      "                directory): keys, ticks, serial bytes, phrases, prints\n";
+  if (offered.rigctld) {
+    text +=
+        "  --rigctld [ADDRESS:]PORT\n"
+        "                share the radio with other programs in Hamlib's rigctld\n"
+        "                protocol (rigctl -m 2, loggers) on ADDRESS (127.0.0.1 when not\n"
+        "                given: this machine only). Never open it to the internet:\n"
+        "                anyone who reaches the port can key the transmitter.\n";
+  }
+  if (offered.radio) {
+    text +=
+        "  --radio tcp:HOST:PORT\n"
+        "                the radio's CAT port served over raw TCP (ser2net, a remote\n"
+        "                station), instead of the port of keldar.cfg line 1\n";
+  }
+  return text +
+         "  -h, --help    this text\n"
          "  --version     the version\n";
 }
 

@@ -31,7 +31,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 bool parseListenAddress(const std::string& text, std::string& address, int& port,
                         std::string& error);
 
-std::string usageLine();
-std::string helpText();
+// The options a platform's program offers: the Windows program has no
+// terminal panel and no network endpoint yet.
+struct OfferedOptions {
+  bool terminal = true;
+  bool rigctld = true;
+  bool radio = true;  // --radio tcp:HOST:PORT
+};
+
+std::string usageLine(const OfferedOptions& offered = {});
+// The same descriptions on every platform, of the options it offers.
+std::string helpText(const OfferedOptions& offered = {});
 
 }  // namespace keldar

@@ -4,6 +4,7 @@
 
 #include "app/entries.h"
 #include "app/key_commands.h"
+#include "panel/display.h"
 #include "radio/cat.h"
 #include "radio/channel_entry.h"
 #include "radio/send_text.h"
@@ -359,15 +360,23 @@ void lateSteps(Panel& panel) {
   finalStep(panel);
 }
 
-}  // namespace
-
-void handleKey(Panel& panel) {
+void runKeySteps(Panel& panel) {
   if (!preamble(panel)) return;
   if (!earlySteps(panel)) return;
   if (!letterSteps(panel)) return;
   if (!entrySteps(panel)) return;
   if (!functionSteps(panel)) return;
   lateSteps(panel);
+}
+
+}  // namespace
+
+void handleKey(Panel& panel) {
+  const bool repeat = isHeld(panel.state, panel.state.currentWParam);
+  runKeySteps(panel);
+  // The window shows the entry as typed, and the transmitter keyed at once.
+  noteEntryKey(panel, repeat);
+  drawTransmitFields(panel);
 }
 
 void handleKeyRelease(Panel& panel) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "keldar/version.h"
 #include "runtime/files.h"
 #include "runtime/platform.h"
 #include "runtime/text.h"
@@ -17,6 +18,10 @@ struct WindowRecord {
   int textX = 0;
   int textY = 0;
   FontSpec font;
+  // What the window shows beyond the fixed fields: the transmit marker and
+  // meters, a typed entry (so they are cleared once, when they end).
+  bool showsTransmit = false;
+  bool showsEntry = false;
 };
 
 constexpr int kBandCount = 14;
@@ -49,8 +54,8 @@ struct PanelState {
   // ---- Program, files and fixed texts ----------------------------------------
   int32_t running = 0;
   int32_t simulationMode = 0;
-  BasicString versionText = "3.3b";
-  BasicString bannerText = "*** Keldar V 3.3b ***";
+  BasicString versionText = kVersion;
+  BasicString bannerText = "*** Keldar V " + std::string(kVersion) + " ***";
   BasicString phraseDir = "wave\\";
   WindowRecord panelWindow;
   FileHandle debugFile;
@@ -222,6 +227,8 @@ struct PanelState {
   std::array<uint8_t, 256> keysHeld{};
   // 1 from I until its Enter: tone digits are collected only then.
   int32_t toneTyping = 0;
+  // The keys of the entry open now, as typed ("E 14.2"), for the window.
+  BasicString typedEntry;
 
   // ---- Scratch values --------------------------------------------------------------
   int32_t scratchValue = 0;

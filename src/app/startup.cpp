@@ -8,6 +8,7 @@
 #include "app/events.h"
 #include "app/link_watch.h"
 #include "app/work.h"
+#include "keldar/version.h"
 #include "memory/bank_file.h"
 #include "panel/display.h"
 #include "panel/window.h"
@@ -22,7 +23,6 @@ namespace keldar {
 
 namespace {
 
-constexpr const char* kWindowTitle = "*** Keldar Front Panel v3.3b ***";
 constexpr int kTimerId = 1;
 constexpr int kTimerPeriodMs = 50;
 constexpr uint32_t kWakeMs = 600;
@@ -35,19 +35,15 @@ void send(Panel& panel, std::string_view command) {
 
 void greet(Panel& panel) {
   playPhrase(panel, "keldar.wav");
-  playPhrase(panel, "3.wav");
-  playPhrase(panel, "point");
-  playPhrase(panel, "3");
+  // The version as it is written: "3.3" is "3", "point", "3".
+  for (char c : kVersion) playPhrase(panel, c == '.' ? std::string("point") : std::string(1, c));
 }
 
 void drawFixedText(Panel& panel) {
   const PanelState& s = panel.state;
   moveTextPosition(panel, kBannerField.x, kBannerField.y);
   printText(panel, s.bannerText + "\r\n");
-  moveTextPosition(panel, kHelpLine1Field.x, kHelpLine1Field.y);
-  printText(panel, kHelpLine1);
-  moveTextPosition(panel, kHelpLine2Field.x, kHelpLine2Field.y);
-  printText(panel, kHelpLine2);
+  drawHelpLines(panel);
 }
 
 void openDebugLog(Panel& panel) {
@@ -161,12 +157,16 @@ void runEventLoop(Panel& panel) {
 
 }  // namespace
 
+std::string windowTitle() {
+  return "*** Keldar Front Panel v" + std::string(kVersion) + " ***";
+}
+
 int startUp(Panel& panel, const StartOptions& options) {
   PanelState& s = panel.state;
-  s.versionText = "3.3b";
+  s.versionText = kVersion;
   s.bannerText = "*** Keldar V " + s.versionText + " ***";
   s.phraseDir = "wave\\";
-  s.panelWindow.open = panel.screen.openWindow(kWindowTitle, 250, 100, 950, 500);
+  s.panelWindow.open = panel.screen.openWindow(windowTitle(), 250, 100, 950, 500);
   s.simulationMode = 0;
   greet(panel);
   if (options.simulate) {

@@ -19,6 +19,8 @@ struct StartOptions {
 // The whole run: window, greeting, configuration, panel, event loop and
 // shutdown. Returns the process's exit status.
 int startUp(Panel& panel, const StartOptions& options = {});
+// "*** Keldar Front Panel v3.3 ***": the window's title, with the version.
+std::string windowTitle();
 void initialisePanel(Panel& panel);
 
 // Sends the start band: "FA" and the nine digits of VFO A of row bandIndex

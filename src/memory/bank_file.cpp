@@ -23,6 +23,10 @@ constexpr int kBackupCount = 5;
 constexpr std::string_view kRetiredFile = "memory.dat";
 constexpr std::string_view kCurrentFormat = "KELDAR v3.2a";
 constexpr std::string_view kPreviousFormat = "KELDAR v2.3c";
+// The header's third field is four characters wide: the band and noise
+// reduction digits that follow it are read at fixed positions (19 and 20).
+// It names the layout, not the program's version, and stays as it is.
+constexpr std::string_view kFormatStamp = "3.3b";
 constexpr int kPreviousFormatBandLines = 13;
 
 // What the loader found at savmem.dat.
@@ -211,7 +215,7 @@ void refreshStaleListing(Panel& panel) {
 }  // namespace
 
 std::string memoryFileHeader(const PanelState& s) {
-  std::string header = std::string(kCurrentFormat) + " " + s.versionText.str();
+  std::string header = std::string(kCurrentFormat) + " " + std::string(kFormatStamp);
   if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     header += " " + charText('0' + s.bandIndex) + charText('0' + s.noiseReduction);
   }

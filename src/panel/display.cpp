@@ -181,7 +181,7 @@ void drawFrequencyPanel(Panel& panel) {
 }
 
 void drawStatusLine(Panel& panel) {
-  const PanelState& s = panel.state;
+  PanelState& s = panel.state;
   setFont(panel, statusFont());
   for (const StatusField& field : kStatusFields) {
     moveTextPosition(panel, field.x, kStatusLineY);
@@ -190,6 +190,9 @@ void drawStatusLine(Panel& panel) {
   }
   moveTextPosition(panel, kToneFieldX, kStatusLineY);
   printText(panel, toneFieldText(s));
+  // Redrawn with each frequency answer, like the status line.
+  drawTransmitFields(panel);
+  drawEntryField(panel);
   setFont(panel, largeFont());
 }
 

@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/panel.h"
 #include "app/startup.h"
+#include "keldar/version.h"
 #include "platform/clock_win32.h"
 #include "platform/files_win32.h"
 #include "platform/program_location.h"
@@ -22,6 +23,10 @@
 #include "speech/player.h"
 
 namespace {
+
+// What --help offers here: the options the Windows program refuses below
+// are left out.
+constexpr keldar::OfferedOptions kOffered{false, false, false};
 
 int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   keldar::Win32SerialPorts serial;
@@ -68,15 +73,15 @@ int main(int argc, char** argv) {
   const keldar::CommandLine line =
       keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) {
-    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine() << '\n';
+    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine(kOffered) << '\n';
     return 2;
   }
   if (line.help) {
-    std::cout << keldar::helpText();
+    std::cout << keldar::helpText(kOffered);
     return 0;
   }
   if (line.version) {
-    std::cout << "keldar 3.3b\n";
+    std::cout << "keldar " << keldar::kVersion << '\n';
     return 0;
   }
   if (line.terminal) {

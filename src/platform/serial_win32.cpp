@@ -91,6 +91,10 @@ void Win32SerialPorts::report(int port, const std::string& what) {
   std::string message = "port " + std::to_string(port);
   if (valid(port)) message += " (COM" + std::to_string(port) + ")";
   message += ": " + what;
+  if (valid(port)) {
+    if (slots_[port].lastReport == message) return;
+    slots_[port].lastReport = message;
+  }
   std::cerr << "keldar: " << message << std::endl;
   if (reporter_) reporter_(message);
 }
@@ -134,7 +138,8 @@ void* Win32SerialPorts::liveHandle(int port, int* waiting) {
 void Win32SerialPorts::dropGone(int port, const std::string& reason) {
   report(port, reason + "; the port is closed");
   CloseHandle(handleOf(slots_[port].handle));
-  slots_[port] = Slot{nullptr, true};
+  slots_[port].handle = nullptr;
+  slots_[port].lost = true;
 }
 
 bool Win32SerialPorts::portLost(int port) {

@@ -37,6 +37,9 @@ class Win32SerialPorts : public SerialPorts {
   struct Slot {
     void* handle = nullptr;  // a HANDLE; null when the slot is empty
     bool lost = false;       // was open, and its device went away
+    // The last problem reported, so a port retried every second does not
+    // repeat the same line every second; a new reason is reported.
+    std::string lastReport;
   };
   static bool valid(int port) { return port >= 1 && port <= 256; }
   // The handle of an open port whose device is still there, else null; a

@@ -15,7 +15,10 @@ struct LayoutEntry {
 constexpr LayoutEntry kLayout[] = {
     {280, 10, {1, 30, 40, 1}},   // banner
     {50, 45, {3, 3, 12, 1}},     // mode
+    {450, 45, {3, 40, 4, 1}},    // transmit marker
     {750, 45, {3, 66, 6, 1}},    // S-meter
+    {750, 48, {3, 66, 15, 1}},   // SWR, in place of the S-meter while keyed
+    {750, 84, {4, 66, 15, 1}},   // power, below it
     {80, 150, {6, 3, 5, 1}},     // VFO mark
     {285, 150, {6, 12, 26, 1}},  // frequency
     {40, 250, {9, 1, 8, 1}},     // preamp
@@ -28,8 +31,10 @@ constexpr LayoutEntry kLayout[] = {
     {620, 250, {9, 42, 5, 1}},   // break-in or VOX
     {690, 250, {9, 48, 4, 1}},   // monitor
     {780, 250, {9, 53, 28, 1}},  // tone
-    {140, 380, {13, 1, 80, 2}},  // help line 1
-    {140, 405, {16, 1, 80, 2}},  // help line 2
+    {50, 292, {11, 3, 30, 1}},   // the entry being typed
+    {20, 332, {13, 1, 80, 1}},   // help lines
+    {20, 356, {14, 1, 80, 1}},  {20, 380, {15, 1, 80, 1}}, {20, 404, {16, 1, 80, 1}},
+    {20, 428, {17, 1, 80, 1}},  {20, 452, {18, 1, 80, 1}},
 };
 
 // What the terminal shows of a byte: control and non-ASCII bytes would be

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -11,6 +12,7 @@
 
 #include "platform/font_lookup.h"
 #include "platform/front_end_choice.h"
+#include "platform/panel_scale.h"
 #include "platform/readable_waker.h"
 
 namespace keldar {
@@ -28,6 +30,7 @@ using FontKey = std::tuple<std::string, int, int, int>;
 struct DrawnText {
   SDL_Rect box;
   TTF_Font* font;
+  bool inverse;
   std::string text;
 };
 
@@ -76,7 +79,13 @@ struct SdlWindow::Impl {
   bool ttfStarted = false;
   int textX = 0;
   int textY = 0;
-  TTF_Font* font = nullptr;
+  // The layout's size (what openWindow was asked for) and the factor the
+  // window's present size shows it at.
+  int layoutWidth = 0;
+  int layoutHeight = 0;
+  double scale = 1.0;
+  FontSpec spec;
+  PlacedTexts placed;
   std::map<FontKey, TTF_Font*> fonts;
   SDL_Rect dirty{0, 0, 0, 0};
   // Texts still whole on the backing surface. The panel redraws its fields
@@ -97,10 +106,14 @@ struct SdlWindow::Impl {
 
   void startWaker();
   void release();
-  TTF_Font* fontFor(const FontSpec& wanted);
+  TTF_Font* fontFor(const FontSpec& wanted, int pointSize);
+  bool makeBacking(int width, int height);
+  void resize(int width, int height);
+  void render(const PlacedText& text);
   void present(bool whole);
-  void draw(const SDL_Rect& box, const std::string& latin1);
-  bool stillShown(const SDL_Rect& box, const std::string& latin1) const;
+  void draw(const SDL_Rect& box, TTF_Font* font, bool inverse, const std::string& latin1);
+  bool stillShown(const SDL_Rect& box, TTF_Font* font, bool inverse,
+                  const std::string& latin1) const;
   void translate(const SDL_Event& event, std::vector<PendingEvent>& out);
   bool tickDue(uint64_t now);
   void waitForSomething(std::vector<PendingEvent>& out);
@@ -118,8 +131,10 @@ void SdlWindow::Impl::release() {
     if (entry.second != nullptr) TTF_CloseFont(entry.second);
   }
   fonts.clear();
-  font = nullptr;
+  spec = FontSpec{};
   intact.clear();
+  placed.clear();
+  scale = 1.0;
   if (ttfStarted) TTF_Quit();
   ttfStarted = false;
   if (backing != nullptr) SDL_FreeSurface(backing);
@@ -135,12 +150,12 @@ void SdlWindow::Impl::release() {
 // Fonts are opened once per face, size, weight and style: the panel selects
 // its two fonts several times on every frequency reply. A font that cannot
 // be opened is reported once and not tried again.
-TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& wanted) {
-  const FontKey key{wanted.face, wanted.pointSize, wanted.weight, wanted.style};
+// The inverse style is a colour, not a font: both share one.
+TTF_Font* SdlWindow::Impl::fontFor(const FontSpec& wanted, int size) {
+  const FontKey key{wanted.face, size, wanted.weight, wanted.style & ~kInverseStyle};
   const auto known = fonts.find(key);
   if (known != fonts.end()) return known->second;
   const std::string file = findFontFile(wanted.face, wanted.weight);
-  const int size = wanted.pointSize > 0 ? wanted.pointSize : kInitialPointSize;
   TTF_Font* opened =
       file.empty() ? nullptr : TTF_OpenFontIndexDPI(file.c_str(), size, 0, kDpi, kDpi);
   if (opened == nullptr) {
@@ -177,10 +192,45 @@ void SdlWindow::Impl::present(bool whole) {
   dirty = SDL_Rect{0, 0, 0, 0};
 }
 
-bool SdlWindow::Impl::stillShown(const SDL_Rect& box, const std::string& latin1) const {
+// The backing surface at the window's size, white.
+bool SdlWindow::Impl::makeBacking(int width, int height) {
+  SDL_Surface* made = SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), std::max(height, 1), 32,
+                                                     SDL_PIXELFORMAT_RGB888);
+  if (made == nullptr) return false;
+  if (backing != nullptr) SDL_FreeSurface(backing);
+  backing = made;
+  SDL_FillRect(backing, nullptr, SDL_MapRGB(backing->format, 255, 255, 255));
+  return true;
+}
+
+// A new window size: every text still shown is drawn again at the new scale.
+void SdlWindow::Impl::resize(int width, int height) {
+  if (backing != nullptr && backing->w == width && backing->h == height) return;
+  if (!makeBacking(width, height)) return;
+  scale = layoutScale(layoutWidth, layoutHeight, width, height);
+  intact.clear();
+  for (const PlacedText& text : placed.all()) render(text);
+  present(true);
+}
+
+// Draws a placed text at the window's scale, with its font at that scale.
+void SdlWindow::Impl::render(const PlacedText& text) {
+  const int size = text.font.pointSize > 0 ? text.font.pointSize : kInitialPointSize;
+  TTF_Font* font = fontFor(text.font, scaledPointSize(size, scale));
+  if (font == nullptr) return;
+  const int width = advanceWidth(font, text.text);
+  if (width <= 0) return;
+  const SDL_Rect box{scaledLength(text.x, scale), scaledLength(text.y, scale), width,
+                     TTF_FontHeight(font)};
+  const bool inverse = (text.font.style & kInverseStyle) != 0;
+  if (!stillShown(box, font, inverse, text.text)) draw(box, font, inverse, text.text);
+}
+
+bool SdlWindow::Impl::stillShown(const SDL_Rect& box, TTF_Font* font, bool inverse,
+                                 const std::string& latin1) const {
   for (const DrawnText& drawn : intact) {
     if (drawn.box.x == box.x && drawn.box.y == box.y && drawn.font == font &&
-        drawn.text == latin1) {
+        drawn.inverse == inverse && drawn.text == latin1) {
       return true;
     }
   }
@@ -189,10 +239,13 @@ bool SdlWindow::Impl::stillShown(const SDL_Rect& box, const std::string& latin1)
 
 // An opaque box of the text's width and the font's full height in white,
 // then the glyphs in black clipped to it: printing blanks erases what was
-// there, descenders included.
-void SdlWindow::Impl::draw(const SDL_Rect& box, const std::string& latin1) {
-  SDL_FillRect(backing, &box, SDL_MapRGB(backing->format, 255, 255, 255));
-  SDL_Surface* glyphs = TTF_RenderText_Blended(font, latin1.c_str(), SDL_Color{0, 0, 0, 255});
+// there, descenders included. Inverse text is white on black.
+void SdlWindow::Impl::draw(const SDL_Rect& box, TTF_Font* font, bool inverse,
+                           const std::string& latin1) {
+  const Uint8 paper = inverse ? 0 : 255;
+  const auto ink = static_cast<Uint8>(255 - paper);
+  SDL_FillRect(backing, &box, SDL_MapRGB(backing->format, paper, paper, paper));
+  SDL_Surface* glyphs = TTF_RenderText_Blended(font, latin1.c_str(), SDL_Color{ink, ink, ink, 255});
   if (glyphs != nullptr) {
     SDL_Rect source{0, 0, box.w, box.h};
     SDL_Rect target = box;
@@ -204,7 +257,7 @@ void SdlWindow::Impl::draw(const SDL_Rect& box, const std::string& latin1) {
     return SDL_HasIntersection(&drawn.box, &box) == SDL_TRUE;
   });
   if (intact.size() >= kMaxIntactTexts) intact.clear();
-  intact.push_back({box, font, latin1});
+  intact.push_back({box, font, inverse, latin1});
 }
 
 void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent>& out) {
@@ -219,6 +272,9 @@ void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) out.push_back({kCloseRequestEvent, 0});
       if (event.window.event == SDL_WINDOWEVENT_EXPOSED) present(true);
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        resize(event.window.data1, event.window.data2);
+      }
       break;
     case SDL_QUIT:  // SIGINT or SIGTERM: SDL's own handlers post it
       out.push_back({kCloseRequestEvent, 0});
@@ -287,18 +343,21 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
     return false;
   }
   w.ttfStarted = true;
-  w.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
-  w.backing = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
-  if (w.window == nullptr || w.backing == nullptr) {
+  w.window =
+      SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+  w.layoutWidth = width;
+  w.layoutHeight = height;
+  if (w.window == nullptr || !w.makeBacking(width, height)) {
     std::fprintf(stderr, "keldar: cannot open the window: %s\n", SDL_GetError());
     w.release();
     return false;
   }
-  SDL_FillRect(w.backing, nullptr, SDL_MapRGB(w.backing->format, 255, 255, 255));
+  // Smaller than a quarter of the layout, the help lines could not be read.
+  SDL_SetWindowMinimumSize(w.window, width / 2, height / 2);
   SDL_StopTextInput();
   w.textX = 0;
   w.textY = 0;
-  w.font = w.fontFor(FontSpec{"", kInitialPointSize, kInitialWeight, 0});
+  w.spec = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
   w.present(true);
   w.startWaker();
   return true;
@@ -320,20 +379,25 @@ void SdlWindow::moveTextPosition(int x, int y) {
 
 void SdlWindow::printText(std::string_view text) {
   Impl& w = *impl_;
-  if (w.window == nullptr || w.font == nullptr || text.empty()) return;
-  const std::string latin1(text);  // the panel's texts are bytes, not UTF-8
-  const int width = advanceWidth(w.font, latin1);
-  if (width <= 0) return;
-  const SDL_Rect box{w.textX, w.textY, width, TTF_FontHeight(w.font)};
-  if (!w.stillShown(box, latin1)) w.draw(box, latin1);
-  w.textX += width;
+  if (w.window == nullptr || text.empty()) return;
+  // Placed in the layout with the font at its own size, so the text
+  // position moves on the same at any window size.
+  TTF_Font* font = w.fontFor(w.spec, w.spec.pointSize);
+  if (font == nullptr) return;
+  PlacedText placed{w.textX, w.textY, 0, TTF_FontHeight(font), w.spec, std::string(text)};
+  placed.width = advanceWidth(font, placed.text);  // the texts are bytes, not UTF-8
+  if (placed.width <= 0) return;
+  w.textX += placed.width;
+  w.render(placed);
+  w.placed.add(std::move(placed));
 }
 
 void SdlWindow::setFont(const FontSpec& font) {
   Impl& w = *impl_;
   if (w.window == nullptr) return;
-  TTF_Font* chosen = w.fontFor(font);
-  if (chosen != nullptr) w.font = chosen;
+  FontSpec chosen = font;
+  if (chosen.pointSize <= 0) chosen.pointSize = kInitialPointSize;
+  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.spec = chosen;
 }
 
 void SdlWindow::flushDrawing() {

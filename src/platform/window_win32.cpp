@@ -10,11 +10,13 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/panel_scale.h"
+
 namespace keldar {
 
 namespace {
 
-constexpr char kClassName[] = "CorvaneWndClass";
+constexpr char kClassName[] = "KeldarPanelWindow";
 constexpr int kIconResource = 101;
 // Posted by the console's break handler.
 constexpr UINT kConsoleCloseMessage = WM_APP + 1;
@@ -22,6 +24,11 @@ constexpr UINT kConsoleCloseMessage = WM_APP + 1;
 // longest help line fits the window.
 constexpr int kInitialPointSize = 10;
 constexpr int kInitialWeight = 400;
+// The layout is in pixels at 96 dpi; the manifest declares the program
+// per-monitor DPI aware, so on a finer screen the window itself grows and
+// everything in it scales with it (not stretched as a bitmap by Windows).
+constexpr int kLayoutDpi = 96;
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
 
 // The console's break handler runs on a thread of its own and is given no
 // context, so the one open window is found here. Only the window sets it.
@@ -91,6 +98,13 @@ struct Win32Window::Impl {
   HGDIOBJ firstFont = nullptr;
   int textX = 0;
   int textY = 0;
+  // The layout's size (the client area openWindow was asked for) and the
+  // factor the window's present client area shows it at.
+  int layoutWidth = 0;
+  int layoutHeight = 0;
+  double scale = 1.0;
+  FontSpec spec;
+  PlacedTexts placed;
   std::map<FontKey, HFONT> fonts;
   std::vector<PendingEvent> pending;
   bool fineTimer = false;
@@ -101,7 +115,9 @@ struct Win32Window::Impl {
   uint64_t nextTick = 0;
 
   void release();
-  HFONT fontFor(const FontSpec& wanted);
+  HFONT fontFor(const FontSpec& wanted, int points);
+  void render(const PlacedText& text);
+  void resize(int width, int height);
   LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
   void paint();
   void pump();
@@ -164,17 +180,19 @@ void Win32Window::Impl::release() {
   fineTimer = false;
   timerOn = false;
   pending.clear();
+  placed.clear();
+  scale = 1.0;
 }
 
 // Fonts are made once per face, size, weight and style: the panel selects
-// its two fonts several times on every frequency reply.
-HFONT Win32Window::Impl::fontFor(const FontSpec& wanted) {
-  const FontKey key{wanted.face, wanted.pointSize, wanted.weight, wanted.style};
+// its two fonts several times on every frequency reply. The inverse style is
+// a colour, not a font.
+HFONT Win32Window::Impl::fontFor(const FontSpec& wanted, int points) {
+  const FontKey key{wanted.face, points, wanted.weight, wanted.style & ~kInverseStyle};
   const auto known = fonts.find(key);
   if (known != fonts.end()) return known->second;
   const std::string face = faceFor(wanted.face);
-  const int points = wanted.pointSize > 0 ? wanted.pointSize : kInitialPointSize;
-  const int height = -MulDiv(points, GetDeviceCaps(memory, LOGPIXELSY), 72);
+  const int height = -MulDiv(points, kLayoutDpi, 72);
   const DWORD pitch = wanted.face == face ? DEFAULT_PITCH | FF_DONTCARE : FIXED_PITCH | FF_MODERN;
   const HFONT made =
       CreateFontA(height, 0, 0, 0, wanted.weight, (wanted.style & 0x1) != 0,
@@ -183,6 +201,39 @@ HFONT Win32Window::Impl::fontFor(const FontSpec& wanted) {
                   CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, pitch, face.empty() ? nullptr : face.c_str());
   if (made != nullptr) fonts.emplace(key, made);
   return made;
+}
+
+// Draws a placed text at the window's scale, with its font at that scale:
+// black on an opaque white box (white on black when inverse), so printing
+// blanks erases what was there.
+void Win32Window::Impl::render(const PlacedText& text) {
+  const HFONT font = fontFor(text.font, scaledPointSize(text.font.pointSize, scale));
+  if (font == nullptr) return;
+  SelectObject(memory, font);
+  const bool inverse = (text.font.style & kInverseStyle) != 0;
+  SetBkColor(memory, inverse ? RGB(0, 0, 0) : RGB(255, 255, 255));
+  SetTextColor(memory, inverse ? RGB(255, 255, 255) : RGB(0, 0, 0));
+  const int length = static_cast<int>(text.text.size());
+  SIZE size{};
+  GetTextExtentPoint32A(memory, text.text.data(), length, &size);
+  const int x = scaledLength(text.x, scale);
+  const int y = scaledLength(text.y, scale);
+  TextOutA(memory, x, y, text.text.data(), length);
+  const RECT drawn{x, y, x + size.cx, y + size.cy};
+  InvalidateRect(window, &drawn, FALSE);
+}
+
+// A new client size: every text still shown is drawn again at the new scale.
+void Win32Window::Impl::resize(int width, int height) {
+  if (memory == nullptr || width <= 0 || height <= 0) return;
+  const double wanted = layoutScale(layoutWidth, layoutHeight, width, height);
+  if (wanted == scale) return;
+  scale = wanted;
+  BITMAP size{};
+  GetObjectA(backing, sizeof size, &size);
+  PatBlt(memory, 0, 0, size.bmWidth, size.bmHeight, WHITENESS);
+  for (const PlacedText& text : placed.all()) render(text);
+  InvalidateRect(window, nullptr, FALSE);
 }
 
 void Win32Window::Impl::paint() {
@@ -200,6 +251,18 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the backing bitmap covers everything
+    case WM_SIZE:
+      if (wparam != SIZE_MINIMIZED) resize(LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case kDpiChangedMessage: {
+      // Moved to a screen of another resolution: the size Windows suggests
+      // keeps the window as large to the eye (and WM_SIZE rescales).
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE:
     case kConsoleCloseMessage:
       // The panel decides when the window closes.
@@ -277,7 +340,10 @@ Win32Window::~Win32Window() {
 
 std::string Win32Window::faceFor(const std::string& wanted) {
   if (faceInstalled(wanted)) return wanted;
-  for (const char* mono : {"Consolas", "Lucida Console", "Courier New"}) {
+  // Liberation Mono and DejaVu Sans Mono are what the SDL window finds on
+  // Linux (and what Wine finds there), so both windows look alike.
+  for (const char* mono :
+       {"Consolas", "Liberation Mono", "DejaVu Sans Mono", "Lucida Console", "Courier New"}) {
     if (faceInstalled(mono)) return mono;
   }
   return {};  // any fixed-pitch face GDI has
@@ -293,10 +359,21 @@ bool Win32Window::openWindow(const std::string& title, int x, int y, int width, 
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!registerClass(instance)) return false;
   const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                      WS_MAXIMIZEBOX | WS_VISIBLE;
+                      WS_MAXIMIZEBOX | WS_THICKFRAME | WS_VISIBLE;
+  // The client area is the layout's size, as in the SDL window; the frame
+  // and caption come on top of it.
+  const HDC desktop = GetDC(nullptr);
+  const int dpi = desktop != nullptr ? GetDeviceCaps(desktop, LOGPIXELSY) : kLayoutDpi;
+  if (desktop != nullptr) ReleaseDC(nullptr, desktop);
+  RECT frame{0, 0, MulDiv(width, dpi, kLayoutDpi), MulDiv(height, dpi, kLayoutDpi)};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  w.layoutWidth = width;
+  w.layoutHeight = height;
+  w.scale = 1.0;
   // The record is known before creation, so the first messages find it.
-  const HWND window = CreateWindowExA(0, kClassName, title.c_str(), style, x, y, width, height,
-                                      nullptr, nullptr, instance, &w);
+  const HWND window =
+      CreateWindowExA(0, kClassName, title.c_str(), style, x, y, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, nullptr, instance, &w);
   if (window == nullptr) return false;
   const HDC screen = GetDC(window);
   w.memory = CreateCompatibleDC(screen);
@@ -319,8 +396,7 @@ bool Win32Window::openWindow(const std::string& title, int x, int y, int width, 
   SetTextColor(w.memory, RGB(0, 0, 0));
   SetTextAlign(w.memory, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   w.window = window;
-  const HFONT initial = w.fontFor(FontSpec{"", kInitialPointSize, kInitialWeight, 0});
-  if (initial != nullptr) SelectObject(w.memory, initial);
+  w.spec = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
   w.textX = 0;
   w.textY = 0;
   // The 50 ms points are met to the millisecond, not the default 15.6 ms.
@@ -347,20 +423,26 @@ void Win32Window::printText(std::string_view text) {
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   if (text.empty()) return;
+  // Placed in the layout with the font at its own size, so the text
+  // position moves on the same at any window size.
+  const HFONT font = w.fontFor(w.spec, w.spec.pointSize);
+  if (font == nullptr) return;
+  SelectObject(w.memory, font);
   const int length = static_cast<int>(text.size());
   SIZE size{};
   if (GetTextExtentPoint32A(w.memory, text.data(), length, &size) == 0 || size.cx <= 0) return;
-  TextOutA(w.memory, w.textX, w.textY, text.data(), length);
-  const RECT drawn{w.textX, w.textY, w.textX + size.cx, w.textY + size.cy};
-  InvalidateRect(w.window, &drawn, FALSE);
+  PlacedText placed{w.textX, w.textY, size.cx, size.cy, w.spec, std::string(text)};
   w.textX += size.cx;
+  w.render(placed);
+  w.placed.add(std::move(placed));
 }
 
 void Win32Window::setFont(const FontSpec& font) {
   Impl& w = *impl_;
   if (w.window == nullptr) return;
-  const HFONT chosen = w.fontFor(font);
-  if (chosen != nullptr) SelectObject(w.memory, chosen);
+  FontSpec chosen = font;
+  if (chosen.pointSize <= 0) chosen.pointSize = kInitialPointSize;
+  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.spec = chosen;
 }
 
 void Win32Window::startTimer(int periodMs, int id) {

@@ -72,6 +72,8 @@ struct FontSpec {
   std::string face;
   int pointSize = 0;
   int weight = 0;
+  // 0x1 italic, 0x10 underline, 0x20 strike-through, 0x100 inverse (white on
+  // black, for the transmit marker); bits 16..23 a character set.
   int style = 0;
   bool operator==(const FontSpec&) const = default;
 };

@@ -246,6 +246,13 @@ SwrReading swrReading(int32_t v) {
 
 }  // namespace
 
+std::string swrFigure(const PanelState& state) {
+  if (state.swrText.empty()) return "-.-";
+  const SwrReading reading = swrReading(toInt32(textToNumber(state.swrText)));
+  if (reading.units == "gt5") return ">5";
+  return std::string(reading.units) + "." + std::to_string(reading.tenths);
+}
+
 void speakSwr(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting == 0 && s.txState == 0) return;

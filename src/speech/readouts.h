@@ -2,6 +2,8 @@
 // phrases, played in order; each returns when its last phrase has ended.
 #pragma once
 
+#include <string>
+
 #include "app/panel.h"
 
 namespace keldar {
@@ -14,6 +16,9 @@ void speakBand(Panel& panel);
 // Also redraws the S-meter field at 750,45.
 void speakSMeter(Panel& panel);
 void speakSwr(Panel& panel);
+// The SWR as speakSwr says it, for the window: "1.4", ">5"; "-.-" before a
+// reading has come.
+std::string swrFigure(const PanelState& state);
 void speakAlc(Panel& panel);
 void speakKeySpeed(Panel& panel);
 

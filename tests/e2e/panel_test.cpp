@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "keldar/version.h"
 #include "station.h"
 
 namespace e2e {
@@ -67,7 +68,7 @@ TEST_F(PanelOnRadio, ConnectsWithTheSetUpInOrderAndQuitsWithQ) {
   // with the radio's answers.
   auto debug = station_->debugLines();
   ASSERT_GE(debug.size(), 2u);
-  EXPECT_EQ(debug[0].rfind("KELDAR 3.3b  ", 0), 0u) << debug[0];
+  EXPECT_EQ(debug[0].rfind("KELDAR " + std::string(keldar::kVersion) + "  ", 0), 0u) << debug[0];
   EXPECT_EQ(debug[1], "Comport= 3  Speed= 38400 Baud");
   EXPECT_GE(findRun(withPrefix(debug, "TX="), kSetUpFt991a), 0);
   auto id = std::find(debug.begin(), debug.end(), "TX=ID;");

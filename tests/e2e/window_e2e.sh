@@ -3,15 +3,17 @@
 # (Xvfb, no window manager), keys typed with xdotool reach the panel as
 # Windows virtual-key codes (seen in the trace), and closing the window the
 # way a window manager's close box does ends the program with status 0.
+# Screenshots (ImageMagick's import) show the help lines, the TX marker and
+# the SWR during a tune, a typed entry, and a resized window with larger text.
 #
 #   window_e2e.sh KELDAR X11_WINDOW
 set -u
 
 keldar=$1
 x11window=$2
-title='*** Keldar Front Panel v3.3b ***'
+title="*** Keldar Front Panel v$("$keldar" --version | cut -d' ' -f2) ***"
 
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool import convert; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIP: $tool is not installed (scripts/setup installs it)"
     exit 77
@@ -49,7 +51,8 @@ wait_for() {
 
 # The server picks a free display number and writes it once it is ready.
 # -noreset keeps NumLock as set between xdotool calls.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" \
+# Large enough for the window at twice its size.
+Xvfb -displayfd 3 -screen 0 2400x1300x24 -noreset -nolisten tcp 3>"$work/display" \
   >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
@@ -113,6 +116,50 @@ start_panel hangup
 kill -HUP "$keldar_pid"
 expect_clean_exit hangup
 [ -s "$work/run/savmem.dat" ] || fail "hangup: the memory banks were not saved"
+
+# 4. What the window shows, by region of a screenshot.
+# ink REGION: how much of the region (WxH+X+Y) is not white, 0..1.
+shoot() { import -window "$window" "$work/$1.png" || fail "cannot take a screenshot"; }
+ink() { convert "$work/$1.png" -crop "$2" +repage -colorspace gray -format '%[fx:1-mean]' info:; }
+more() { awk "BEGIN { exit !($1 > $2) }"; }
+# Height of the ink in a band of the screenshot.
+inked_height() { convert "$work/$1.png" -crop "$2" +repage -trim -format '%h' info:; }
+start_panel show
+trace=$work/trace-show.txt
+wait_for 300 grep -q ' SAY .*connected\.wav$' "$trace" || fail "show: not connected"
+xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+shoot idle
+more "$(ink idle 925x144+20+332)" 0.04 || fail "no help lines"
+more 0.01 "$(ink idle 160x76+450+45)" || fail "a TX marker while receiving"
+# A tune: the tuner is off (Atu=1), so a carrier; the simulated radio
+# answers the SWR queries.
+xdotool key t
+wait_for 100 grep -qE '^[0-9]+ PRINT 750 48 SWR 1\.[0-9]' "$trace" || fail "no SWR drawn in the tune"
+sleep 0.3
+shoot tune
+more "$(ink tune 160x76+450+45)" 0.5 || fail "no TX marker in the tune"
+more "$(ink tune 150x30+750+48)" 0.05 || fail "no SWR where the S-meter was"
+more "$(ink tune 150x30+750+84)" 0.05 || fail "no power below it"
+xdotool key t
+wait_for 100 grep -qE '^[0-9]+ PRINT 450 45 {5}$' "$trace" || fail "the TX marker stayed"
+xdotool key e 1 4 period 2
+wait_for 100 grep -qE '^[0-9]+ PRINT 50 292 E 14\.2' "$trace" || fail "the entry was not drawn"
+sleep 0.3
+shoot entry
+more "$(ink entry 300x30+50+292)" 0.03 || fail "the typed entry is not seen"
+xdotool key Return
+# Twice the size: the same layout, text twice as large.
+xdotool windowsize "$window" 1900 1000 || fail "cannot resize"
+sleep 1
+shoot large
+size=$(identify -format '%wx%h' "$work/large.png")
+[ "$size" = 1900x1000 ] || fail "the window is $size after resizing"
+small=$(inked_height idle 925x24+20+332)
+large=$(inked_height large 1850x48+40+664)
+more "$large" "$((small * 18 / 10))" || fail "help text $small px high, resized $large px"
+more "$(ink large 1850x290+40+664)" 0.04 || fail "no help lines in the resized window"
+"$x11window" close "$window" || fail "cannot send WM_DELETE_WINDOW"
+expect_clean_exit show
 
 echo "PASS: window, keys and close under Xvfb"
 exit 0

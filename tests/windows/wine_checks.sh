@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # The Windows build under Wine, on an X server of its own (Xvfb): the test
 # suite keldar_tests.exe, then keldar.exe end to end on Wine's COM3, linked
-# to the radio emulator's pty: it connects, F3 sends "NB01", Q ends it with
-# status 0 and savmem.dat written.
+# to the radio emulator's pty: it connects, a typed entry shows in the
+# window, F3 sends "NB01", Q ends it with status 0 and savmem.dat written.
+# A missing COM port is reported once. The zip, when it was made: its
+# keldar.exe reports the one version, its README.txt is plain ASCII with CR
+# LF line ends and every C:\Keldar path it names is in the zip.
 #
 #   wine_checks.sh BUILD_WINDOWS_DIR RADIO_EMULATOR
 set -u
 
 build=$(cd "$1" && pwd)
 emulator=$2
-title='*** Keldar Front Panel v3.3b ***'
+version=$(cat "$build/version.txt")
+title="*** Keldar Front Panel v$version ***"
+zip=$build/../dist/keldar-$version-windows.zip
 
 for tool in wine wineboot wineserver Xvfb xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -101,6 +106,22 @@ window=$(xdotool search --name "Keldar Front Panel v3" | head -n 1)
 # Keys wait for the set-up that follows "connected" to finish.
 wait_for 300 bash -c "sed -n '/SAY wave\/connected.wav/,\$p' '$work/run/trace.txt' | grep -q ' READ 3 FA'" ||
   fail "no frequency answer after connecting"
+# What the window shows, as X has it: how much ink a region holds (0..1).
+ink() {
+  import -window "$window" "$work/shot.png" 2>/dev/null &&
+    convert "$work/shot.png" -crop "$1" +repage -colorspace gray -format '%[fx:1-mean]' info:
+}
+# The help lines are there; the entry field is empty, then shows the entry.
+help=$(ink 900x140+20+332) || fail "cannot take a screenshot"
+awk "BEGIN { exit !($help > 0.05) }" || fail "no help lines in the window ($help)"
+before=$(ink 380x30+50+292)
+xdotool key e 1 4
+wait_for 50 grep -qE '^[0-9]+ PRINT 50 292 E 14' "$work/run/trace.txt" || fail "the entry was not drawn"
+sleep 0.3
+after=$(ink 380x30+50+292)
+awk "BEGIN { exit !($after > $before + 0.01) }" || fail "the entry is not seen ($before, $after)"
+cp "$work/shot.png" "$build/wine-window.png"
+xdotool key Return
 xdotool key F3 || fail "xdotool key failed"
 wait_for 200 grep -q '^NB01;$' "$work/radio.log" || fail "F3 did not send NB01"
 grep -qE '^[0-9]+ KEY 114$' "$work/run/trace.txt" || fail "F3 did not arrive as key 114"
@@ -111,6 +132,37 @@ status=$?
 keldar_pid=
 [ "$status" -eq 0 ] || fail "exit status $status"
 [ -s "$work/run/savmem.dat" ] || fail "savmem.dat was not written"
+
+echo "== a missing COM port is reported once"
+mkdir -p "$work/missing"
+sed 's/^COM=3/COM=9/' "$work/run/keldar.cfg" >"$work/missing/keldar.cfg"
+rm -f "$WINEPREFIX/dosdevices/com9"
+# Four seconds: the port is tried again about once a second.
+(cd "$work/missing" && timeout -s KILL 4 wine "$build/keldar.exe") >/dev/null 2>"$work/missing.err"
+wineserver -k 2>/dev/null
+grep -c 'COM9' "$work/missing.err" | grep -qx 1 || {
+  cat "$work/missing.err"
+  fail "COM9 was not reported exactly once"
+}
+
+if [ -f "$zip" ]; then
+  echo "== the zip: $(basename "$zip")"
+  unzip -q "$zip" -d "$work/zip" || fail "cannot unzip"
+  [ -f "$work/zip/Keldar/keldar.exe" ] || fail "no Keldar/keldar.exe in the zip"
+  shown=$(wine "$work/zip/Keldar/keldar.exe" --version | tr -d '\r')
+  [ "$shown" = "keldar $version" ] || fail "the zip's keldar.exe says '$shown', not keldar $version"
+  wine "$work/zip/Keldar/keldar.exe" --help | tr -d '\r' >"$work/help.txt"
+  grep -q -- '--trace FILE' "$work/help.txt" || fail "--help lacks the descriptions"
+  if grep -q -- '--terminal' "$work/help.txt"; then fail "--help offers --terminal"; fi
+  readme=$work/zip/Keldar/README.txt
+  if LC_ALL=C grep -qP '[^\x00-\x7F]' "$readme"; then fail "README.txt is not plain ASCII"; fi
+  [ "$(grep -c $'\r$' "$readme")" -eq "$(wc -l <"$readme")" ] || fail "README.txt lines lack CR LF"
+  for named in $(grep -o 'C:\\Keldar\\[A-Za-z.]*' "$readme" | sort -u); do
+    inside=${named#C:\\Keldar\\}
+    inside=${inside%.}  # a sentence's full stop
+    [ -e "$work/zip/Keldar/$inside" ] || fail "README.txt names $named, not in the zip"
+  done
+fi
 
 echo "PASS: keldar_tests.exe and keldar.exe on COM3 under Wine"
 exit 0
