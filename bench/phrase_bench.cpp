@@ -3,8 +3,8 @@
 // its 50 ms ticks), and prints how well they join, how long a readout takes
 // against its recordings, how soon a phrase begins to sound after it is
 // asked for (read from the file then, or kept in memory from the start), how
-// fast a missing phrase returns and what the open device costs while idle. DIR holds wave/; without it the
-// phrases are generated into a temporary folder with scripts/make-phrases.
+// fast a missing phrase returns and what the open device costs while idle. DIR holds wave/; without
+// it the phrases are generated into a temporary folder with scripts/make-phrases.
 #include <SDL.h>
 #include <sys/resource.h>
 #include <unistd.h>

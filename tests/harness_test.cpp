@@ -7,9 +7,9 @@
 #include "app/events.h"
 #include "panel/window.h"
 #include "radio/cat.h"
+#include "radio/exchange.h"
 #include "runtime/trace.h"
 #include "speech/player.h"
-#include "radio/exchange.h"
 #include "testing/scenario.h"
 
 namespace keldar {

@@ -41,10 +41,10 @@ void answerLike(Scenario& sc, const std::string& id, int digits, bool echo = fal
 // this radio leaves unanswered wait out their deadlines).
 void tickUntilConnected(Scenario& sc) {
   for (int i = 0; i < 200 && sc.state().connected == 0; ++i) sc.tick();
-  ASSERT_EQ(sc.state().connected, 1) << "set-up " << sc.state().setupRunning << " steps "
-                                     << sc.panel.steps.size() << " lost " << sc.state().linkLost
-                                     << " pausing " << sc.panel.waits.pausing << " out "
-                                     << sc.panel.exchange.out.size();
+  ASSERT_EQ(sc.state().connected, 1)
+      << "set-up " << sc.state().setupRunning << " steps " << sc.panel.steps.size() << " lost "
+      << sc.state().linkLost << " pausing " << sc.panel.waits.pausing << " out "
+      << sc.panel.exchange.out.size();
 }
 
 TEST(Answers, FoundAmongLineEndsNoiseAndCutAnswers) {

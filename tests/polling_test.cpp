@@ -61,10 +61,8 @@ TEST(Polling, SilentRadioIsNotBuriedUnderPollsAndNothingIsSpoken) {
 TEST(Polling, MeterQueryFollowsTransmitTuneAndMicGainReadout) {
   Scenario sc;
   prepareConnected(sc);
-  testing::answerFrom(sc, {{"FA;", "FA014250000;"},
-                           {"SM0;", "SM0010;"},
-                           {"RM6;", "RM6010;"},
-                           {"RM4;", "RM4010;"}});
+  testing::answerFrom(
+      sc, {{"FA;", "FA014250000;"}, {"SM0;", "SM0010;"}, {"RM6;", "RM6010;"}, {"RM4;", "RM4010;"}});
   PanelState& s = sc.state();
   sc.tick(4);
   s.txState = 10;

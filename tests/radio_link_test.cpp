@@ -235,8 +235,7 @@ TEST(Simulator, AnswersTheQueriesThatWentOutInsteadOfThePort) {
     askRadio(sc.panel, query, Asker::kWork, answers.take());
   }
   serviceRadioLine(sc.panel);
-  EXPECT_EQ(answers.got,
-            (std::vector<std::string>{"ID0670;", "FA007100000;", "MD02;", "SM0120;"}));
+  EXPECT_EQ(answers.got, (std::vector<std::string>{"ID0670;", "FA007100000;", "MD02;", "SM0120;"}));
   EXPECT_EQ(sc.serial.bytesWaiting(testing::kRadioPort), 7);
   EXPECT_EQ(sc.takeRadio(), "");
   EXPECT_NE(logged(sc).find("RX=ID0670;FA007100000;MD02;SM0120;\r\n"), std::string::npos);

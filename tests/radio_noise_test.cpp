@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "radio/exchange.h"
 #include "app/tick.h"
+#include "radio/exchange.h"
 #include "radio_support.h"
 #include "support/dice.h"
 

@@ -321,10 +321,9 @@ class RandomClients : public testing::Dice {
 // answering the clients that behave.
 TEST_F(Shared, RandomizedClientsNeverStopThePanel) {
   PanelState& s = sc.state();
-  testing::answerFrom(sc, {{"FA;", "FA014250000;"},
-                           {"FB;", "FB014250000;"},
-                           {"SM0;", "SM0100;"},
-                           {"SQ0;", "SQ0008;"}});
+  testing::answerFrom(
+      sc,
+      {{"FA;", "FA014250000;"}, {"FB;", "FB014250000;"}, {"SM0;", "SM0100;"}, {"SQ0;", "SQ0008;"}});
   RandomClients dice(18);
   std::vector<int> clients;
   int polls = 0;

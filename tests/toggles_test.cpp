@@ -2,8 +2,8 @@
 // the redraws of the status line.
 #include <gtest/gtest.h>
 
-#include "radio/exchange.h"
 #include "keyboard_fixture.h"
+#include "radio/exchange.h"
 
 namespace keldar {
 namespace {

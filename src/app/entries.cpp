@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/work.h"
 #include "memory/records.h"
 #include "panel/display.h"
-#include "app/work.h"
 #include "radio/cat.h"
-#include "radio/exchange.h"
 #include "radio/channel_entry.h"
+#include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio/memory_channels.h"
 #include "radio/models.h"

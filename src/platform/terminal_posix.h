@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>

@@ -104,9 +104,8 @@ bool forwardCommand(Panel& panel) {
   s.relayActive = 1;
   if (isQueryCommand(command + ";", radioModel(s.radioId).menuDigits)) {
     const int32_t stamp = s.commandCount;
-    askRadio(panel, command, Asker::kRelay, [&panel, stamp](const RadioAnswer& answer) {
-      passAnswerBack(panel, answer, stamp);
-    });
+    askRadio(panel, command, Asker::kRelay,
+             [&panel, stamp](const RadioAnswer& answer) { passAnswerBack(panel, answer, stamp); });
   } else {
     s.commandText = command;
     sendCommand(panel);

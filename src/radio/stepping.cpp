@@ -5,8 +5,8 @@
 #include <string>
 
 #include "panel/display.h"
-#include "radio/exchange.h"
 #include "radio/channel_entry.h"
+#include "radio/exchange.h"
 #include "radio/models.h"
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
@@ -315,7 +315,8 @@ void sendKeySpeed(Panel& panel) {
 
 void readProcessorLevel(Panel& panel) {
   askRadio(panel, "PL", Asker::kWork, [&panel](const RadioAnswer& answer) {
-    if (const auto level = replyNumber(answer.text, "PL", 2, 3)) panel.state.processorLevel = *level;
+    if (const auto level = replyNumber(answer.text, "PL", 2, 3))
+      panel.state.processorLevel = *level;
     drawStatusLine(panel);
   });
 }
