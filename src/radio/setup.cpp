@@ -178,8 +178,7 @@ void openRelayPort(Panel& panel) {
   PanelState& s = panel.state;
   // The radio's own port is never reopened as a relay.
   if (s.relayPort <= 0 || s.relayPort == s.comPort) return;
-  // Under simulation no device is opened at all.
-  if (s.simulationMode == 1) return;
+  // Under simulation too: a logger can be tried on the simulated radio.
   panel.serial.closePort(s.relayPort);
   panel.serial.openPort(s.relayPort, s.baudRate);
   panel.serial.setReadTimeouts(s.relayPort, -1);

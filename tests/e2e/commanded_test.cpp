@@ -72,5 +72,31 @@ TEST_F(Commanded, TuneCarrierOnTheBandJustChosen) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// A radio that answers half a second late: every key still counts once and
+// nothing the panel reads sends the radio back, because each poll waits for
+// its own answer and answers to queries older than a command are stale.
+class SlowRadio : public Commanded {
+ protected:
+  void SetUp() override {
+    StationOptions options;
+    options.phraseMs = 250;
+    options.emulatorArgs = {"--delay", "500"};
+    ASSERT_NO_FATAL_FAILURE(start(std::move(options)));
+  }
+};
+
+TEST_F(SlowRadio, SixUpsMoveSixStepsAndABandStaysChosen) {
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_TRUE(station_->press(kUp));
+    std::this_thread::sleep_for(Millis(300));
+  }
+  expectSettledAt("  7.106000", "FA007106000 ");
+  Mark m = mark();
+  ASSERT_TRUE(station_->press("b6j"));
+  expectSettledAt(" 14.200000", "FA014200000 ");
+  expectNoneAfter(m, "FA014200000;", "FA007106000;");
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 }  // namespace
 }  // namespace e2e
