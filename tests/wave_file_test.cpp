@@ -1,4 +1,5 @@
 #include "platform/wave_file.h"
+#include "platform/play_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,32 @@ TEST(WaveFile, WhatIsNoPcmWaveGivesNothing) {
   EXPECT_TRUE(decodeWave(notRiff, 22050).empty());
   EXPECT_TRUE(decodeWave({}, 22050).empty());
   EXPECT_TRUE(loadWaveSamples("no-such-folder/no-such.wav", 22050).empty());
+}
+
+// The device's progress in samples tells which phrases have begun and how
+// many are still to end; one without samples begins when the device reaches
+// it and holds no place.
+TEST(PlayQueue, PhrasesBeginInOrderAsTheDeviceGetsToThem) {
+  PlayQueue queue;
+  queue.add(100);
+  queue.add(0);
+  queue.add(50);
+  EXPECT_EQ(queue.startedCount(), 0u);
+  EXPECT_EQ(queue.unfinishedCount(), 2);
+  queue.setPlayed(1);
+  EXPECT_EQ(queue.startedCount(), 1u);
+  queue.setPlayed(100);
+  EXPECT_EQ(queue.startedCount(), 2u) << "the empty one is reached";
+  EXPECT_EQ(queue.unfinishedCount(), 1);
+  queue.setPlayed(101);
+  EXPECT_EQ(queue.startedCount(), 3u);
+  queue.setPlayed(500);  // never past what was queued
+  EXPECT_EQ(queue.unfinishedCount(), 0);
+  EXPECT_TRUE(queue.empty());
+  queue.add(10);
+  queue.clear();  // stopped: counted as begun and ended
+  EXPECT_EQ(queue.startedCount(), 4u);
+  EXPECT_EQ(queue.unfinishedCount(), 0);
 }
 
 }  // namespace
