@@ -296,8 +296,8 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
               inputs, frequencyChanges, setups, losses, bytesBack);
   // Polls go every other tick unless the last one is still unanswered (noise
   // eats answers, and each then waits out its deadline): never stacked, and
-  // never stopped.
-  EXPECT_GE(sendingTicks, inputs / 4);
+  // never stopped (a port that did not open waits out its deadlines too).
+  EXPECT_GE(sendingTicks, inputs / 5);
   // The run reached what it was meant to shake: replies taken over, set-ups
   // run again, answers passed back to the other program.
   EXPECT_GT(frequencyChanges, inputs / 1000);

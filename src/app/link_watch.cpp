@@ -64,6 +64,9 @@ void watchLink(Panel& panel) {
   // later): a re-plugged USB radio comes back under the same COM<n> path; a
   // radio merely switched off answers on the port as it is.
   if (panel.clock.tickMs() - s.lastRetryMs < kRetryMs) return;
+  // A radio that has just answered is being set up over the port as it is:
+  // opening it again now would cut that set-up off.
+  if (s.setupRunning == 1 || panel.clock.tickMs() - s.lastAnswerMs < kRetryMs) return;
   s.lastRetryMs = panel.clock.tickMs();
   openRadioPort(panel);
 }

