@@ -230,19 +230,6 @@ int run(const std::string& dir) {
   real->queueFile(dir + "/wave/delay.wav");
   waitUntilIdle(*real);
 
-  // Key to first sound: each digit read from its file when first asked for
-  // (as every phrase was before recordings were kept), then again from memory.
-  Stats fromFile, fromMemory;
-  for (int digit = 0; digit <= 9; ++digit) {
-    fromFile.add(msToFirstSound(panel, sound, std::to_string(digit)));
-  }
-  for (int round = 0; round < 3; ++round) {
-    for (int digit = 0; digit <= 9; ++digit) {
-      fromMemory.add(msToFirstSound(panel, sound, std::to_string(digit)));
-    }
-  }
-  waitUntilIdle(*real);
-
   // Frequency readouts, each started from an idle device as after a key.
   std::vector<Readout> readouts;
   const char* displays[] = {"14.074000", "145.612500", "7.100000", "3.573125", "28.000000"};
@@ -286,6 +273,29 @@ int run(const std::string& dir) {
   speakOut(panel);
   real.reset();  // plays out the queue and closes the file
   const Samples stream = readStream(rawFile);
+  // Key to first sound, on a device of its own so its phrases stay out of
+  // the stream measured above: each digit read from its file when first
+  // asked for (as every phrase was before recordings were kept), then again
+  // from memory.
+  Stats fromFile, fromMemory;
+  {
+    SdlSound fresh;
+    fresh.open();
+    RecordingSound heard(fresh);
+    Panel timed(serial, heard, screen, systemClock, files);
+    timed.workDir = dir;
+    fresh.queueFile(dir + "/wave/delay.wav");
+    waitUntilIdle(fresh);
+    for (int digit = 0; digit <= 9; ++digit) {
+      fromFile.add(msToFirstSound(timed, heard, std::to_string(digit)));
+    }
+    for (int round = 0; round < 3; ++round) {
+      for (int digit = 0; digit <= 9; ++digit) {
+        fromMemory.add(msToFirstSound(timed, heard, std::to_string(digit)));
+      }
+    }
+    waitUntilIdle(fresh);
+  }
 
   // Find every phrase of the readouts in the stream, in order.
   Stats gaps, ratio;
