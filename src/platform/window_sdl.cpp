@@ -84,7 +84,7 @@ struct SdlWindow::Impl {
   int layoutWidth = 0;
   int layoutHeight = 0;
   double scale = 1.0;
-  FontSpec spec;
+  FontSpec currentFont;
   PlacedTexts placed;
   std::map<FontKey, TTF_Font*> fonts;
   SDL_Rect dirty{0, 0, 0, 0};
@@ -131,7 +131,7 @@ void SdlWindow::Impl::release() {
     if (entry.second != nullptr) TTF_CloseFont(entry.second);
   }
   fonts.clear();
-  spec = FontSpec{};
+  currentFont = FontSpec{};
   intact.clear();
   placed.clear();
   scale = 1.0;
@@ -357,7 +357,7 @@ bool SdlWindow::openWindow(const std::string& title, int x, int y, int width, in
   SDL_StopTextInput();
   w.textX = 0;
   w.textY = 0;
-  w.spec = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
+  w.currentFont = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
   w.present(true);
   w.startWaker();
   return true;
@@ -382,9 +382,9 @@ void SdlWindow::printText(std::string_view text) {
   if (w.window == nullptr || text.empty()) return;
   // Placed in the layout with the font at its own size, so the text
   // position moves on the same at any window size.
-  TTF_Font* font = w.fontFor(w.spec, w.spec.pointSize);
+  TTF_Font* font = w.fontFor(w.currentFont, w.currentFont.pointSize);
   if (font == nullptr) return;
-  PlacedText placed{w.textX, w.textY, 0, TTF_FontHeight(font), w.spec, std::string(text)};
+  PlacedText placed{w.textX, w.textY, 0, TTF_FontHeight(font), w.currentFont, std::string(text)};
   placed.width = advanceWidth(font, placed.text);  // the texts are bytes, not UTF-8
   if (placed.width <= 0) return;
   w.textX += placed.width;
@@ -397,7 +397,7 @@ void SdlWindow::setFont(const FontSpec& font) {
   if (w.window == nullptr) return;
   FontSpec chosen = font;
   if (chosen.pointSize <= 0) chosen.pointSize = kInitialPointSize;
-  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.spec = chosen;
+  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.currentFont = chosen;
 }
 
 void SdlWindow::flushDrawing() {

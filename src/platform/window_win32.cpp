@@ -103,7 +103,7 @@ struct Win32Window::Impl {
   int layoutWidth = 0;
   int layoutHeight = 0;
   double scale = 1.0;
-  FontSpec spec;
+  FontSpec currentFont;
   PlacedTexts placed;
   std::map<FontKey, HFONT> fonts;
   std::vector<PendingEvent> pending;
@@ -396,7 +396,7 @@ bool Win32Window::openWindow(const std::string& title, int x, int y, int width, 
   SetTextColor(w.memory, RGB(0, 0, 0));
   SetTextAlign(w.memory, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   w.window = window;
-  w.spec = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
+  w.currentFont = FontSpec{"", kInitialPointSize, kInitialWeight, 0};
   w.textX = 0;
   w.textY = 0;
   // The 50 ms points are met to the millisecond, not the default 15.6 ms.
@@ -425,13 +425,13 @@ void Win32Window::printText(std::string_view text) {
   if (text.empty()) return;
   // Placed in the layout with the font at its own size, so the text
   // position moves on the same at any window size.
-  const HFONT font = w.fontFor(w.spec, w.spec.pointSize);
+  const HFONT font = w.fontFor(w.currentFont, w.currentFont.pointSize);
   if (font == nullptr) return;
   SelectObject(w.memory, font);
   const int length = static_cast<int>(text.size());
   SIZE size{};
   if (GetTextExtentPoint32A(w.memory, text.data(), length, &size) == 0 || size.cx <= 0) return;
-  PlacedText placed{w.textX, w.textY, size.cx, size.cy, w.spec, std::string(text)};
+  PlacedText placed{w.textX, w.textY, size.cx, size.cy, w.currentFont, std::string(text)};
   w.textX += size.cx;
   w.render(placed);
   w.placed.add(std::move(placed));
@@ -442,7 +442,7 @@ void Win32Window::setFont(const FontSpec& font) {
   if (w.window == nullptr) return;
   FontSpec chosen = font;
   if (chosen.pointSize <= 0) chosen.pointSize = kInitialPointSize;
-  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.spec = chosen;
+  if (w.fontFor(chosen, chosen.pointSize) != nullptr) w.currentFont = chosen;
 }
 
 void Win32Window::startTimer(int periodMs, int id) {
