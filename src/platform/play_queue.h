@@ -58,6 +58,8 @@ class PhraseCache {
     return found->second;
   }
   std::size_t size() const { return cache_.size(); }
+  // Reads every recording of these folders now; how many held samples.
+  std::size_t preload(const std::vector<std::string>& folders);
 
  private:
   Loader loader_;
@@ -66,5 +68,14 @@ class PhraseCache {
 
 // The .wav files directly inside each folder, for loading at start.
 std::vector<std::string> recordingsIn(const std::vector<std::string>& folders);
+
+template <typename Sample>
+std::size_t PhraseCache<Sample>::preload(const std::vector<std::string>& folders) {
+  std::size_t loaded = 0;
+  for (const std::string& path : recordingsIn(folders)) {
+    if (!get(path).empty()) loaded += 1;
+  }
+  return loaded;
+}
 
 }  // namespace keldar

@@ -103,11 +103,7 @@ void WaveOutSound::update() {
 }
 
 std::size_t WaveOutSound::preload(const std::vector<std::string>& folders) {
-  std::size_t loaded = 0;
-  for (const std::string& path : recordingsIn(folders)) {
-    if (!cache_.get(path).empty()) loaded += 1;
-  }
-  return loaded;
+  return cache_.preload(folders);
 }
 
 void WaveOutSound::stop() {

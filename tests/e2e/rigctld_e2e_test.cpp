@@ -12,19 +12,6 @@
 namespace e2e {
 namespace {
 
-// A port nothing listens on just now.
-int freePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof at;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
-  ::close(fd);
-  return ntohs(at.sin_port);
-}
-
 class NetworkSharing : public Acceptance {
  protected:
   // Hamlib's rigctld on a radio of its own: the emulator's second copy.
@@ -90,7 +77,7 @@ TEST_F(NetworkSharing, RigctlSetsFrequencyModePttAndSplitAndThePanelFollows) {
   const std::string rigctl = findTool("rigctl");
   ASSERT_FALSE(rigctl.empty())
       << "rigctl is not installed (scripts/setup installs libhamlib-utils)";
-  const std::string port = std::to_string(freePort());
+  const std::string port = std::to_string(freeLoopbackPort());
   StationOptions options;
   options.panelArgs = {"--rigctld", port};
   ASSERT_NO_FATAL_FAILURE(start(options));
@@ -134,8 +121,8 @@ TEST_F(NetworkSharing, RigctlSetsFrequencyModePttAndSplitAndThePanelFollows) {
 // information before the panel has seen it (0), and an unknown command
 // (Hamlib is silent, the panel answers RPRT -4).
 TEST_F(NetworkSharing, AnswersAsHamlibsRigctldDoesOnTheSameRadio) {
-  const std::string panelPort = std::to_string(freePort());
-  const std::string hamlibPort = std::to_string(freePort());
+  const std::string panelPort = std::to_string(freeLoopbackPort());
+  const std::string hamlibPort = std::to_string(freeLoopbackPort());
   StationOptions options;
   options.panelArgs = {"--rigctld", panelPort};
   ASSERT_NO_FATAL_FAILURE(start(options));
@@ -211,8 +198,8 @@ TEST_F(NetworkSharing, HamlibInFrontOfThePanelSetsAndReadsADataMode) {
   const std::string rigctld = findTool("rigctld");
   const std::string rigctl = findTool("rigctl");
   ASSERT_FALSE(rigctld.empty() || rigctl.empty()) << "scripts/setup installs libhamlib-utils";
-  const std::string panelPort = std::to_string(freePort());
-  const std::string frontPort = std::to_string(freePort());
+  const std::string panelPort = std::to_string(freeLoopbackPort());
+  const std::string frontPort = std::to_string(freeLoopbackPort());
   StationOptions options;
   options.panelArgs = {"--rigctld", panelPort};
   ASSERT_NO_FATAL_FAILURE(start(options));
