@@ -10,6 +10,7 @@
 #include "panel/display.h"
 #include "panel/window.h"
 #include "radio/exchange.h"
+#include "radio/radio_modes.h"
 #include "testing/scenario.h"
 
 namespace keldar {
@@ -250,7 +251,12 @@ using testing::KeyScenario;
 void answerPolls(KeyScenario& sc, const std::string& answers, int ticks = 8) {
   for (int i = 0; i < ticks; ++i) {
     sc.tick();
-    if (!sc.takeRadio().empty()) sc.feedRadio(answers);
+    const std::string written = sc.takeRadio();
+    if (written.empty()) continue;
+    // The mode poll, in a meter's turn now and then, finds the panel's mode.
+    const char mode = plainModeCode(sc.state().modeIndex);
+    sc.feedRadio(written.find("MD0;") != std::string::npos ? "MD0" + std::string(1, mode) + ";"
+                                                           : answers);
   }
 }
 

@@ -28,12 +28,13 @@ void prepareConnected(Scenario& sc) {
 // The radio answers every frequency poll at once (with `frequency`) and the
 // test gives each meter poll's answer by hand.
 void answerFrequencyPolls(Scenario& sc, const std::string& frequency = "FA014250000;") {
-  testing::answerFrom(sc, {{"FA;", frequency}, {"FB;", frequency}});
+  // The mode poll, in a meter's turn once a second, finds the panel's mode.
+  testing::answerFrom(sc, {{"FA;", frequency}, {"FB;", frequency}, {"MD0;", "MD01;"}});
 }
 
 // Ticks until a meter poll is out, gives it `answer` and reads it.
 void pollWithAnswer(Scenario& sc, const std::string& answer) {
-  for (int i = 0; i < 4 && queriesOut(sc.panel, Asker::kPoll) == 0; ++i) sc.tick();
+  for (int i = 0; i < 8 && queriesOut(sc.panel, Asker::kPoll) == 0; ++i) sc.tick();
   sc.feedRadio(answer);
   sc.tick();
 }
@@ -232,7 +233,7 @@ TEST(FrequencyReply, FirstReplyConnectsWithTheFrequencyTheSetUpTuned) {
   const Commands sent = splitCommands(sc.takeRadio());
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(sent[1], "ID;");  // the set-up ran
-  EXPECT_EQ(sent[6], "FA007100000;") << "the band's frequency";
+  EXPECT_EQ(sent[7], "FA007100000;") << "the band's frequency";
   EXPECT_EQ(sc.state().frequency, 7100000);
   sc.press(testing::vkOf('J'));
   EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"FA007100000;"}) << "a key acts at once";

@@ -153,7 +153,8 @@ void expectFrequencyStateConsistent(const PanelState& s) {
 
 // The tick's poll goes out first; the relay's commands may follow it.
 bool startsWithPollQuery(const std::string& written) {
-  for (const char* query : {"FA;", "FB;", "SM0;", "RM6;", "RM4;"}) {
+  // "TX0;" goes before the asking of a device that may be keyed.
+  for (const char* query : {"FA;", "FB;", "SM0;", "RM6;", "RM4;", "MD0;", "ID;", "TX0;ID;"}) {
     if (written.starts_with(query)) return true;
   }
   return false;

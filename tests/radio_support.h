@@ -19,7 +19,7 @@ inline void prepareRadio(Scenario& sc) {
   PanelState& s = sc.state();
   s.comPort = kRadioPort;
   s.baudRate = 38400;
-  sc.serial.openPort(kRadioPort, s.baudRate);
+  s.radioPortOpen = sc.serial.openPort(kRadioPort, s.baudRate);
   sc.serial.setReadTimeouts(kRadioPort, -1);
   for (int band = 1; band <= kBandCount; ++band) s.bandTable[band] = kDefaultBandTable[band];
 }

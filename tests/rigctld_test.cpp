@@ -324,6 +324,13 @@ TEST_F(Shared, RandomizedClientsNeverStopThePanel) {
   testing::answerFrom(
       sc,
       {{"FA;", "FA014250000;"}, {"FB;", "FB014250000;"}, {"SM0;", "SM0100;"}, {"SQ0;", "SQ0008;"}});
+  // The radio is in whatever mode the clients set last.
+  auto answers = sc.serial.responder();
+  sc.serial.setResponder([&s, answers](int port, const std::string& written) {
+    const RadioModeRow* mode = currentRadioMode(s);
+    if (written == "MD0;" && mode != nullptr) return "MD0" + std::string(1, mode->code) + ";";
+    return answers(port, written);
+  });
   RandomClients dice(18);
   std::vector<int> clients;
   int polls = 0;

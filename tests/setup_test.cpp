@@ -61,9 +61,11 @@ TEST(RadioSetup, FullSequenceForAC4fmRadio) {
     EXPECT_EQ(*(power - 1), "CO000000;");
     sent.erase(power);
   }
-  EXPECT_EQ(sent, (Commands{"ID;", "EX0800100;", "EX0810500;", "EX0820600;", "EX08307600;",
-                            "FA007100000;", "RA00;", "NB00;", "CO011200;", "CO000000;", "AG0;",
-                            "ML0;", "ML1;", "PR0;", "NR01;", "AC001;", "NR0;", "VX;", "BI;"}));
+  EXPECT_EQ(sent, (Commands{"ID;",   "EX0800100;",   "EX0810500;", "EX0820600;", "EX08307600;",
+                            "VS0;",  "FA007100000;", "MD01;",      "NA00;",      "SH014;",
+                            "RA00;", "NB00;",        "CO011200;",  "CO000000;",  "AG0;",
+                            "ML0;",  "ML1;",         "PR0;",       "NR01;",      "AC001;",
+                            "NR0;",  "VX;",          "BI;"}));
   EXPECT_EQ(s.radioId, 670);
   EXPECT_EQ(s.afGain, 120);
   EXPECT_EQ(s.monitorOn, 1);
@@ -136,7 +138,7 @@ TEST(RadioSetup, EightDigitRadiosAndTheirProcessorQueries) {
   testing::prepareRadio(sc241);
   testing::answerFrom(sc241, radioAnswers("0241"));
   const Commands sent241 = runSetup(sc241);
-  EXPECT_EQ(sent241[2], "FA07100000;");
+  EXPECT_EQ(sent241[3], "FA07100000;");
   EXPECT_EQ(std::count(sent241.begin(), sent241.end(), "PR;") +
                 std::count(sent241.begin(), sent241.end(), "PR0;"),
             0);
@@ -164,7 +166,7 @@ TEST(RadioSetup, SilentRadioGetsDefaultsAndNoMenuWrites) {
   s.tunerSetting = 1;
   const Commands sent = runSetup(sc);
   EXPECT_EQ(s.radioId, 0);
-  EXPECT_EQ(sent[1], "FA007100000;");
+  EXPECT_EQ(sent[2], "FA007100000;");
   EXPECT_EQ(s.afGain, 80);
   EXPECT_NE(std::find(sent.begin(), sent.end(), "AG0080;"), sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "NR00;"), sent.end());
@@ -233,11 +235,16 @@ TEST(RadioSetup, DamagedBandRecordSendsNoFrequency) {
   testing::prepareRadio(sc);
   PanelState& s = sc.state();
   s.bandTable[4] = "01A00710";
+  const auto tunes = [](const Commands& sent) {
+    return std::any_of(sent.begin(), sent.end(),
+                       [](const std::string& c) { return c.starts_with("FA"); });
+  };
   Commands sent = runSetup(sc);
-  EXPECT_EQ(sent[1], "RA00;");
+  EXPECT_FALSE(tunes(sent));
+  EXPECT_EQ(sent[2], "MD01;");
   s.bandIndex = 0;
   sent = runSetup(sc);
-  EXPECT_EQ(sent[1], "RA00;");
+  EXPECT_FALSE(tunes(sent));
   EXPECT_EQ(s.preampOn, 0);
 }
 

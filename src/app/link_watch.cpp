@@ -26,6 +26,7 @@ void loseRadio(Panel& panel) {
   s.linkLost = 1;
   // The set-up runs again at the radio's next frequency answer.
   s.connected = 0;
+  s.deviceUnproven = 1;
   s.lastRetryMs = panel.clock.tickMs();
   writeDebugLine(panel, "*** radio lost");
   playPhrase(panel, "lost");
@@ -36,9 +37,10 @@ void loseRadio(Panel& panel) {
 }  // namespace
 
 void openRadioPort(Panel& panel) {
-  const PanelState& s = panel.state;
+  PanelState& s = panel.state;
   panel.serial.closePort(s.comPort);
-  panel.serial.openPort(s.comPort, s.baudRate);
+  s.radioPortOpen = panel.serial.openPort(s.comPort, s.baudRate) == 1 ? 1 : 0;
+  s.deviceUnproven = 1;
   panel.serial.setReadTimeouts(s.comPort, -1);
   panel.serial.setLineFormat(s.comPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
@@ -67,6 +69,10 @@ void watchLink(Panel& panel) {
   // A radio that has just answered is being set up over the port as it is:
   // opening it again now would cut that set-up off.
   if (s.setupRunning == 1 || panel.clock.tickMs() - s.lastAnswerMs < kRetryMs) return;
+  // A port that is open and whole (a radio switched off behind a cable or a
+  // network link) is asked again as it is: reopening it would drop what is
+  // on its way back.
+  if (s.radioPortOpen == 1 && !panel.serial.portLost(s.comPort)) return;
   s.lastRetryMs = panel.clock.tickMs();
   openRadioPort(panel);
 }

@@ -97,6 +97,10 @@ struct PanelState {
   // tried after the meter was given up on.
   int32_t meterPollsUnanswered = 0;
   uint32_t meterRetryMs = 0;
+  // The mode poll likewise, and when it was last sent.
+  int32_t modePollsUnanswered = 0;
+  uint32_t modeRetryMs = 0;
+  uint32_t modePollMs = 0;
   int32_t relayActive = 0;
   BasicString relayPending;
   BasicString relayChunk;
@@ -124,6 +128,14 @@ struct PanelState {
   // Clock ticks (ms) of the last answer and of the last try to reopen.
   uint32_t lastAnswerMs = 0;
   uint32_t lastRetryMs = 0;
+  // 1 while the radio's port is open as far as the panel knows.
+  int32_t radioPortOpen = 0;
+  // 1 from opening the port (or losing the radio) until what is there has
+  // answered as a radio: until then it is asked only who it is.
+  int32_t deviceUnproven = 0;
+  // 1 once a radio has been connected in this run: a later set-up brings it
+  // back to the panel's state rather than to the band's stored one.
+  int32_t everConnected = 0;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;

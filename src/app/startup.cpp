@@ -211,10 +211,8 @@ void tuneStartBand(Panel& panel) {
   // A damaged memory file may name any band; only rows 1..14 exist.
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = 4;
   const BasicString& row = s.bandTable[s.bandIndex];
-  s.commandText = "F" + midText(row, 3, 10);
-  s.frequencyDisplay = startFrequencyDisplay(s.commandText);
-  sendCommand(panel);
-  send(panel, "VS0");
+  // Shown at once; the radio is tuned by its set-up, once it has answered.
+  s.frequencyDisplay = startFrequencyDisplay("F" + midText(row, 3, 10));
   s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
   if (s.modeIndex == 7) s.wideFm = 1;
   s.savedMode = s.modeIndex;

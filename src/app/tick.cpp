@@ -4,10 +4,13 @@
 #include <string>
 
 #include "app/link_watch.h"
+#include "panel/display.h"
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio/network_reads.h"
+#include "radio/radio_modes.h"
+#include "radio/setup.h"
 #include "speech/readouts.h"
 
 namespace keldar {
@@ -16,8 +19,9 @@ namespace {
 
 constexpr int32_t kTickCountWrap = 20;
 constexpr int32_t kMaxPollCount = 1000;
-constexpr int32_t kMeterGivenUp = 3;
-constexpr uint32_t kMeterRetryMs = 10000;
+constexpr int32_t kGivenUpAfter = 3;
+constexpr uint32_t kRetryGivenUpMs = 10000;
+constexpr uint32_t kModePollMs = 1000;
 
 void takeSMeterReading(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
@@ -52,22 +56,48 @@ void takeAlcReading(Panel& panel, std::string_view answer) {
   if (s.tickCount > 10) speakAlc(panel);
 }
 
-// The answer to one poll. A frequency answer to a query written before the
-// panel's latest moving command is stale and changes nothing (before the
-// radio is connected any answer connects it).
-void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool meter,
+enum class Poll { kIdentity, kFrequency, kMeter, kMode };
+
+// The radio's mode as it reports it: a change made at the radio (its knob,
+// the relay's program) is shown, kept in the band record and spoken once.
+void takeModeReading(Panel& panel, std::string_view answer) {
+  PanelState& s = panel.state;
+  if (answer.size() < 5 || !answer.starts_with("MD0")) return;
+  const RadioModeRow* held = currentRadioMode(s);
+  const RadioModeRow* reported = radioModeByCode(answer[3]);
+  if (reported == nullptr || (held != nullptr && held->code == reported->code)) return;
+  holdRadioMode(s, *reported);
+  writeDebugLine(panel, "*** mode at the radio: " + std::string(reported->hamlibName));
+  storeBandMode(s);
+  drawModeField(panel);
+  speakMode(panel);
+}
+
+// The answer to one poll. A frequency or mode answer to a query written
+// before the panel's latest moving command is stale and changes nothing.
+void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, Poll poll,
                     bool forNetwork) {
   PanelState& s = panel.state;
   const std::string& text = answer.text;
+  int32_t& unanswered = poll == Poll::kMode ? s.modePollsUnanswered : s.meterPollsUnanswered;
+  const bool counted = poll == Poll::kMeter || poll == Poll::kMode;
   if (!answer.arrived || answer.refused) {
-    if (meter) s.meterPollsUnanswered += 1;
+    if (counted) unanswered += 1;
     return;
   }
-  if (meter) s.meterPollsUnanswered = 0;
+  if (counted) unanswered = 0;
+  if (text.starts_with("ID")) {
+    takeIdentity(panel, text);
+    return;
+  }
   if (text.starts_with("FA") || text.starts_with("FB")) {
     if (stamp != s.commandCount && s.connected == 1) return;
     s.replyText = text;
     handleFrequencyReply(panel);
+    return;
+  }
+  if (text.starts_with("MD")) {
+    if (stamp == s.commandCount && s.connected == 1) takeModeReading(panel, text);
     return;
   }
   takeMeterAnswer(s, text);
@@ -78,29 +108,63 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, bool
   if (text.starts_with("RM4")) takeAlcReading(panel, text);
 }
 
-// A meter the radio has not answered several times running is asked only
+// A query the radio has not answered several times running is asked only
 // now and then (some radios have no S-meter query at all): the frequency
 // poll is not held up by a query that only waits out its deadline.
-bool meterSkipped(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.meterPollsUnanswered < kMeterGivenUp) return false;
-  if (panel.clock.tickMs() - s.meterRetryMs < kMeterRetryMs) return true;
-  s.meterRetryMs = panel.clock.tickMs();
+bool givenUp(Panel& panel, int32_t unanswered, uint32_t& retryMs) {
+  if (unanswered < kGivenUpAfter) return false;
+  if (panel.clock.tickMs() - retryMs < kRetryGivenUpMs) return true;
+  retryMs = panel.clock.tickMs();
   return false;
 }
 
-const char* pollQuery(Panel& panel) {
-  const PanelState& s = panel.state;
-  if (s.pollPhase == 0 || meterSkipped(panel)) return "FA";
+// About once a second the meter's turn reads the radio's mode instead.
+bool modeDue(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.connected == 0) return false;
+  // The first a second after the polls begin.
+  if (s.modePollMs == 0) s.modePollMs = panel.clock.tickMs();
+  if (panel.clock.tickMs() - s.modePollMs < kModePollMs) return false;
+  if (givenUp(panel, s.modePollsUnanswered, s.modeRetryMs)) return false;
+  s.modePollMs = panel.clock.tickMs();
+  return true;
+}
+
+Poll pollKind(Panel& panel) {
+  PanelState& s = panel.state;
+  // Whatever appears under the port is asked only who it is, until it
+  // answers as a radio.
+  if (s.deviceUnproven == 1) return Poll::kIdentity;
+  if (s.pollPhase == 0) return Poll::kFrequency;
+  if (modeDue(panel)) return Poll::kMode;
+  if (givenUp(panel, s.meterPollsUnanswered, s.meterRetryMs)) return Poll::kFrequency;
+  return Poll::kMeter;
+}
+
+const char* meterQuery(const PanelState& s) {
   if (s.alcAnnounce >= 1) return "RM4";
   if (s.tuneActive == 1 || s.txState > 0) return "RM6";
   return "SM0";
 }
 
+std::string pollQuery(const PanelState& s, Poll poll) {
+  switch (poll) {
+    case Poll::kIdentity:
+      return "ID";
+    case Poll::kFrequency:
+      return "FA";
+    case Poll::kMode:
+      return "MD0";
+    case Poll::kMeter:
+      break;
+  }
+  return meterQuery(s);
+}
+
 // A meter a network client asked for replaces the panel's own meter query
 // once; its answer is the client's alone.
 void askWantedMeter(PanelState& s, std::string& query, bool& forNetwork) {
-  if (s.pollPhase == 0 || s.meterWanted.empty()) return;
+  if (s.meterWanted.empty()) return;
   if (s.meterWanted.str() != query) {
     query = s.meterWanted.str();
     forNetwork = true;
@@ -110,17 +174,25 @@ void askWantedMeter(PanelState& s, std::string& query, bool& forNetwork) {
 
 void sendPollQuery(Panel& panel) {
   PanelState& s = panel.state;
-  std::string query = pollQuery(panel);
+  const Poll poll = pollKind(panel);
+  // A radio the panel may have keyed is told to receive with every ask.
+  if (poll == Poll::kIdentity && transmitterMayBeKeyed(s)) {
+    s.commandText = "TX0";
+    sendCommand(panel);
+  }
+  std::string query = pollQuery(s, poll);
   bool forNetwork = false;
-  askWantedMeter(s, query, forNetwork);
+  // The meter's turn, also when the panel's own meter was given up on.
+  if (s.pollPhase == 1 && (poll == Poll::kMeter || poll == Poll::kFrequency)) {
+    askWantedMeter(s, query, forNetwork);
+  }
   s.pollPhase = s.pollPhase == 0 ? 1 : 0;
   const int32_t stamp = s.commandCount;
   s.replyPending = 1;
   if (s.unansweredPolls < kMaxPollCount) s.unansweredPolls += 1;
-  const bool meter = query[0] != 'F';
   askRadio(panel, query, Asker::kPoll,
-           [&panel, stamp, meter, forNetwork](const RadioAnswer& answer) {
-             takePollAnswer(panel, answer, stamp, meter, forNetwork);
+           [&panel, stamp, poll, forNetwork](const RadioAnswer& answer) {
+             takePollAnswer(panel, answer, stamp, poll, forNetwork);
            });
 }
 

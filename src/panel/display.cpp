@@ -119,7 +119,24 @@ void readSquelchLevel(Panel& panel) {
   });
 }
 
+// A mode without a key of its own (DATA-U) shows as the radio names it.
+std::string_view modeFieldText(const PanelState& s, const ModeRow& mode) {
+  const RadioModeRow* radioMode = currentRadioMode(s);
+  return radioMode != nullptr && s.radioModeCode != 0 ? radioMode->shown : mode.name;
+}
+
 }  // namespace
+
+void drawModeField(Panel& panel) {
+  PanelState& s = panel.state;
+  const ModeRow* mode = modeRow(s.modeIndex);
+  if (mode == nullptr) return;
+  takeOverWidth(s, mode->width);
+  setFont(panel, largeFont());
+  moveTextPosition(panel, kModeField.x, kModeField.y);
+  printText(panel, modeFieldText(s, *mode));
+  drawStatusLine(panel);
+}
 
 FontSpec largeFont() {
   return FontSpec{kFaceName, 50, 700, 0};
@@ -155,9 +172,7 @@ void drawFrequencyPanel(Panel& panel) {
   if (mode != nullptr) {
     takeOverWidth(s, mode->width);
     s.commandText = s.*(mode->command);
-    // A mode without a key of its own (DATA-U) shows as the radio names it.
-    const RadioModeRow* radioMode = currentRadioMode(s);
-    printText(panel, radioMode != nullptr && s.radioModeCode != 0 ? radioMode->shown : mode->name);
+    printText(panel, modeFieldText(s, *mode));
     // A mode set by the program on the relay port has reached the radio
     // already; the panel's own command is one of its seven modes.
     if (s.relayActive != 1) {

@@ -59,6 +59,9 @@ std::string toneFieldText(const PanelState& state);
 // Draws the mode and applies it to the radio: mode command, narrow filter,
 // then the FM squelch level or the frequency and width.
 void drawFrequencyPanel(Panel& panel);
+// Draws the mode the panel holds, and the status line, sending nothing: the
+// radio is already in it.
+void drawModeField(Panel& panel);
 void drawStatusLine(Panel& panel);
 
 // The help lines, drawn once at start-up.

@@ -1,10 +1,12 @@
 #include "radio/cat.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "radio/answers.h"
 #include "radio/commanded_state.h"
+#include "radio/exchange.h"
 #include "radio/models.h"
 #include "speech/player.h"
 
@@ -35,6 +37,13 @@ bool narrowFrequencyCommand(std::string& text) {
 
 }  // namespace
 
+bool heldFromDevice(const PanelState& s, std::string_view command) {
+  if (s.deviceUnproven == 0) return false;
+  // Unkeying is never held back; waking a radio switched off is configured.
+  static constexpr std::array<std::string_view, 4> kAlways = {"ID;", "TX0;", "PS1;", "Power on;"};
+  return std::find(kAlways.begin(), kAlways.end(), command) == kAlways.end();
+}
+
 bool sendCommand(Panel& panel) {
   PanelState& s = panel.state;
   std::string text = s.commandText.str();
@@ -58,15 +67,19 @@ bool sendCommand(Panel& panel) {
   } else if (frequencySetting) {
     s.lastFrequencyCommand = text;
   }
-  if (s.simulationMode == 1) {
+  const bool held = heldFromDevice(s, text);
+  if (held) {
+    writeDebugLine(panel, "TX!=" + text + " held: no radio has answered");
+  } else if (s.simulationMode == 1) {
     // The simulated radio takes it: no device is written, and the trace shows
     // the command as a real port's write would.
     panel.traceLine("WRITE", std::to_string(s.comPort) + " " + Trace::escape(text));
   } else {
     panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
     noteCommandSent(s, text);
+    noteWritten(panel, text);
   }
-  writeDebugLine(panel, "TX=" + text);
+  if (!held) writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,7 +10,9 @@
 #include "radio/answers.h"
 #include "radio/cat.h"
 #include "radio/frequency_reply.h"
+#include "radio/models.h"
 #include "radio/simulator.h"
+#include "speech/player.h"
 
 namespace keldar {
 
@@ -21,6 +24,7 @@ constexpr int kReadsPerService = 16;
 // How long the mnemonic of a query given up on still claims a late answer.
 constexpr uint32_t kLateAnswerMs = 3000;
 constexpr std::size_t kMaxExpired = 32;
+constexpr std::size_t kMaxSets = 64;
 
 // Mnemonics that set something with nothing after them.
 constexpr std::array<std::string_view, 10> kBareSettings = {"ZI", "UP", "DN", "AB", "BA",
@@ -66,6 +70,29 @@ bool dropIfLate(Panel& panel, const RadioAnswer& answer) {
   return true;
 }
 
+// A refusal that stands before the oldest query still waiting belongs to a
+// setting written before it: the panel's own is spoken "invalid", the other
+// program's goes back to it. True when it was a setting's.
+bool refusesSetting(Panel& panel, const RadioAnswer& answer) {
+  ExchangeQueue& exchange = panel.exchange;
+  const uint32_t now = panel.clock.tickMs();
+  while (!exchange.sets.empty() && before(exchange.sets.front().untilMs, now)) {
+    exchange.sets.pop_front();
+  }
+  const uint64_t oldestQuery = exchange.out.empty() ? UINT64_MAX : exchange.out.front().sequence;
+  if (exchange.sets.empty() || exchange.sets.front().sequence > oldestQuery) return false;
+  // The settings before it were taken: they stay silent.
+  const ExchangeQueue::SetWritten refused = exchange.sets.front();
+  exchange.sets.pop_front();
+  writeDebugLine(panel, "*** refused: " + refused.command);
+  if (refused.asker == Asker::kRelay) {
+    exchange.forRelay += answer.raw;
+  } else {
+    playPhrase(panel, "invalid");
+  }
+  return true;
+}
+
 void dispatch(Panel& panel, const std::string& raw) {
   ExchangeQueue& exchange = panel.exchange;
   RadioAnswer answer;
@@ -77,6 +104,7 @@ void dispatch(Panel& panel, const std::string& raw) {
   widenFrequencyReply(panel);
   answer.text = s.replyText.str();
   s.replyText.clear();
+  if (answer.refused && refusesSetting(panel, answer)) return;
   auto query = exchange.out.begin();
   if (!answer.refused) {
     // Radios answer in order: a query given up on is answered before any
@@ -145,7 +173,8 @@ void askRadio(Panel& panel, std::string_view query, Asker asker, AnswerHandler h
               uint32_t timeoutMs) {
   PanelState& s = panel.state;
   s.commandText = query;
-  if (!sendCommand(panel)) {
+  // A query held from a device not yet known as a radio has no answer to wait for.
+  if (heldFromDevice(s, std::string(query) + ";") || !sendCommand(panel)) {
     callHandler(panel, handler, RadioAnswer{});
     return;
   }
@@ -154,6 +183,7 @@ void askRadio(Panel& panel, std::string_view query, Asker asker, AnswerHandler h
   out.mnemonic = out.command.substr(0, 2);
   out.asker = asker;
   out.deadlineMs = panel.clock.tickMs() + timeoutMs;
+  out.sequence = panel.exchange.written;
   out.stamp = s.commandCount;
   out.handler = std::move(handler);
   // From now on an answer of this kind is this query's: a query given up on
@@ -177,6 +207,15 @@ bool serviceRadioLine(Panel& panel) {
   }
   expireQueries(panel);
   return any;
+}
+
+void noteWritten(Panel& panel, std::string_view command) {
+  ExchangeQueue& exchange = panel.exchange;
+  exchange.written += 1;
+  if (isQueryCommand(command, radioModel(panel.state.radioId).menuDigits)) return;
+  if (exchange.sets.size() >= kMaxSets) exchange.sets.pop_front();
+  exchange.sets.push_back({std::string(command), exchange.setsFrom, exchange.written,
+                           panel.clock.tickMs() + kAnswerTimeoutMs});
 }
 
 int queriesOut(const Panel& panel, Asker asker) {

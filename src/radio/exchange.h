@@ -26,6 +26,9 @@ void askRadio(Panel& panel, std::string_view query, Asker asker, AnswerHandler h
 // waits whose deadline has passed. The loop calls it at every wake. True
 // when something arrived.
 bool serviceRadioLine(Panel& panel);
+// Every command written to the radio is noted here, in order (sendCommand
+// does it): a setting may be refused.
+void noteWritten(Panel& panel, std::string_view command);
 // Queries of one asker still waiting.
 int queriesOut(const Panel& panel, Asker asker);
 // The link is gone: every wait ends unanswered now.

@@ -58,6 +58,8 @@ bool isWellFormedFrequencyReply(std::string_view reply) {
   return findText(reply, ";") == 12 && allDigits(midText(reply, 3, 9));
 }
 
+}  // namespace
+
 // The radio's first answer: the set-up, then the panel is connected. The
 // frequency the set-up tuned is the panel's at once, so the first key after
 // "connected" acts.
@@ -65,10 +67,13 @@ void connectRadio(Panel& panel) {
   PanelState& s = panel.state;
   if (s.setupRunning == 1) return;
   s.setupRunning = 1;
+  // It has answered as a radio: the set-up may write to it.
+  s.deviceUnproven = 0;
   radioSetup(panel, [&panel] {
     PanelState& st = panel.state;
     st.setupRunning = 0;
     st.connected = 1;
+    st.everConnected = 1;
     // The set-up has tuned the band: that is where the radio is now, and
     // keys pressed after "connected" act on it.
     if (!st.lastFrequencyCommand.empty()) takeCommandedFrequency(panel, st.lastFrequencyCommand);
@@ -78,6 +83,8 @@ void connectRadio(Panel& panel) {
     playPhrase(panel, "connected");
   });
 }
+
+namespace {
 
 // ' 14.250000' from "014250000": leading zeros become blanks.
 std::string displayText(std::string_view nineDigits) {
@@ -186,8 +193,11 @@ void bandForFrequency(Panel& panel) {
 }
 
 void rememberBandMode(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.relayActive != 0) return;
+  if (panel.state.relayActive != 0) return;
+  storeBandMode(panel.state);
+}
+
+void storeBandMode(PanelState& s) {
   if (s.bandIndex < 1 || s.bandIndex > kBandCount || s.modeIndex < 1 || s.modeIndex > 7) return;
   BasicString& record = s.bandTable[static_cast<std::size_t>(s.bandIndex)];
   // Only the mode digit changes; the record keeps its length and layout.
@@ -203,9 +213,22 @@ void takeRadioNews(Panel& panel, const RadioAnswer& answer) {
   if (text.starts_with("FA") || text.starts_with("FB")) {
     s.replyText = text;
     handleFrequencyReply(panel);
-  } else if (text.starts_with("ID") && s.radioId == 0) {
-    if (const std::optional<int32_t> id = radioIdFromReply(text)) s.radioId = *id;
+  } else if (text.starts_with("ID")) {
+    takeIdentity(panel, text);
   }
+}
+
+void takeIdentity(Panel& panel, std::string_view answer) {
+  PanelState& s = panel.state;
+  const std::optional<int32_t> id = radioIdFromReply(answer);
+  if (!id) return;
+  if (s.deviceUnproven == 0) {
+    // An unknown model is filled in; a known one stays as the set-up read it.
+    if (s.radioId == 0) s.radioId = *id;
+    return;
+  }
+  s.radioId = *id;
+  connectRadio(panel);
 }
 
 }  // namespace keldar

@@ -8,6 +8,11 @@
 namespace keldar {
 
 void handleFrequencyReply(Panel& panel);
+// Sets the radio up (once at a time); "connected" when it is done.
+void connectRadio(Panel& panel);
+// An identity answer ("ID0670;"): a device not yet known as a radio has
+// answered as one and is set up; otherwise an unknown model is filled in.
+void takeIdentity(Panel& panel, std::string_view answer);
 // An answer no query waits for: the radio's own report of its frequency is
 // taken like a poll's answer; an identity fills in an unknown model.
 void takeRadioNews(Panel& panel, const RadioAnswer& answer);
@@ -17,6 +22,9 @@ void takeRadioNews(Panel& panel, const RadioAnswer& answer);
 // frequency and its display too, at once rather than at the next poll.
 void followCommandedFrequency(Panel& panel, std::string_view command);
 void bandForFrequency(Panel& panel);
+// The mode digit of the current band's record, unless the relay's program
+// set the mode; storeBandMode writes it whoever set it.
 void rememberBandMode(Panel& panel);
+void storeBandMode(PanelState& state);
 
 }  // namespace keldar

@@ -11,6 +11,7 @@
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"
 #include "radio/models.h"
+#include "speech/readouts.h"
 
 namespace keldar {
 
@@ -58,10 +59,24 @@ bool followModeSetting(Panel& panel) {
   const std::string_view sent = s.commandText;
   if (!sent.starts_with("MD0") || charAt(sent, 4) == ';') return false;
   if (const std::optional<int32_t> mode = modeForCommand(s, sent)) {
+    const bool changed = *mode != s.modeIndex || s.radioModeCode != 0;
     s.modeIndex = *mode;
+    s.radioModeCode = 0;
     drawFrequencyPanel(panel);
+    // The operator hears a mode the other program chose, once.
+    if (changed) speakMode(panel);
   }
   return true;
+}
+
+// The radio's refusals of the program's settings, in their turn: before
+// the answer to any query the program sent after them.
+void passRefusalsBack(Panel& panel) {
+  std::string& refused = panel.exchange.forRelay;
+  if (refused.empty()) return;
+  const int port = panel.state.relayPort;
+  panel.serial.writePort(port, refused.data(), static_cast<int>(refused.size()));
+  refused.clear();
 }
 
 // Passes the radio's answer to the program's query back as it came; a VFO A
@@ -71,6 +86,7 @@ void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   PanelState& s = panel.state;
   if (!answer.arrived || !relayUsable(s)) return;
   writeDebugLine(panel, "***VTX1=" + answer.raw);
+  passRefusalsBack(panel);
   panel.serial.writePort(s.relayPort, answer.raw.data(), static_cast<int>(answer.raw.size()));
   const std::string& text = answer.text;
   if (text.starts_with("FA") && text.size() > 5 && stamp == s.commandCount) {
@@ -108,7 +124,9 @@ bool forwardCommand(Panel& panel) {
              [&panel, stamp](const RadioAnswer& answer) { passAnswerBack(panel, answer, stamp); });
   } else {
     s.commandText = command;
+    panel.exchange.setsFrom = Asker::kRelay;
     sendCommand(panel);
+    panel.exchange.setsFrom = Asker::kWork;
     noteRelayKeying(s);
     followModeSetting(panel);
   }
@@ -122,6 +140,7 @@ void serviceRelay(Panel& panel) {
   PanelState& s = panel.state;
   if (!relayUsable(s)) return;
   s.relayPos = 0;
+  passRefusalsBack(panel);
   takeRelayBytes(panel);
   // Every command is forwarded, repeats included, in the order sent.
   for (int n = 0; n < kCommandsPerService && forwardCommand(panel); ++n) {

@@ -9,6 +9,7 @@
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/models.h"
+#include "radio/radio_modes.h"
 #include "radio/repeater.h"
 #include "radio/stepping.h"
 #include "radio/toggles.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int32_t kDefaultAfGain = 80;
 constexpr int32_t kNoiseReductionNotRead = 9;
+// In CW a width number below this means the narrow filter.
+constexpr int32_t kCwNarrowBelow = 11;
 
 void command(Panel& panel, std::string_view text) {
   panel.state.commandText = text;
@@ -119,6 +122,47 @@ void resetReceiveFunctions(Panel& panel) {
   command(panel, "CO000000");
 }
 
+// After a reconnect the functions the panel shows are switched as it shows
+// them: the radio may have been reset or changed while it was away.
+void restoreReceiveFunctions(Panel& panel) {
+  const PanelState& s = panel.state;
+  command(panel, s.attenuatorOn == 1 ? "RA01" : "RA00");
+  command(panel, s.noiseBlankerOn == 1 ? "NB01" : "NB00");
+  if (s.contourState == 1) {
+    command(panel, "CO011200");
+  } else if (s.contourState == 2) {
+    command(panel, "CO031200");
+  } else {
+    command(panel, "CO011200");
+    command(panel, "CO000000");
+  }
+  command(panel, s.notchOn == 1 ? "BC01" : "BC00");
+}
+
+// A VFO text "A014250000" as its nine digits; empty when it is none.
+std::string vfoDigits(const BasicString& text) {
+  const std::string digits = midText(text, 2, 9);
+  return text.size() == 10 && allDigits(digits) ? digits : std::string();
+}
+
+// After a reconnect VFO A goes back where the panel had it and, in split,
+// VFO B with the split on; the VFO the panel works is tuned last, so the
+// set-up's last frequency command is its frequency.
+bool tunePanelFrequencies(Panel& panel) {
+  PanelState& s = panel.state;
+  const std::string a = vfoDigits(s.vfoAText);
+  if (a.empty()) return false;
+  const int32_t split = s.vfoB;
+  s.vfoB = 0;
+  command(panel, "FA" + a);
+  s.vfoB = split;
+  const std::string b = vfoDigits(s.vfoBText);
+  if (split != 1 || b.empty()) return true;
+  command(panel, splitCommand(s.radioId, true));
+  command(panel, "FB" + b);
+  return true;
+}
+
 void readAfGain(Panel& panel) {
   query(panel, "AG0", [&panel](std::string_view reply) {
     PanelState& s = panel.state;
@@ -207,6 +251,21 @@ const BasicString* modeCommandOf(const PanelState& s) {
   }
 }
 
+// The mode, filter and width the panel holds: a radio that starts or comes
+// back in another mode would otherwise be spoken and shown wrongly.
+void sendModeAndWidth(Panel& panel) {
+  PanelState& s = panel.state;
+  const BasicString* own = modeCommandOf(s);
+  if (own == nullptr) return;
+  const RadioModeRow* radioMode = currentRadioMode(s);
+  const bool radiosOwn = s.radioModeCode != 0 && radioMode != nullptr;
+  command(panel, radiosOwn ? std::string("MD0") + radioMode->code : own->str());
+  command(panel, s.modeIndex == 3 && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
+  if (s.modeIndex > 3) return;
+  s.quietLimits = 1;
+  sendWidth(panel);
+}
+
 }  // namespace
 
 bool transmitterMayBeKeyed(const PanelState& s) {
@@ -241,9 +300,17 @@ void radioSetup(Panel& panel, std::function<void()> done) {
   thenDo(panel, [&panel, done = std::move(done)]() mutable {
     PanelState& s = panel.state;
     writeRepeaterShifts(panel);
-    tuneBandFrequency(panel);
+    command(panel, "VS0");
+    // The first time the band's stored state; after a reconnect the panel's.
+    const bool again = s.everConnected == 1;
+    if (!again || !tunePanelFrequencies(panel)) tuneBandFrequency(panel);
+    sendModeAndWidth(panel);
     restoreRepeaterAndTone(panel);
-    resetReceiveFunctions(panel);
+    if (again) {
+      restoreReceiveFunctions(panel);
+    } else {
+      resetReceiveFunctions(panel);
+    }
     // Never more power while something may key the transmitter.
     if (!transmitterMayBeKeyed(s)) sendPowerLevel(panel);
     s.tunerArmed = 0;
@@ -256,9 +323,14 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     thenDo(panel, [&panel, done = std::move(done)] {
       PanelState& st = panel.state;
       drawStatusLine(panel);
-      // setPreamp, run right after, switches to the opposite: the stored state.
+      // setPreamp, run right after, switches to the opposite: the stored
+      // state, or after a reconnect the panel's own.
       const std::string_view record = bandRecord(st);
-      st.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;
+      if (st.everConnected == 1) {
+        st.preampOn = st.preampOn == 1 ? 0 : 1;
+      } else {
+        st.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;
+      }
       openRelayPort(panel);
       if (done) done();
     });

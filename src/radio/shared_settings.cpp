@@ -14,6 +14,7 @@
 #include "radio/record_checks.h"
 #include "radio/send_text.h"
 #include "radio/stepping.h"
+#include "speech/readouts.h"
 
 namespace keldar {
 
@@ -107,6 +108,8 @@ Answer setMode(Panel& panel, const rigctld::Request& r) {
   takePassband(s, mode->panelMode, *passband);
   holdRadioMode(s, *mode);
   drawFrequencyPanel(panel);
+  // The operator hears a mode another program chose, once.
+  if (current == nullptr || current->code != code) speakMode(panel);
   return {};
 }
 

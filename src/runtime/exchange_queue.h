@@ -27,6 +27,7 @@ struct RadioQuery {
   std::string mnemonic;  // what its answer begins with
   Asker asker = Asker::kWork;
   uint32_t deadlineMs = 0;
+  uint64_t sequence = 0;  // its place among everything written
   // The count of moving commands when it was written: a frequency answer to
   // a query older than the latest such command is stale.
   int32_t stamp = 0;
@@ -43,6 +44,20 @@ struct ExchangeQueue {
     uint32_t untilMs = 0;
   };
   std::deque<Expired> expired;
+  // Settings written lately, in order: the radio answers a setting only to
+  // refuse it ("?;"), and that answer comes before those of later queries.
+  struct SetWritten {
+    std::string command;
+    Asker asker = Asker::kWork;
+    uint64_t sequence = 0;
+    uint32_t untilMs = 0;
+  };
+  std::deque<SetWritten> sets;
+  uint64_t written = 0;
+  // Who the settings written now are from (the relay marks its own).
+  Asker setsFrom = Asker::kWork;
+  // Refusals of the other program's settings, for the relay to pass back.
+  std::string forRelay;
   // The simulated radio's answers, read like bytes from a port.
   std::string simulated;
 };

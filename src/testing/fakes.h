@@ -50,6 +50,7 @@ class FakeSerialPorts : public SerialPorts {
   std::string take(int n);
   void failOpen(int n) { failing_.insert(n); }
   void setResponder(Responder responder) { responder_ = std::move(responder); }
+  const Responder& responder() const { return responder_; }
   // The responder's answers arrive `ticks` ticks late: an answer to a query
   // written on one tick is there only after the next tick's read.
   void setAnswerLag(int ticks) { lagged_.assign(static_cast<std::size_t>(ticks) + 1, {}); }
