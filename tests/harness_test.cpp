@@ -83,6 +83,35 @@ TEST(Exchange, EachQueryGetsItsOwnAnswerOrItsDeadline) {
   serviceRadioLine(sc.panel);
   EXPECT_EQ(got, (std::vector<std::string>{"ks:KS020;", "poll:FA014250000;", "relay:none",
                                            "pc:refused", "sm:SM0050;"}));
+  got.clear();
+  sc.takeRadio();
+  sc.takePhrases();
+
+  // A refusal that comes before the answer of a query written after a
+  // setting is the setting's: the panel's own is spoken, the query still
+  // gets its answer, and a setting taken in silence is forgotten.
+  sc.state().commandText = "MD0E";
+  sendCommand(sc.panel);
+  askRadio(sc.panel, "FA", Asker::kPoll, note("poll"));
+  sc.feedRadio("?;FA014250000;");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(got, (std::vector<std::string>{"poll:FA014250000;"}));
+  EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"invalid"}));
+  sc.state().commandText = "PC050";
+  sendCommand(sc.panel);
+  sc.clock.ms += kAnswerTimeoutMs + 1;
+  sc.feedRadio("?;");
+  serviceRadioLine(sc.panel);
+  EXPECT_TRUE(sc.takePhrases().empty()) << "too late to be that setting's";
+  // The other program's refused setting is kept for it, not spoken.
+  sc.panel.exchange.setsFrom = Asker::kRelay;
+  sc.state().commandText = "FA060000000";
+  sendCommand(sc.panel);
+  sc.panel.exchange.setsFrom = Asker::kWork;
+  sc.feedRadio("?;");
+  serviceRadioLine(sc.panel);
+  EXPECT_TRUE(sc.takePhrases().empty());
+  EXPECT_EQ(sc.panel.exchange.forRelay, "?;");
 }
 
 TEST(Exchange, QueriesAreToldFromSettings) {

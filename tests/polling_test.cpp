@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/tick.h"
+#include "panel/display.h"
 #include "radio/cat.h"
 #include "radio/exchange.h"
 #include "radio/frequency_reply.h"
@@ -188,6 +189,65 @@ TEST(Polling, AlcPeakIsHeldWhileTheReadoutRuns) {
   EXPECT_EQ(s.alcPeak, 70);
 }
 
+// The radio's mode is read about once a second, in a meter's turn: a mode
+// changed at the radio is shown, kept in the band record and spoken once; an
+// answer to a read written before the panel's own mode command is stale; a
+// radio that refuses the read is asked only now and then.
+TEST(Polling, TheRadiosOwnModeIsFollowedAndSpokenOnce) {
+  Scenario sc;
+  prepareConnected(sc);
+  PanelState& s = sc.state();
+  s.bandIndex = 6;
+  s.modeIndex = 2;
+  std::string mode = "MD02;";
+  int modeReads = 0;
+  sc.serial.setResponder([&](int, const std::string& written) {
+    if (written == "FA;") return std::string("FA014200000;");
+    if (written == "SM0;") return std::string("SM0050;");
+    if (written != "MD0;") return std::string();
+    ++modeReads;
+    return mode;
+  });
+  sc.tick(30);
+  EXPECT_EQ(modeReads, 1);
+  EXPECT_TRUE(sc.takePhrases().empty()) << "the mode the panel holds says nothing";
+
+  mode = "MD0C;";  // DATA-U chosen at the radio
+  sc.tick(20);
+  EXPECT_EQ(s.modeIndex, 2);
+  EXPECT_EQ(s.radioModeCode, 'C');
+  EXPECT_EQ(sc.takePhrases(), (Commands{"usb", "data"}));
+  EXPECT_EQ(sc.field(kModeField.x, kModeField.y), "USB data");
+  sc.tick(20);
+  EXPECT_TRUE(sc.takePhrases().empty()) << "spoken once";
+  mode = "MD03;";
+  sc.tick(20);
+  EXPECT_EQ(s.modeIndex, 3);
+  EXPECT_EQ(s.bandTable[6].str()[1], '3');
+  EXPECT_EQ(sc.takePhrases(), Commands{"cw"});
+
+  // The panel commands LSB while a read is on its way: its CW answer is stale.
+  sc.serial.setAnswerLag(1);
+  for (int i = 0; i < 40; ++i) {
+    if (!sc.panel.exchange.out.empty() && sc.panel.exchange.out.front().mnemonic == "MD") break;
+    sc.tick();
+  }
+  ASSERT_FALSE(sc.panel.exchange.out.empty());
+  s.commandText = "MD01";
+  sendCommand(sc.panel);
+  s.modeIndex = 1;
+  sc.tick(3);
+  EXPECT_EQ(s.modeIndex, 1);
+  EXPECT_TRUE(sc.takePhrases().empty());
+
+  sc.serial.setAnswerLag(0);
+  mode = "?;";
+  modeReads = 0;
+  sc.tick(160);  // eight seconds: three refusals, then a pause
+  EXPECT_EQ(modeReads, 3);
+  EXPECT_EQ(s.modeIndex, 1);
+}
+
 TEST(Polling, IdentifiesTheRadioFromAnyReplyOnce) {
   Scenario sc;
   testing::prepareRadio(sc);
@@ -233,7 +293,9 @@ TEST(FrequencyReply, FirstReplyConnectsWithTheFrequencyTheSetUpTuned) {
   const Commands sent = splitCommands(sc.takeRadio());
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(sent[1], "ID;");  // the set-up ran
-  EXPECT_EQ(sent[7], "FA007100000;") << "the band's frequency";
+  const auto selected = std::find(sent.begin(), sent.end(), "VS0;");
+  ASSERT_NE(selected, sent.end());
+  EXPECT_EQ(*(selected + 1), "FA007100000;") << "the band's frequency";
   EXPECT_EQ(sc.state().frequency, 7100000);
   sc.press(testing::vkOf('J'));
   EXPECT_EQ(splitCommands(sc.takeRadio()), Commands{"FA007100000;"}) << "a key acts at once";

@@ -214,7 +214,9 @@ TEST(Simulator, AnswersFromItsTableWithTheProcessorDigit) {
   EXPECT_EQ(simulated(sc, "BI;"), "BI1;");
   sc.state().speechProcessor = 1;
   EXPECT_EQ(simulated(sc, "PR0;"), "PR01;");
-  EXPECT_EQ(simulated(sc, "FB;"), "") << "no frequency tuned yet";
+  EXPECT_EQ(simulated(sc, "FB;"), "FB007100000;") << "untuned, it is where it was left";
+  sc.state().modeIndex = 4;
+  EXPECT_EQ(simulated(sc, "MD0;"), "MD05;") << "AM in the radio's own code";
   sc.state().radioId = 362;
   EXPECT_EQ(simulated(sc, "PR;"), "PR1;");
 }

@@ -310,8 +310,9 @@ TEST(RadioNoise, ReadPathAndRelaySurviveAnyInput) {
   s.simulationMode = 0;
   sc.serial.restoreOpen(kRadioPort);
   sc.serial.setResponder([](int port, const std::string& written) {
-    return port == kRadioPort && written.ends_with("FA;") ? std::string("FA014250000;")
-                                                          : std::string();
+    if (port != kRadioPort) return std::string();
+    if (written.ends_with("ID;")) return std::string("ID0670;");
+    return written.ends_with("FA;") ? std::string("FA014250000;") : std::string();
   });
   for (int i = 0; i < 200 && !(s.connected == 1 && s.linkLost == 0 && s.frequency == 14250000);
        ++i) {

@@ -202,6 +202,16 @@ TEST(Relay, OnlyTheAnswerToTheForwardedCommandGoesBack) {
   fromPeer(sc, "ZZ;");
   servicePanel(sc.panel);
   EXPECT_EQ(sc.takePort(kRelayPort), "AI0;?;");
+
+  // A setting the radio refuses: the refusal goes back before the answer to
+  // the query sent after it, and the panel does not speak it as its own.
+  testing::answerFrom(sc, {{"MD0E;", "?;"}, {"FA;", "FA014250000;"}});
+  sc.takePhrases();
+  fromPeer(sc, "MD0E;FA;");
+  const auto [radio, peer] = serviceAll(sc);
+  EXPECT_EQ(peer, "?;FA014250000;");
+  const Commands heard = sc.takePhrases();
+  EXPECT_EQ(std::find(heard.begin(), heard.end(), "invalid"), heard.end());
 }
 
 TEST(Relay, UnansweredCommandSendsNothingBack) {

@@ -239,7 +239,10 @@ TEST(StartUp, PowerSwitchSendsPowerOnAndPs1WithTheirPausesAndPs0AtTheEnd) {
   sc.serial.setResponder([&](int, const std::string& bytes) {
     writes.emplace_back(bytes, sc.clock.ms - start);
     const bool awake = sc.clock.ms - start >= 1600;
-    return bytes == "ID;" && awake ? std::string("ID0670;") : std::string();
+    if (!awake) return std::string();
+    return bytes == "ID;"   ? std::string("ID0670;")
+           : bytes == "FA;" ? std::string("FA007100000;")
+                            : std::string();
   });
   for (int i = 0; i < 60; ++i) sc.screen.queue(kTimerEvent, 1);
   sc.screen.beforeTick = [&sc] { sc.clock.ms += 50; };

@@ -80,9 +80,11 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, Poll
   PanelState& s = panel.state;
   const std::string& text = answer.text;
   int32_t& unanswered = poll == Poll::kMode ? s.modePollsUnanswered : s.meterPollsUnanswered;
+  uint32_t& retryMs = poll == Poll::kMode ? s.modeRetryMs : s.meterRetryMs;
   const bool counted = poll == Poll::kMeter || poll == Poll::kMode;
   if (!answer.arrived || answer.refused) {
-    if (counted) unanswered += 1;
+    // Given up on from now: the next try comes a while later.
+    if (counted && ++unanswered == kGivenUpAfter) retryMs = panel.clock.tickMs();
     return;
   }
   if (counted) unanswered = 0;

@@ -297,6 +297,9 @@ void radioSetup(Panel& panel, std::function<void()> done) {
   // The model decides what follows, so its answer comes first; the rest is
   // written at once, each query's answer taken as it comes.
   identifyRadio(panel);
+  // Its frequency answer shows how many digits it takes (the read path
+  // learns it), before the band is tuned.
+  query(panel, "FA", [](std::string_view) {});
   thenDo(panel, [&panel, done = std::move(done)]() mutable {
     PanelState& s = panel.state;
     writeRepeaterShifts(panel);

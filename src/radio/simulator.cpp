@@ -5,6 +5,7 @@
 
 #include "radio/cat.h"
 #include "radio/models.h"
+#include "radio/radio_modes.h"
 
 namespace keldar {
 
@@ -35,10 +36,6 @@ constexpr std::array<FixedReply, 4> kLateReplies{{
     {"VX", "VX0"},
 }};
 
-char modeDigit(int32_t modeIndex) {
-  return static_cast<char>('0' + (modeIndex >= 0 && modeIndex <= 9 ? modeIndex : 0));
-}
-
 std::string simulatedReply(const PanelState& s, std::string_view command) {
   std::string reply;
   for (const FixedReply& row : kLevelReplies) {
@@ -50,7 +47,11 @@ std::string simulatedReply(const PanelState& s, std::string_view command) {
   reply += s.speechProcessor != 0 ? "1" : "0";
   if (command.starts_with("FA"))
     reply = leftText(s.lastFrequencyCommand, static_cast<long>(s.lastFrequencyCommand.size()) - 1);
-  if (command.starts_with("MD")) reply = std::string("MD0") + modeDigit(s.modeIndex);
+  if (command.starts_with("MD")) {
+    // The radio's own code for the panel's mode (AM is "5", FM "4").
+    const RadioModeRow* mode = currentRadioMode(s);
+    reply = std::string("MD0") + (mode != nullptr ? mode->code : '1');
+  }
   for (const FixedReply& row : kLateReplies) {
     if (command.starts_with(row.prefix)) reply = row.reply;
   }
@@ -62,8 +63,8 @@ std::string simulatedReply(const PanelState& s, std::string_view command) {
 std::string simulatedAnswer(Panel& panel, std::string_view query) {
   const PanelState& s = panel.state;
   if (query.starts_with("FA") || query.starts_with("FB")) {
-    // No frequency tuned yet: nothing to report.
-    if (s.lastFrequencyCommand.size() < 4) return {};
+    // Not tuned yet: where the radio was left, 40 m.
+    if (s.lastFrequencyCommand.size() < 4) return leftText(query, 2) + "007100000;";
     return leftText(query, 2) + midText(s.lastFrequencyCommand, 3);
   }
   if (query.starts_with("SM")) return "SM0120;";

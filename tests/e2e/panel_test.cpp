@@ -17,10 +17,12 @@ namespace fs = std::filesystem;
 // What the set-up sends once the first frequency answer is in, for the
 // configuration the station writes (shifts 100, 500, 600 and 7600 kHz, power
 // 100 W, tuner off) and the start band 40 m (LSB, preamp stored off).
+// After the radio's ID and its frequency (which shows its digits).
 const std::vector<std::string> kSetUpFt991a = {
-    "ID;",   "EX0800100;", "EX0810500;", "EX0820600;", "EX08307600;", "FA007100000;", "RA00;",
-    "NB00;", "CO011200;",  "CO000000;",  "PC100;",     "AG0;",        "ML0;",         "ML1;",
-    "PR0;",  "NR00;",      "AC000;",     "NR0;",       "VX;",         "BI;",          "PA00;"};
+    "EX0800100;", "EX0810500;", "EX0820600;", "EX08307600;", "VS0;",  "FA007100000;",
+    "MD01;",      "NA00;",      "SH014;",     "RA00;",       "NB00;", "CO011200;",
+    "CO000000;",  "PC100;",     "AG0;",       "ML0;",        "ML1;",  "PR0;",
+    "NR00;",      "AC000;",     "NR0;",       "VX;",         "BI;",   "PA00;"};
 
 std::vector<std::string> withPrefix(const std::vector<std::string>& lines,
                                     std::string_view prefix) {
@@ -55,14 +57,14 @@ class PanelOnRadio : public ::testing::Test {
 TEST_F(PanelOnRadio, ConnectsWithTheSetUpInOrderAndQuitsWithQ) {
   ASSERT_NO_FATAL_FAILURE(start());
   auto log = station_->radioLog();
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(log[0], "FA007100000;");
-  EXPECT_EQ(log[1], "VS0;");
-  // The set-up runs as one block, right after the poll whose answer connected.
+  // Asked only who it is until it answers; then the set-up reads its ID and
+  // frequency and writes the rest as one block.
   int setUp = findRun(log, kSetUpFt991a);
-  ASSERT_GT(setUp, 1);
-  EXPECT_EQ(log[setUp - 1], "FA;");
-  EXPECT_EQ(std::count(log.begin(), log.end(), "ID;"), 1);
+  ASSERT_GE(setUp, 3);
+  EXPECT_EQ(log[0], "ID;");
+  EXPECT_EQ(std::vector<std::string>(log.begin() + setUp - 2, log.begin() + setUp),
+            (std::vector<std::string>{"ID;", "FA;"}));
+  for (int i = 0; i < setUp - 2; ++i) EXPECT_EQ(log[static_cast<size_t>(i)], "ID;");
 
   // debug.dat: the headers, then the same commands as the radio received them,
   // with the radio's answers.
@@ -129,7 +131,7 @@ TEST_F(PanelOnRadio, EightDigitRadio) {
   auto log = station_->radioLog();
   // Menu 050 gets the first digit of the 10 m shift; the start band goes out in
   // eight digits; there is no processor query on this radio.
-  int setUp = findRun(log, {"ID;", "EX050001;", "FA07100000;"});
+  int setUp = findRun(log, {"ID;", "FA;", "EX050001;", "VS0;", "FA07100000;"});
   ASSERT_GE(setUp, 0);
   EXPECT_EQ(std::count(log.begin() + setUp, log.end(), "PR0;"), 0);
   // Its eight-digit answers are logged as they came and widened to nine to be drawn.
@@ -148,7 +150,8 @@ TEST_F(PanelOnRadio, SixDigitMenuRadio) {
   ASSERT_NO_FATAL_FAILURE(start(options));
   auto log = station_->radioLog();
   // Both shifts land in the radio's six-digit menus, 010315 and 010316.
-  EXPECT_GE(findRun(log, {"ID;", "EX0103150100;", "EX0103160500;", "FA007100000;"}), 0);
+  EXPECT_GE(findRun(log, {"ID;", "FA;", "EX0103150100;", "EX0103160500;", "VS0;", "FA007100000;"}),
+            0);
   EXPECT_EQ(station_->quit(), 0);
 }
 
