@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -255,16 +256,19 @@ bool Station::startRadioServer() {
   run.terminal = true;
   radioServer_ = Process::start(run, error_);
   if (!radioServer_) return false;
-  // Listening once a connection is taken; the probe's own ends at once.
+  // Listening once the port cannot be bound. A probing connection would not
+  // do: socat's child serving it puts the pty back into cooked mode as it
+  // ends, under the panel's own connection.
   const auto listening = [&] {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(options_.radioTcpPort));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<uint16_t>(options_.radioTcpPort));
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool taken =
+        ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 && errno == EADDRINUSE;
     ::close(fd);
-    return ok;
+    return taken;
   };
   if (!waitUntil(listening)) {
     error_ = "socat did not listen: " + radioServer_->screen();
