@@ -103,6 +103,15 @@ TEST(Exchange, EachQueryGetsItsOwnAnswerOrItsDeadline) {
   sc.feedRadio("?;");
   serviceRadioLine(sc.panel);
   EXPECT_TRUE(sc.takePhrases().empty()) << "too late to be that setting's";
+  // A refused frequency leaves no trace in the band records.
+  sc.state().bandTable[11] = "01A050100000B0501000009990";
+  sc.state().commandText = "FA051000000";
+  sendCommand(sc.panel);
+  sc.state().bandTable[11] = "01A051000000B0501000009990";  // as the panel keeps a setting
+  sc.feedRadio("?;");
+  serviceRadioLine(sc.panel);
+  EXPECT_EQ(sc.state().bandTable[11], "01A050100000B0501000009990");
+  EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"invalid"}));
   // The other program's refused setting is kept for it, not spoken.
   sc.panel.exchange.setsFrom = Asker::kRelay;
   sc.state().commandText = "FA060000000";

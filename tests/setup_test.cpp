@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/frequency_reply.h"
 #include "radio/setup.h"
 #include "radio_support.h"
 
@@ -93,6 +94,50 @@ TEST(RadioSetup, FullSequenceForAC4fmRadio) {
   EXPECT_EQ(slowSent, sent);
   EXPECT_EQ(slow.state().afGain, 120) << "no AG0080 over the radio's own gain";
   EXPECT_EQ(slow.state().radioId, 670);
+}
+
+// After a reconnect the radio is brought back to what the panel shows, not to
+// the band's stored start: both VFOs with the split, the mode and its filter,
+// and the functions that are on; then "connected" with the preamp as it was.
+TEST(RadioSetup, AfterAReconnectTheRadioGetsThePanelsOwnState) {
+  Scenario sc;
+  testing::prepareRadio(sc);
+  PanelState& s = sc.state();
+  testing::answerFrom(sc, radioAnswers("0670"));
+  s.everConnected = 1;
+  s.radioId = 670;
+  s.modeIndex = 3;
+  s.widthIndex = 5;
+  s.vfoB = 1;
+  s.vfoAText = "A007012000";
+  s.vfoBText = "B007017000";
+  s.noiseBlankerOn = 1;
+  s.attenuatorOn = 1;
+  s.notchOn = 1;
+  s.contourState = 2;
+  s.preampOn = 1;
+  s.preampLevel = 1;
+  connectRadio(sc.panel);
+  for (int i = 0; i < 100 && s.connected == 0; ++i) sc.tick();
+  ASSERT_EQ(s.connected, 1);
+  const Commands sent = splitCommands(sc.takeRadio());
+  const auto at = [&sent](const std::string& command) {
+    return std::find(sent.begin(), sent.end(), command) - sent.begin();
+  };
+  const Commands restored = {"VS0;",   "FA007012000;", "FT3;",  "FB007017000;", "MD03;", "NA01;",
+                             "SH005;", "RA01;",        "NB01;", "CO031200;",    "BC01;", "PA01;"};
+  for (std::size_t i = 0; i < restored.size(); ++i) {
+    ASSERT_LT(at(restored[i]), static_cast<long>(sent.size())) << restored[i];
+    if (i > 0) {
+      EXPECT_LT(at(restored[i - 1]), at(restored[i])) << restored[i];
+    }
+  }
+  for (const char* reset : {"NB00;", "RA00;", "FA007100000;", "PA00;"}) {
+    EXPECT_EQ(at(reset), static_cast<long>(sent.size())) << reset << " undoes the panel's state";
+  }
+  EXPECT_EQ(s.frequency, 7017000) << "VFO B is worked in split";
+  EXPECT_EQ(s.preampOn, 1);
+  EXPECT_EQ(sc.takePhrases().back(), "connected");
 }
 
 TEST(RadioSetup, SeventyCentimetreShiftOfThreeDigits) {

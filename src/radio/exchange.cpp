@@ -85,6 +85,10 @@ bool refusesSetting(Panel& panel, const RadioAnswer& answer) {
   const ExchangeQueue::SetWritten refused = exchange.sets.front();
   exchange.sets.pop_front();
   writeDebugLine(panel, "*** refused: " + refused.command);
+  PanelState& s = panel.state;
+  if (refused.bandsBefore.size() == s.bandTable.size()) {
+    for (std::size_t i = 0; i < s.bandTable.size(); ++i) s.bandTable[i] = refused.bandsBefore[i];
+  }
   if (refused.asker == Asker::kRelay) {
     exchange.forRelay += answer.raw;
   } else {
@@ -214,8 +218,15 @@ void noteWritten(Panel& panel, std::string_view command) {
   exchange.written += 1;
   if (isQueryCommand(command, radioModel(panel.state.radioId).menuDigits)) return;
   if (exchange.sets.size() >= kMaxSets) exchange.sets.pop_front();
-  exchange.sets.push_back({std::string(command), exchange.setsFrom, exchange.written,
-                           panel.clock.tickMs() + kAnswerTimeoutMs});
+  ExchangeQueue::SetWritten set{std::string(command),
+                                exchange.setsFrom,
+                                exchange.written,
+                                panel.clock.tickMs() + kAnswerTimeoutMs,
+                                {}};
+  if (command.starts_with("FA") || command.starts_with("FB")) {
+    for (const BasicString& record : panel.state.bandTable) set.bandsBefore.push_back(record.str());
+  }
+  exchange.sets.push_back(std::move(set));
 }
 
 int queriesOut(const Panel& panel, Asker asker) {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace keldar {
 
@@ -51,6 +52,9 @@ struct ExchangeQueue {
     Asker asker = Asker::kWork;
     uint64_t sequence = 0;
     uint32_t untilMs = 0;
+    // A frequency setting's band records as they were before it: a refused
+    // frequency must not stay in them.
+    std::vector<std::string> bandsBefore;
   };
   std::deque<SetWritten> sets;
   uint64_t written = 0;

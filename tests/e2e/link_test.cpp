@@ -179,6 +179,36 @@ TEST_F(RadioLink, ATuneCarrierIsReleasedFirstWhenTheRadioReturns) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// A radio reset while it was away gets the panel's frequency and mode back
+// when it returns, and a mode changed at the radio is followed and spoken.
+TEST_F(RadioLink, AReturningRadioGetsThePanelsStateAndItsOwnModeIsFollowed) {
+  ASSERT_NO_FATAL_FAILURE(start({}));
+  ASSERT_NO_FATAL_FAILURE(expectFSpeaksTheFrequency());
+  ASSERT_TRUE(station_->press("m"));             // USB
+  ASSERT_TRUE(station_->press("\x1b[A\x1b[A"));  // 7.102
+  ASSERT_TRUE(waitUntil([&] {
+    const std::string radio = station_->radioState();
+    return radio.starts_with("FA007102000") && radio.find(" MD02 ") != std::string::npos;
+  })) << station_->radioState();
+  ASSERT_TRUE(station_->frontPanel("vanish"));
+  ASSERT_GE(secondsUntil(kLost, 0, Millis(3000)), 0);
+  for (const char* reset : {"FA014000000;", "MD01;", "return"}) {
+    ASSERT_TRUE(station_->frontPanel(reset));
+  }
+  ASSERT_GE(secondsUntil(kConnected, 1, Millis(8000)), 0);
+  EXPECT_TRUE(waitUntil([&] {
+    const std::string radio = station_->radioState();
+    return radio.starts_with("FA007102000") && radio.find(" MD02 ") != std::string::npos;
+  })) << station_->radioState();
+
+  // DATA-U chosen at the radio: spoken once as the nearest mode and "data".
+  const int data = count("SAY wave/data.wav");
+  ASSERT_TRUE(station_->frontPanel("MD0C;"));
+  EXPECT_GE(secondsUntil("SAY wave/data.wav", data, Millis(3000)), 0);
+  EXPECT_TRUE(waitUntil([&] { return station_->traceHas("PRINT 50 45 USB data"); }));
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 TEST_F(RadioLink, SimulationLeavesTheConfiguredPortAlone) {
   StationOptions options;
   options.panelArgs = {"--simulate"};
