@@ -28,7 +28,7 @@ inline constexpr std::string_view kF11 = "\x1b[23~";
 inline constexpr std::string_view kEnter = "\r";
 
 // What the timer asks on every tick; the keys' own commands are what is left.
-inline const std::set<std::string> kPolls = {"FA;", "FB;", "SM0;", "RM4;", "RM6;"};
+inline const std::set<std::string> kPolls = {"FA;", "FB;", "SM0;", "RM4;", "RM6;", "MD0;"};
 
 using Lines = std::vector<std::string>;
 

@@ -167,7 +167,7 @@ TEST_F(RadioLink, ATuneCarrierIsReleasedFirstWhenTheRadioReturns) {
   EXPECT_LT(released - log.begin(), setUp - log.begin()) << "the set-up came before TX0";
   // Only polls reached the radio before receive.
   EXPECT_TRUE(std::all_of(keyed, released, [](const std::string& c) {
-    return c == "FA;" || c == "RM6;" || c == "SM0;";
+    return c == "FA;" || c == "RM6;" || c == "SM0;" || c == "MD0;";
   }));
   const std::string radio = station_->radioState();
   EXPECT_TRUE(radio.ends_with(" TX0")) << radio;
@@ -245,7 +245,9 @@ TEST_F(RadioLink, SetUpReadsEveryAnswerWithoutADelayRecording) {
 std::vector<std::string> commandsAfter(const std::vector<std::string>& log, size_t from) {
   std::vector<std::string> out;
   for (size_t i = from; i < log.size(); ++i) {
-    if (log[i] != "FA;" && log[i] != "FB;" && log[i] != "SM0;") out.push_back(log[i]);
+    if (log[i] != "FA;" && log[i] != "FB;" && log[i] != "SM0;" && log[i] != "MD0;") {
+      out.push_back(log[i]);
+    }
   }
   return out;
 }
