@@ -399,6 +399,7 @@ TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
   EXPECT_EQ(sink.events.front(), (std::pair<int32_t, int32_t>{kNetworkEvent, 0}));
   EXPECT_EQ(looks, 3) << "looked again while nothing was there yet";
   readableAt = 0;
+  window.startTimer(50, 1);  // a whole period to look in
   sink.events.clear();
   window.waitForEvents(sink, false);
   EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kTimerEvent, 1}}));

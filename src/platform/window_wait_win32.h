@@ -15,9 +15,10 @@ class Win32Wait {
   // What a look at input without an event of its own (the serial ports)
   // found.
   enum class Look { kNothingWatched, kNothingYet, kReadable };
-  // How often the look is taken while there is something to look at: a
-  // radio's answer of a dozen bytes takes about 3 ms at 38400 baud.
-  static constexpr uint32_t kLookMs = 5;
+  // How often the look is taken while there is something to look at: an
+  // answer is taken within 10 ms of coming rather than up to a tick later,
+  // for a hundred looks a second (a system call each per open port).
+  static constexpr uint32_t kLookMs = 10;
   using Handles = std::function<std::vector<void*>()>;
   using Looker = std::function<Look()>;
 
