@@ -106,7 +106,7 @@ port=$(free_port)
 (cd "$work/run" && exec wine "$build/keldar.exe" --trace trace.txt --rigctld "127.0.0.1:$port") \
   >"$work/keldar.out" 2>"$work/keldar.err" &
 keldar_pid=$!
-wait_for 300 grep -q ' SAY wave/connected.wav$' "$work/run/trace.txt" ||
+wait_for 300 grep -qs ' SAY wave/connected.wav$' "$work/run/trace.txt" ||
   fail "the panel did not connect on COM3"
 # xdotool takes a pattern: the stars and dots of the title are left out.
 window=$(xdotool search --name "Keldar Front Panel v3" | head -n 1)
@@ -181,7 +181,7 @@ com3_heard=$(wc -l <"$work/radio.log")
 (cd "$work/run" && exec wine "$build/keldar.exe" --trace tcp-trace.txt --radio "tcp:127.0.0.1:$radio_port") \
   >"$work/keldar-tcp.out" 2>"$work/keldar-tcp.err" &
 keldar_pid=$!
-wait_for 300 grep -q ' SAY wave/connected.wav$' "$work/run/tcp-trace.txt" ||
+wait_for 300 grep -qs ' SAY wave/connected.wav$' "$work/run/tcp-trace.txt" ||
   fail "the panel did not connect over --radio tcp"
 grep -q '^FA;$' "$work/tcp-radio.log" || fail "the radio behind socat was not asked its frequency"
 [ "$(wc -l <"$work/radio.log")" -eq "$com3_heard" ] || fail "--radio tcp still used COM3"
