@@ -88,8 +88,9 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
   keldar::StartOptions options;
   options.simulate = line.simulate;
-  if (server != nullptr)
+  if (server != nullptr) {
     options.logNotes = keldar::sharingNotes(server->boundAddress(), server->loopbackOnly());
+  }
   try {
     return keldar::startUp(panel, options);
   } catch (const std::exception& e) {
