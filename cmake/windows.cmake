@@ -18,11 +18,15 @@ add_library(keldar_platform STATIC
   src/platform/wave_file.cpp
   src/platform/play_queue.cpp
   src/platform/window_win32.cpp
+  src/platform/window_wait_win32.cpp
   src/platform/panel_scale.cpp
   src/platform/program_location_win32.cpp
+  src/platform/net_win32.cpp
+  src/platform/tcp_radio.cpp
+  src/platform/tcp_radio_win32.cpp
 )
 target_include_directories(keldar_platform PUBLIC src)
-target_link_libraries(keldar_platform PUBLIC keldar_core winmm gdi32 user32)
+target_link_libraries(keldar_platform PUBLIC keldar_core winmm gdi32 user32 ws2_32)
 
 # The icon, the version information and the manifest (per-monitor DPI
 # aware, common controls 6), all from the one version.

@@ -23,7 +23,7 @@
 #include "platform/program_location.h"
 #include "platform/serial_posix.h"
 #include "platform/sound_sdl.h"
-#include "platform/tcp_radio_posix.h"
+#include "platform/tcp_radio.h"
 #include "platform/terminal_posix.h"
 #include "platform/window_sdl.h"
 #include "radio/cat.h"
@@ -32,19 +32,6 @@
 #include "speech/player.h"
 
 namespace {
-
-// Where the radio is shared, and a warning when more than this machine can
-// reach it: the protocol has no password, and a client can key the
-// transmitter.
-std::vector<std::string> sharingNotes(const keldar::PosixNetworkServer& server) {
-  std::vector<std::string> notes = {"sharing the radio (rigctld) on " + server.boundAddress()};
-  if (!server.loopbackOnly()) {
-    notes.push_back("warning: " + server.boundAddress() +
-                    " can be reached from other machines; the protocol has no authentication, "
-                    "so anyone who reaches the port can key the transmitter");
-  }
-  return notes;
-}
 
 int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std::ostream* traceOut,
         keldar::PosixNetworkServer* server) {
@@ -101,7 +88,9 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
   keldar::StartOptions options;
   options.simulate = line.simulate;
-  if (server != nullptr) options.logNotes = sharingNotes(*server);
+  if (server != nullptr) {
+    options.logNotes = keldar::sharingNotes(server->boundAddress(), server->loopbackOnly());
+  }
   try {
     return keldar::startUp(panel, options);
   } catch (const std::exception& e) {
@@ -160,7 +149,10 @@ int main(int argc, char** argv) {
                 << line.rigctldPort << ": " << error << '\n';
       return 2;
     }
-    for (const std::string& note : sharingNotes(*server)) std::cerr << "keldar: " << note << '\n';
+    for (const std::string& note :
+         keldar::sharingNotes(server->boundAddress(), server->loopbackOnly())) {
+      std::cerr << "keldar: " << note << '\n';
+    }
   }
   return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut,
              server ? &*server : nullptr);

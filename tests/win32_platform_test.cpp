@@ -1,19 +1,24 @@
 // The Windows platform parts on the real system calls (under Wine in CI).
+// Before windows.h, which would otherwise bring the old Winsock.
 #include <windows.h>
+#include <winsock2.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/clock_win32.h"
 #include "platform/files_win32.h"
+#include "platform/net_win32.h"
 #include "platform/program_location.h"
 #include "platform/serial_win32.h"
 #include "platform/sound_win32.h"
+#include "platform/tcp_radio.h"
 #include "platform/window_win32.h"
 #include "testing/scenario.h"
 
@@ -78,6 +83,132 @@ TEST(Win32Serial, PortsThatDoNotOpenAreReportedAndDoNothing) {
   EXPECT_EQ(ports.setLineFormat(199, 8, 0, 2), 0);
   EXPECT_FALSE(ports.portLost(199));
   ports.closePort(199);
+  bool open = true;
+  EXPECT_FALSE(ports.inputWaiting(open));
+  EXPECT_FALSE(open) << "no port is open to look at";
+}
+
+int portOf(const std::string& bound) {
+  return std::stoi(bound.substr(bound.rfind(':') + 1));
+}
+
+// Polls until the server reports something of this kind; the activity seen.
+std::vector<NetworkActivity> until(Win32NetworkServer& server, NetworkActivity::Kind kind) {
+  std::vector<NetworkActivity> seen;
+  for (int round = 0; round < 100; ++round) {
+    WaitForSingleObject(server.waitEvent(), 100);
+    server.poll(seen);
+    for (const NetworkActivity& a : seen) {
+      if (a.kind == kind) return seen;
+    }
+  }
+  return seen;
+}
+
+TEST(Win32Network, ListensWhereAskedAndRefusesAPortInUse) {
+  std::string error;
+  Win32NetworkServer loopback;
+  ASSERT_TRUE(loopback.listen("127.0.0.1", 0, error)) << error;
+  EXPECT_EQ(loopback.boundAddress().rfind("127.0.0.1:", 0), 0u) << loopback.boundAddress();
+  EXPECT_TRUE(loopback.loopbackOnly());
+  Win32NetworkServer six;
+  ASSERT_TRUE(six.listen("::1", 0, error)) << error;
+  EXPECT_EQ(six.boundAddress().rfind("[::1]:", 0), 0u) << six.boundAddress();
+  EXPECT_TRUE(six.loopbackOnly());
+  Win32NetworkServer everywhere;
+  ASSERT_TRUE(everywhere.listen("0.0.0.0", 0, error)) << error;
+  EXPECT_FALSE(everywhere.loopbackOnly());
+  Win32NetworkServer taken;
+  EXPECT_FALSE(taken.listen("127.0.0.1", portOf(loopback.boundAddress()), error));
+  EXPECT_NE(error, "");
+  Win32NetworkServer nowhere;
+  EXPECT_FALSE(nowhere.listen("no-such-host.invalid", 0, error));
+  EXPECT_EQ(error.rfind("unknown address: ", 0), 0u) << error;
+}
+
+// A plain blocking client, as a logger would connect.
+SOCKET clientOf(const std::string& bound) {
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<u_short>(portOf(bound)));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  EXPECT_EQ(connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  return s;
+}
+
+TEST(Win32Network, AClientsLineSignalsTheEventAndItsAnswerGoesAfterItEnded) {
+  Win32NetworkServer server;
+  std::string error;
+  ASSERT_TRUE(server.listen("127.0.0.1", 0, error)) << error;
+  const SOCKET peer = clientOf(server.boundAddress());
+  std::vector<NetworkActivity> seen = until(server, NetworkActivity::Kind::kConnected);
+  ASSERT_FALSE(seen.empty());
+  const int id = seen.back().client;
+  EXPECT_EQ(seen.back().bytes.rfind("127.0.0.1:", 0), 0u) << seen.back().bytes;
+  // Signals of the connection itself are taken first: the next is the line's.
+  while (WaitForSingleObject(server.waitEvent(), 200) == WAIT_OBJECT_0) server.poll(seen);
+
+  ASSERT_EQ(send(peer, "f\n", 2, 0), 2);
+  EXPECT_EQ(WaitForSingleObject(server.waitEvent(), 10000), WAIT_OBJECT_0);
+  shutdown(peer, SD_SEND);  // sent all it will: the answer must still come
+  seen = until(server, NetworkActivity::Kind::kClosed);
+  std::string received;
+  for (const NetworkActivity& a : seen) {
+    if (a.kind == NetworkActivity::Kind::kReceived) received += a.bytes;
+  }
+  EXPECT_EQ(received, "f\n");
+  server.send(id, "14250000\n");
+  server.drop(id);
+  std::string answer;
+  char buffer[32];
+  for (int n; (n = recv(peer, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, n);
+  EXPECT_EQ(answer, "14250000\n");
+  closesocket(peer);
+}
+
+// The radio's slot goes to a TCP server (here the network server, as a
+// serial-over-network box), every other slot to the serial ports.
+TEST(Win32TcpRadio, CarriesTheRadiosBytesAndTheServersEndIsALostPort) {
+  auto box = std::make_unique<Win32NetworkServer>();
+  std::string error;
+  ASSERT_TRUE(box->listen("127.0.0.1", 0, error)) << error;
+  const std::string where = "tcp:" + box->boundAddress();
+  Win32SerialPorts serial;
+  serial.setReporter([](const std::string&) {});
+  TcpRadioPorts ports(
+      serial, [] { return 3; }, [&where] { return where; });
+  EXPECT_EQ(ports.openPort(199, 38400), 0) << "not the radio's slot: a serial port";
+  ASSERT_EQ(ports.openPort(3, 38400), 1);
+  EXPECT_EQ(ports.setLineFormat(3, 8, 0, 1), 1);
+  std::vector<NetworkActivity> seen = until(*box, NetworkActivity::Kind::kConnected);
+  ASSERT_FALSE(seen.empty());
+  const int id = seen.back().client;
+  // Nothing goes until the connection is made.
+  int written = 0;
+  for (int i = 0; i < 500 && written == 0; ++i, Sleep(10)) written = ports.writePort(3, "FA;", 3);
+  ASSERT_EQ(written, 3);
+  seen = until(*box, NetworkActivity::Kind::kReceived);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().bytes, "FA;");
+
+  box->send(id, "FA014250000;");
+  for (int i = 0; i < 500 && ports.bytesWaiting(3) < 12; ++i) Sleep(10);
+  char answer[32] = {};
+  ASSERT_EQ(ports.readPort(3, answer, sizeof answer), 12);
+  EXPECT_EQ(std::string(answer), "FA014250000;");
+  EXPECT_FALSE(ports.portLost(3));
+  box->drop(id);
+  for (int i = 0; i < 500 && !ports.portLost(3); ++i, Sleep(10)) ports.bytesWaiting(3);
+  EXPECT_TRUE(ports.portLost(3));
+  ports.closePort(3);
+  EXPECT_FALSE(ports.portLost(3));
+
+  // Nobody listens there any more: the connection fails, a lost port too.
+  box.reset();
+  ASSERT_EQ(ports.openPort(3, 38400), 1);
+  for (int i = 0; i < 500 && !ports.portLost(3); ++i) Sleep(10);
+  EXPECT_TRUE(ports.portLost(3));
 }
 
 // A WAV of silence of the given length at the device's rate.
@@ -244,6 +375,37 @@ TEST(Win32Window, DrawsKeepsKeysTicksAndLeavesClosingToThePanel) {
   sink.events.clear();
   window.waitForEvents(sink, false);  // blocks until the next point
   EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kTimerEvent, 1}}));
+
+  // Watched input ends the wait before the next point: a signalled event
+  // (the network server's), or a look (at the serial ports) that finds
+  // bytes on its third try. Looks that find nothing leave the tick its time.
+  const HANDLE signalled = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  int looks = 0;
+  int readableAt = 3;
+  window.watchReadable([signalled] { return std::vector<void*>{signalled}; },
+                       [&looks, &readableAt] {
+                         return ++looks == readableAt ? Win32Wait::Look::kReadable
+                                                      : Win32Wait::Look::kNothingYet;
+                       });
+  SetEvent(signalled);
+  sink.events.clear();
+  window.waitForEvents(sink, false);
+  ASSERT_FALSE(sink.events.empty());
+  EXPECT_EQ(sink.events.front(), (std::pair<int32_t, int32_t>{kNetworkEvent, 0}));
+  EXPECT_EQ(looks, 1);
+  sink.events.clear();
+  window.waitForEvents(sink, false);
+  ASSERT_FALSE(sink.events.empty());
+  EXPECT_EQ(sink.events.front(), (std::pair<int32_t, int32_t>{kNetworkEvent, 0}));
+  EXPECT_EQ(looks, 3) << "looked again while nothing was there yet";
+  readableAt = 0;
+  window.startTimer(50, 1);  // a whole period to look in
+  sink.events.clear();
+  window.waitForEvents(sink, false);
+  EXPECT_EQ(sink.events, (std::vector<std::pair<int32_t, int32_t>>{{kTimerEvent, 1}}));
+  EXPECT_GE(looks, 5) << "a few looks, each a short wait, before the point";
+  window.watchReadable({}, {});
+  CloseHandle(signalled);
 
   window.closeWindow();
   EXPECT_EQ(IsWindow(handle), 0);

@@ -32,7 +32,7 @@ bool parseListenAddress(const std::string& text, std::string& address, int& port
                         std::string& error);
 
 // The options a platform's program offers: the Windows program has no
-// terminal panel and no network endpoint yet.
+// terminal panel.
 struct OfferedOptions {
   bool terminal = true;
   bool rigctld = true;

@@ -157,6 +157,16 @@ void runEventLoop(Panel& panel) {
 
 }  // namespace
 
+std::vector<std::string> sharingNotes(const std::string& boundAddress, bool loopbackOnly) {
+  std::vector<std::string> notes = {"sharing the radio (rigctld) on " + boundAddress};
+  if (!loopbackOnly) {
+    notes.push_back("warning: " + boundAddress +
+                    " can be reached from other machines; the protocol has no authentication, "
+                    "so anyone who reaches the port can key the transmitter");
+  }
+  return notes;
+}
+
 std::string windowTitle() {
   return "*** Keldar Front Panel v" + std::string(kVersion) + " ***";
 }

@@ -19,6 +19,10 @@ struct StartOptions {
 // The whole run: window, greeting, configuration, panel, event loop and
 // shutdown. Returns the process's exit status.
 int startUp(Panel& panel, const StartOptions& options = {});
+// Where the radio is shared (for stderr and StartOptions::logNotes), and a
+// warning when more than this machine can reach it: the protocol has no
+// password, and a client can key the transmitter.
+std::vector<std::string> sharingNotes(const std::string& boundAddress, bool loopbackOnly);
 // "*** Keldar Front Panel v3.3 ***": the window's title, with the version.
 std::string windowTitle();
 void initialisePanel(Panel& panel);

@@ -5,6 +5,7 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,21 +15,32 @@
 #include "keldar/version.h"
 #include "platform/clock_win32.h"
 #include "platform/files_win32.h"
+#include "platform/net_win32.h"
 #include "platform/program_location.h"
 #include "platform/serial_win32.h"
 #include "platform/sound_win32.h"
+#include "platform/tcp_radio.h"
 #include "platform/window_win32.h"
 #include "radio/cat.h"
+#include "radio/network_share.h"
 #include "runtime/trace.h"
 #include "speech/player.h"
 
 namespace {
 
-// What --help offers here: the options the Windows program refuses below
-// are left out.
-constexpr keldar::OfferedOptions kOffered{false, false, false};
+// What --help offers here: the terminal panel, refused below, is left out.
+constexpr keldar::OfferedOptions kOffered{false, true, true};
 
-int run(const keldar::CommandLine& line, std::ostream* traceOut) {
+// The serial ports have no event to wait on: while one is open, the wait
+// looks at them every few milliseconds instead.
+keldar::Win32Wait::Look lookAt(const keldar::Win32SerialPorts& serial) {
+  bool open = false;
+  if (serial.inputWaiting(open)) return keldar::Win32Wait::Look::kReadable;
+  return open ? keldar::Win32Wait::Look::kNothingYet : keldar::Win32Wait::Look::kNothingWatched;
+}
+
+int run(const keldar::CommandLine& line, std::ostream* traceOut,
+        keldar::Win32NetworkServer* server) {
   keldar::Win32SerialPorts serial;
   keldar::WaveOutSound sound;
   // Opened now, so the greeting is not held up by the device.
@@ -37,8 +49,18 @@ int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   keldar::Win32Clock clock;
   keldar::Win32FileSystem files;
 
-  keldar::TracedParts traced(serial, window, clock, traceOut);
+  // The radio's port may be a TCP connection (--radio, or keldar.cfg line 1);
+  // the panel sees a serial port either way.
+  keldar::Panel* running = nullptr;
+  keldar::TcpRadioPorts ports(
+      serial, [&running] { return running != nullptr ? running->state.comPort : 0; },
+      [&running, &line] {
+        if (!line.radioAddress.empty()) return line.radioAddress;
+        return running != nullptr ? running->state.radioAddress.str() : std::string();
+      });
+  keldar::TracedParts traced(ports, window, clock, traceOut);
   keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
+  running = &panel;
   panel.trace = traced.trace();
   // Phrases the working directory's wave folder lacks come from the wave
   // folder beside keldar.exe (or an installed share\keldar\wave).
@@ -47,11 +69,24 @@ int run(const keldar::CommandLine& line, std::ostream* traceOut) {
   std::vector<std::string> folders{"wave"};
   folders.insert(folders.end(), panel.phraseFolders.begin(), panel.phraseFolders.end());
   sound.preload(folders);
+  std::optional<keldar::NetworkShare> share;
+  if (server != nullptr) {
+    share.emplace(*server);
+    panel.network = &*share;
+  }
+  // The radio's answer, the relay's command and a client's line each end
+  // the window's wait at once.
+  window.watchReadable(
+      [server] { return std::vector<void*>{server != nullptr ? server->waitEvent() : nullptr}; },
+      [&serial] { return lookAt(serial); });
   // A port that will not open or goes away is also noted in debug.dat.
   serial.setReporter(
       [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
   keldar::StartOptions options;
   options.simulate = line.simulate;
+  if (server != nullptr) {
+    options.logNotes = keldar::sharingNotes(server->boundAddress(), server->loopbackOnly());
+  }
   try {
     return keldar::startUp(panel, options);
   } catch (const std::exception& e) {
@@ -89,10 +124,6 @@ int main(int argc, char** argv) {
                  "the same keys\n";
     return 2;
   }
-  if (line.rigctldPort >= 0) {
-    std::cerr << "keldar: --rigctld is not available on Windows yet\n";
-    return 2;
-  }
   // The trace file is named from where keldar was started, before -C.
   std::ofstream traceOut;
   if (!line.traceFile.empty()) {
@@ -109,5 +140,20 @@ int main(int argc, char** argv) {
               << keldar::windowsErrorText(GetLastError()) << '\n';
     return 2;
   }
-  return run(line, line.traceFile.empty() ? nullptr : &traceOut);
+  // Listening before the panel starts: a port that cannot be had is said at once.
+  std::optional<keldar::Win32NetworkServer> server;
+  if (line.rigctldPort >= 0) {
+    server.emplace();
+    std::string error;
+    if (!server->listen(line.rigctldAddress, line.rigctldPort, error)) {
+      std::cerr << "keldar: cannot share the radio on " << line.rigctldAddress << ":"
+                << line.rigctldPort << ": " << error << '\n';
+      return 2;
+    }
+    for (const std::string& note :
+         keldar::sharingNotes(server->boundAddress(), server->loopbackOnly())) {
+      std::cerr << "keldar: " << note << '\n';
+    }
+  }
+  return run(line, line.traceFile.empty() ? nullptr : &traceOut, server ? &*server : nullptr);
 }

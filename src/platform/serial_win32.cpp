@@ -118,7 +118,7 @@ int Win32SerialPorts::openPort(int port, int baud) {
     report(port, "cannot open: " + failure);
     return 0;
   }
-  slots_[port] = Slot{handle, false};
+  slots_[port] = Slot{handle, false, {}};
   return 1;
 }
 
@@ -133,6 +133,20 @@ void* Win32SerialPorts::liveHandle(int port, int* waiting) {
   }
   if (waiting != nullptr) *waiting = static_cast<int>(status.cbInQue);
   return slots_[port].handle;
+}
+
+bool Win32SerialPorts::inputWaiting(bool& open) const {
+  open = false;
+  for (const Slot& slot : slots_) {
+    if (slot.handle == nullptr) continue;
+    open = true;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (ClearCommError(handleOf(slot.handle), &errors, &status) != 0 && status.cbInQue > 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void Win32SerialPorts::dropGone(int port, const std::string& reason) {

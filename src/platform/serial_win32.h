@@ -29,6 +29,11 @@ class Win32SerialPorts : public SerialPorts {
   void closePort(int port) override;
   bool portLost(int port) override;
 
+  // Whether an open port has bytes to read; open tells whether any port is
+  // open at all. Only looks: a device that has gone is left for the next
+  // read or write to find and report.
+  bool inputWaiting(bool& open) const;
+
   void setReporter(Reporter reporter) { reporter_ = std::move(reporter); }
   static std::string devicePath(int port);
   bool isOpen(int port) const;

@@ -59,18 +59,6 @@ struct PendingEvent {
   int32_t wparam;
 };
 
-uint64_t nowMicros() {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER count{};
-  QueryPerformanceCounter(&count);
-  return static_cast<uint64_t>(count.QuadPart / frequency * 1000000 +
-                               count.QuadPart % frequency * 1000000 / frequency);
-}
-
 int CALLBACK noteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
@@ -108,11 +96,7 @@ struct Win32Window::Impl {
   std::map<FontKey, HFONT> fonts;
   std::vector<PendingEvent> pending;
   bool fineTimer = false;
-
-  bool timerOn = false;
-  int timerId = 0;
-  uint64_t timerPeriod = 0;  // microseconds, like nextTick
-  uint64_t nextTick = 0;
+  Win32Wait wait;
 
   void release();
   HFONT fontFor(const FontSpec& wanted, int points);
@@ -121,7 +105,6 @@ struct Win32Window::Impl {
   LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
   void paint();
   void pump();
-  bool tickDue(uint64_t now);
   void waitForSomething();
   void takeConsoleBreak();
 };
@@ -178,7 +161,7 @@ void Win32Window::Impl::release() {
   backing = nullptr;
   if (fineTimer) timeEndPeriod(1);
   fineTimer = false;
-  timerOn = false;
+  wait.stopTimers();
   pending.clear();
   placed.clear();
   scale = 1.0;
@@ -310,26 +293,12 @@ void Win32Window::Impl::takeConsoleBreak() {
   if (consoleBreakPending.exchange(false)) pending.push_back({kCloseRequestEvent, 0});
 }
 
-// A tick is due when the clock has reached the next 50 ms point. Points
-// missed while the handler ran (a phrase playing) are skipped, so they
-// merge into this one tick and the rhythm does not drift.
-bool Win32Window::Impl::tickDue(uint64_t now) {
-  if (!timerOn || now < nextTick) return false;
-  nextTick += timerPeriod * ((now - nextTick) / timerPeriod + 1);
-  return true;
-}
-
-// Blocks until an event for the panel is queued or the next tick falls due;
-// messages the panel does not see (mouse, paint) do not end the wait.
+// Blocks until an event for the panel is queued, the next tick falls due,
+// or watched input can be read (a kNetworkEvent).
 void Win32Window::Impl::waitForSomething() {
-  while (pending.empty() && window != nullptr) {
-    const uint64_t now = nowMicros();
-    if (timerOn && now >= nextTick) return;
-    // Rounded up: waking before the point would only mean waiting again.
-    const DWORD timeout = timerOn ? static_cast<DWORD>((nextTick - now + 999) / 1000) : INFINITE;
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    pump();
-  }
+  const bool readable =
+      wait.until([this] { return !pending.empty() || window == nullptr; }, [this] { pump(); });
+  if (readable) pending.push_back({kNetworkEvent, 0});
 }
 
 Win32Window::Win32Window() : impl_(std::make_unique<Impl>()) {}
@@ -446,16 +415,15 @@ void Win32Window::setFont(const FontSpec& font) {
 }
 
 void Win32Window::startTimer(int periodMs, int id) {
-  Impl& w = *impl_;
-  if (w.window == nullptr || periodMs <= 0) return;
-  w.timerOn = true;
-  w.timerId = id;
-  w.timerPeriod = static_cast<uint64_t>(periodMs) * 1000;
-  w.nextTick = nowMicros() + w.timerPeriod;
+  if (impl_->window != nullptr) impl_->wait.startTimer(periodMs, id);
 }
 
 void Win32Window::stopTimer(int id) {
-  if (impl_->timerOn && impl_->timerId == id) impl_->timerOn = false;
+  impl_->wait.stopTimer(id);
+}
+
+void Win32Window::watchReadable(Win32Wait::Handles handles, Win32Wait::Looker look) {
+  impl_->wait.watch(std::move(handles), std::move(look));
 }
 
 void Win32Window::flushDrawing() {
@@ -474,7 +442,7 @@ void Win32Window::waitForEvents(EventSink& sink, bool noWait) {
   w.pump();
   if (!noWait) w.waitForSomething();
   // As with the system's timer, the tick comes after the input already queued.
-  if (w.tickDue(nowMicros())) w.pending.push_back({kTimerEvent, w.timerId});
+  if (w.wait.tickDue()) w.pending.push_back({kTimerEvent, w.wait.timerId()});
   std::vector<PendingEvent> batch;
   batch.swap(w.pending);
   for (const PendingEvent& event : batch) {

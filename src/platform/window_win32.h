@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/window_wait_win32.h"
 #include "runtime/platform.h"
 
 namespace keldar {
@@ -27,6 +28,11 @@ class Win32Window : public FrontEnd {
   void stopTimer(int id) override;
   void waitForEvents(EventSink& sink, bool noWait) override;
   void flushDrawing() override;
+
+  // While the window is open, input watched this way also ends the wait and
+  // is delivered as kNetworkEvent: the network server's event and a look
+  // at the serial ports (see Win32Wait::watch).
+  void watchReadable(Win32Wait::Handles handles, Win32Wait::Looker look);
 
   // The face a font asked for is used when installed, else a monospaced
   // one: the panel erases a field by printing blanks over it.

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows build under Wine, on an X server of its own (Xvfb): the test
 # suite keldar_tests.exe, then keldar.exe end to end on Wine's COM3, linked
-# to the radio emulator's pty: it connects, a typed entry shows in the
+# to the radio emulator's pty: it connects, Hamlib's rigctl -m 2 reads and
+# sets the frequency through its --rigctld port, a typed entry shows in the
 # window, F3 sends "NB01", Q ends it with status 0 and savmem.dat written.
-# A missing COM port is reported once. The zip, when it was made: its
+# A missing COM port is reported once. With --radio tcp: it connects to a
+# radio that socat serves over TCP. The zip, when it was made: its
 # keldar.exe reports the one version, its README.txt is plain ASCII with CR
 # LF line ends and every C:\Keldar path it names is in the zip.
 #
@@ -16,7 +18,7 @@ version=$(cat "$build/version.txt")
 title="*** Keldar Front Panel v$version ***"
 zip=$build/../dist/keldar-$version-windows.zip
 
-for tool in wine wineboot wineserver Xvfb xdotool; do
+for tool in wine wineboot wineserver Xvfb xdotool rigctl python3 socat; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "FAIL: $tool is not installed (scripts/setup windows installs it)"
     exit 1
@@ -27,13 +29,15 @@ work=$(mktemp -d)
 xvfb_pid=
 emulator_pid=
 keldar_pid=
+tcp_emulator_pid=
+socat_pid=
 # A prefix of the build's own, made once and kept between runs.
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 # No .NET or browser engine to install: keep the first start short.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
-  for pid in "$keldar_pid" "$emulator_pid"; do
+  for pid in "$keldar_pid" "$emulator_pid" "$socat_pid" "$tcp_emulator_pid"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; fi
   done
   wineserver -k 2>/dev/null
@@ -48,6 +52,11 @@ fail() {
     [ -e "$f" ] && { echo "--- $f (last lines)"; tail -n 40 "$f"; }
   done
   exit 1
+}
+
+# A loopback port nothing listens on.
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
 # Waits up to $1 tenths of a second for the command after it to succeed.
@@ -93,10 +102,11 @@ rm -f "$WINEPREFIX/dosdevices/com3"
 emulator_pid=$!
 wait_for 100 test -L "$WINEPREFIX/dosdevices/com3" || fail "the emulator made no pty"
 
-(cd "$work/run" && exec wine "$build/keldar.exe" --trace trace.txt) \
+port=$(free_port)
+(cd "$work/run" && exec wine "$build/keldar.exe" --trace trace.txt --rigctld "127.0.0.1:$port") \
   >"$work/keldar.out" 2>"$work/keldar.err" &
 keldar_pid=$!
-wait_for 300 grep -q ' SAY wave/connected.wav$' "$work/run/trace.txt" ||
+wait_for 300 grep -qs ' SAY wave/connected.wav$' "$work/run/trace.txt" ||
   fail "the panel did not connect on COM3"
 # xdotool takes a pattern: the stars and dots of the title are left out.
 window=$(xdotool search --name "Keldar Front Panel v3" | head -n 1)
@@ -106,6 +116,18 @@ window=$(xdotool search --name "Keldar Front Panel v3" | head -n 1)
 # Keys wait for the set-up that follows "connected" to finish.
 wait_for 300 bash -c "sed -n '/SAY wave\/connected.wav/,\$p' '$work/run/trace.txt' | grep -q ' READ 3 FA'" ||
   fail "no frequency answer after connecting"
+grep -q "sharing the radio (rigctld) on 127.0.0.1:$port" "$work/keldar.err" ||
+  fail "keldar.exe did not say where it shares the radio"
+# Hamlib's network client from the Linux side, through Wine's Winsock.
+rig() { timeout 30 rigctl -m 2 -r "127.0.0.1:$port" "$@" 2>>"$work/rigctl.log"; }
+shown=$(rig f) || fail "rigctl f failed"
+[ "$shown" = 7100000 ] || fail "rigctl f read '$shown', not the start band's 7100000"
+rig F 14250000 || fail "rigctl F 14250000 failed"
+wait_for 100 grep -q '^FA014250000;$' "$work/radio.log" || fail "the radio was not tuned to 14250000"
+shown=$(rig f) || fail "rigctl f failed"
+[ "$shown" = 14250000 ] || fail "rigctl f read '$shown' after F 14250000"
+wait_for 100 grep -qE '^[0-9]+ PRINT [0-9]+ [0-9]+ .*14\.250000' "$work/run/trace.txt" ||
+  fail "the panel does not show 14.250000"
 # What the window shows, as X has it: how much ink a region holds (0..1).
 ink() {
   import -window "$window" "$work/shot.png" 2>/dev/null &&
@@ -145,6 +167,29 @@ grep -c 'COM9' "$work/missing.err" | grep -qx 1 || {
   fail "COM9 was not reported exactly once"
 }
 
+echo "== keldar.exe with --radio tcp under Wine"
+# A radio of its own, served by socat; the COM3 radio must hear nothing.
+"$emulator" --link "$work/tcp-radio" --log "$work/tcp-radio.log" >"$work/tcp-emulator.log" 2>&1 &
+tcp_emulator_pid=$!
+wait_for 100 test -L "$work/tcp-radio" || fail "the second emulator made no pty"
+radio_port=$(free_port)
+socat -d -d "TCP-LISTEN:$radio_port,bind=127.0.0.1,reuseaddr" "FILE:$work/tcp-radio,raw,echo=0" \
+  2>"$work/socat.log" &
+socat_pid=$!
+wait_for 100 grep -q 'listening on' "$work/socat.log" || fail "socat did not listen"
+com3_heard=$(wc -l <"$work/radio.log")
+(cd "$work/run" && exec wine "$build/keldar.exe" --trace tcp-trace.txt --radio "tcp:127.0.0.1:$radio_port") \
+  >"$work/keldar-tcp.out" 2>"$work/keldar-tcp.err" &
+keldar_pid=$!
+wait_for 300 grep -qs ' SAY wave/connected.wav$' "$work/run/tcp-trace.txt" ||
+  fail "the panel did not connect over --radio tcp"
+grep -q '^FA;$' "$work/tcp-radio.log" || fail "the radio behind socat was not asked its frequency"
+[ "$(wc -l <"$work/radio.log")" -eq "$com3_heard" ] || fail "--radio tcp still used COM3"
+kill -KILL "$keldar_pid"
+wait "$keldar_pid" 2>/dev/null
+keldar_pid=
+wineserver -k 2>/dev/null
+
 if [ -f "$zip" ]; then
   echo "== the zip: $(basename "$zip")"
   unzip -q "$zip" -d "$work/zip" || fail "cannot unzip"
@@ -153,6 +198,8 @@ if [ -f "$zip" ]; then
   [ "$shown" = "keldar $version" ] || fail "the zip's keldar.exe says '$shown', not keldar $version"
   wine "$work/zip/Keldar/keldar.exe" --help | tr -d '\r' >"$work/help.txt"
   grep -q -- '--trace FILE' "$work/help.txt" || fail "--help lacks the descriptions"
+  grep -q -- '--rigctld \[ADDRESS:\]PORT' "$work/help.txt" || fail "--help lacks --rigctld"
+  grep -q -- '--radio tcp:HOST:PORT' "$work/help.txt" || fail "--help lacks --radio"
   if grep -q -- '--terminal' "$work/help.txt"; then fail "--help offers --terminal"; fi
   readme=$work/zip/Keldar/README.txt
   if LC_ALL=C grep -qP '[^\x00-\x7F]' "$readme"; then fail "README.txt is not plain ASCII"; fi
@@ -164,5 +211,5 @@ if [ -f "$zip" ]; then
   done
 fi
 
-echo "PASS: keldar_tests.exe and keldar.exe on COM3 under Wine"
+echo "PASS: keldar_tests.exe, and keldar.exe on COM3, --rigctld and --radio tcp under Wine"
 exit 0

@@ -2,9 +2,10 @@
 // (ser2net, a remote-station box) serves it: the radio's slot of the serial
 // ports goes to a TCP connection, every other slot to the serial ports. A
 // connection that fails or ends is a lost port, opened again as a serial
-// port would be.
+// port would be. The sockets are the platform's (platform/tcp_link.h).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -40,7 +41,7 @@ class TcpRadioPorts : public SerialPorts {
   std::function<int()> radioPort_;
   std::function<std::string()> where_;
   int routedPort_ = 0;
-  int fd_ = -1;
+  std::intptr_t socket_ = -1;  // a tcp_link socket
   bool connected_ = false;
   bool lost_ = false;
 };
