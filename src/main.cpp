@@ -76,8 +76,11 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
   }
   // The radio's answer, the relay's command and a client's line each wake
   // whichever front-end waits, at once.
-  const auto watched = [&serial, server] {
+  const auto watched = [&serial, &ports, server] {
     std::vector<int> fds = serial.descriptors();
+    if (const std::intptr_t radio = ports.readableSocket(); radio >= 0) {
+      fds.push_back(static_cast<int>(radio));
+    }
     if (server != nullptr) fds.push_back(server->waitFd());
     return fds;
   };

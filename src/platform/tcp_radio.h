@@ -32,6 +32,9 @@ class TcpRadioPorts : public SerialPorts {
   int writePort(int port, const char* buffer, int count) override;
   void closePort(int port) override;
   bool portLost(int port) override;
+  // The connection while it is up, for the loop to wake on the radio's
+  // answers; -1 otherwise (a failed one would wake it without end).
+  std::intptr_t readableSocket() const { return connected_ && !lost_ ? socket_ : -1; }
 
  private:
   bool routed(int port) const { return port == routedPort_ && routedPort_ != 0; }
