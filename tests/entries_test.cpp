@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "keyboard_fixture.h"
+#include "speech/player.h"
 
 namespace keldar {
 namespace {
@@ -485,6 +486,25 @@ TEST(FrequencyReadout, AnswersEveryPressWhateverTheTick) {
   sc.press('F');
   const Rows heard = sc.takePhrases();
   EXPECT_EQ(Rows(heard.end() - 4, heard.end()), (Rows{"ctcss", "0", "1", "2"}));
+}
+
+// Quick presses never leave the speech behind the keys: a reading still
+// waiting entirely gives way to a newer one of its kind, one begun is heard
+// to its end, and a reading of the other kind keeps its place.
+TEST(FrequencyReadout, QuickPressesLeaveOnlyTheNewestReadingWaiting) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  s.frequencyDisplay = " 14.200000";
+  s.sMeterAnswered = 1;
+  s.sMeterReading = 100;
+  sc.sound.holding = true;
+  sc.type("fsfsf");
+  for (int i = 0; i < 40; ++i) {
+    sc.sound.finish();
+    serviceSpeech(sc.panel);
+  }
+  EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "mhz", "usb", "s", "7", "1", "4",
+                                    "point", "2", "mhz", "usb"}));
 }
 
 TEST(FrequencyReadout, TransmitFrequencyAndVfoA) {
