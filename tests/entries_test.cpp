@@ -489,8 +489,8 @@ TEST(FrequencyReadout, AnswersEveryPressWhateverTheTick) {
 }
 
 // Quick presses never leave the speech behind the keys: a reading still
-// waiting entirely gives way to a newer one of its kind, one begun is heard
-// to its end, and a reading of the other kind keeps its place.
+// waiting entirely gives way to the newer one of its kind, which takes its
+// place; one begun is heard to its end.
 TEST(FrequencyReadout, QuickPressesLeaveOnlyTheNewestReadingWaiting) {
   KeyScenario sc;
   PanelState& s = sc.state();
@@ -498,13 +498,17 @@ TEST(FrequencyReadout, QuickPressesLeaveOnlyTheNewestReadingWaiting) {
   s.sMeterAnswered = 1;
   s.sMeterReading = 100;
   sc.sound.holding = true;
-  sc.type("fsfsf");
+  sc.type("fs");
+  s.frequencyDisplay = " 14.250000";
+  sc.type("f");
+  s.sMeterReading = 130;
+  sc.type("s");
   for (int i = 0; i < 40; ++i) {
     sc.sound.finish();
     serviceSpeech(sc.panel);
   }
-  EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "mhz", "usb", "s", "7", "1", "4",
-                                    "point", "2", "mhz", "usb"}));
+  EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "mhz", "usb", "s", "9", "1", "4",
+                                    "point", "2", "5", "mhz", "usb"}));
 }
 
 TEST(FrequencyReadout, TransmitFrequencyAndVfoA) {
