@@ -60,8 +60,9 @@ void Rig::waitQuiet() {
 }
 
 bool isPoll(const std::string& line) {
-  for (const char* poll :
-       {"WRITE 3 FA;", "WRITE 3 FB;", "WRITE 3 SM0;", "WRITE 3 RM4;", "WRITE 3 RM6;"}) {
+  // The mode read is a poll too where the panel reads the radio's mode.
+  for (const char* poll : {"WRITE 3 FA;", "WRITE 3 FB;", "WRITE 3 SM0;", "WRITE 3 RM4;",
+                           "WRITE 3 RM6;", "WRITE 3 MD0;"}) {
     if (line == poll) return true;
   }
   return false;
