@@ -11,90 +11,32 @@
 //
 // Run 1 traces into a FIFO read here, so every trace line gets a microsecond
 // arrival time; run 2 has no trace, for the CPU figure a user sees.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "process.h"
 #include "station.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using bench::millisBetween;
+using bench::Steady;
+using bench::TraceFeed;
 using e2e::Millis;
-using Steady = std::chrono::steady_clock;
-
-double microsBetween(Steady::time_point a, Steady::time_point b) {
-  return std::chrono::duration<double, std::micro>(b - a).count();
-}
-
-// Trace lines as they arrive from a FIFO, each with its arrival time.
-class TraceReader {
- public:
-  struct Line {
-    Steady::time_point at;
-    std::string text;  // without the panel's millisecond stamp
-  };
-
-  explicit TraceReader(const fs::path& fifo) : fifo_(fifo) {
-    thread_ = std::thread([this] { readAll(); });
-  }
-  ~TraceReader() {
-    if (thread_.joinable()) thread_.join();
-  }
-
-  std::vector<Line> since(size_t from) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (from >= lines_.size()) return {};
-    return {lines_.begin() + static_cast<long>(from), lines_.end()};
-  }
-  size_t count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_.size();
-  }
-
- private:
-  void readAll() {
-    const int fd = open(fifo_.c_str(), O_RDONLY);  // waits for the panel
-    if (fd < 0) return;
-    std::string pending;
-    char buffer[4096];
-    for (;;) {
-      const ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n <= 0) break;
-      const auto now = Steady::now();
-      pending.append(buffer, static_cast<size_t>(n));
-      size_t end;
-      while ((end = pending.find('\n')) != std::string::npos) {
-        std::string line = pending.substr(0, end);
-        pending.erase(0, end + 1);
-        const size_t space = line.find(' ');
-        std::lock_guard<std::mutex> lock(mutex_);
-        lines_.push_back({now, space == std::string::npos ? line : line.substr(space + 1)});
-      }
-    }
-    close(fd);
-  }
-
-  fs::path fifo_;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::vector<Line> lines_;
-};
 
 struct CpuSample {
   double cpuSeconds = 0;
@@ -132,7 +74,7 @@ CpuSample cpuOf(pid_t pid) {
 }
 
 double percentOfCore(const CpuSample& a, const CpuSample& b) {
-  return 100.0 * (b.cpuSeconds - a.cpuSeconds) / (microsBetween(a.at, b.at) / 1e6);
+  return 100.0 * (b.cpuSeconds - a.cpuSeconds) / (millisBetween(a.at, b.at) / 1e3);
 }
 
 // "VmHWM" or "VmRSS" of /proc/PID/status in MB.
@@ -161,7 +103,7 @@ class Bench {
     if (traced) {
       const fs::path fifo = dir_.path() / "trace.fifo";
       if (mkfifo(fifo.c_str(), 0600) != 0) return fail("mkfifo failed");
-      trace_ = std::make_unique<TraceReader>(fifo);
+      trace_ = std::make_unique<TraceFeed>(fifo);
       run.argv.insert(run.argv.end(), {"--trace", fifo.string()});
     }
     run.cwd = dir_.path().string();
@@ -186,7 +128,7 @@ class Bench {
       const size_t from = trace_->count();
       const auto typed = Steady::now();
       panel_->type("j");
-      TraceReader::Line key{}, write{};
+      TraceFeed::Line key{}, write{};
       e2e::waitUntil(
           [&] {
             for (const auto& line : trace_->since(from)) {
@@ -200,11 +142,11 @@ class Bench {
           },
           Millis(2000));
       if (write.text.empty()) continue;
-      endToEnd.push_back(microsBetween(typed, write.at) / 1000.0);
-      if (!key.text.empty()) inPanel.push_back(microsBetween(key.at, write.at) / 1000.0);
+      endToEnd.push_back(millisBetween(typed, write.at));
+      if (!key.text.empty()) inPanel.push_back(millisBetween(key.at, write.at));
     }
-    printSpread("key J to \"FA...\" written, from the pty write (goal <= 1 ms)", endToEnd);
-    printSpread("key J: KEY trace line to WRITE trace line", inPanel);
+    bench::printSpread("key J to \"FA...\" written, from the pty write (goal <= 1 ms)", endToEnd);
+    bench::printSpread("key J: KEY trace line to WRITE trace line", inPanel);
   }
 
   // Tick periods from the arrival of TICK lines while idle.
@@ -221,7 +163,7 @@ class Bench {
     }
     double sum = 0, worst = 0;
     for (size_t i = 1; i < ticks.size(); ++i) {
-      const double period = microsBetween(ticks[i - 1], ticks[i]) / 1000.0;
+      const double period = millisBetween(ticks[i - 1], ticks[i]);
       sum += period;
       worst = std::max(worst, std::fabs(period - 50.0));
     }
@@ -333,23 +275,10 @@ class Bench {
     return true;
   }
 
-  static void printSpread(const char* what, std::vector<double> values) {
-    if (values.empty()) {
-      std::printf("%s: no samples\n", what);
-      return;
-    }
-    std::sort(values.begin(), values.end());
-    double sum = 0;
-    for (double v : values) sum += v;
-    std::printf("%s: %zu samples, median %.3f ms, mean %.3f ms, worst %.3f ms\n", what,
-                values.size(), values[values.size() / 2], sum / static_cast<double>(values.size()),
-                values.back());
-  }
-
   e2e::TempDir dir_;
   std::string error_;
   std::unique_ptr<e2e::Process> emulator_, pair_, panel_;
-  std::unique_ptr<TraceReader> trace_;
+  std::unique_ptr<TraceFeed> trace_;
 };
 
 // The same idle figures with the window, on an Xvfb display of its own.

@@ -8,13 +8,7 @@
 //   F over one connection (answered once written to the radio), median of 40,
 //   goal <= 60 ms
 //   rigctl -m 1035 open + f through the serial relay, goal >= 20x slower than -m 2
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -22,66 +16,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "process.h"
 #include "station.h"
 
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
-int freePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof at;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
-  ::close(fd);
-  return ntohs(at.sin_port);
-}
-
-double median(std::vector<double> values) {
-  if (values.empty()) return -1;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// One client connection that sends a line and reads its answer's lines.
-class Client {
- public:
-  explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int on = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    ok_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-  }
-  ~Client() { ::close(fd_); }
-  bool ok() const { return ok_; }
-
-  // Seconds from sending the line to the answer's last line; -1 on failure.
-  double time(const std::string& line, int answerLines, std::string* answer = nullptr) {
-    const auto start = Steady::now();
-    if (::send(fd_, line.data(), line.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(line.size())) {
-      return -1;
-    }
-    int seen = 0;
-    while (seen < answerLines) {
-      char c = 0;
-      if (::recv(fd_, &c, 1, 0) != 1) return -1;
-      if (answer != nullptr) *answer += c;
-      if (c == '\n') ++seen;
-    }
-    return std::chrono::duration<double>(Steady::now() - start).count();
-  }
-
- private:
-  int fd_;
-  bool ok_ = false;
-};
+using bench::LineClient;
+using bench::median;
 
 struct Figures {
   double openAndF = -1, f = -1, F = -1;
@@ -97,7 +39,7 @@ Figures measure(const std::string& rigctl, int port) {
     if (r.exitCode == 0) runs.push_back(r.seconds);
   }
   out.openAndF = median(runs);
-  Client client(port);
+  LineClient client(port);
   if (!client.ok()) return out;
   std::vector<double> reads, sets;
   for (int i = 0; i < 200; ++i) reads.push_back(client.time("f\n", 1));
@@ -130,7 +72,7 @@ int main() {
   }
 
   // The panel with its network port, on its own emulator.
-  const int panelPort = freePort();
+  const int panelPort = e2e::freeLoopbackPort();
   e2e::StationOptions options;
   options.panelArgs = {"--rigctld", std::to_string(panelPort)};
   e2e::Station panel(options);
@@ -148,7 +90,7 @@ int main() {
   emu.stdoutPath = emu.stderrPath = "/dev/null";
   auto emulator = e2e::Process::start(emu, error);
   e2e::waitUntil([&] { return std::filesystem::is_symlink(link); });
-  const int hamlibPort = freePort();
+  const int hamlibPort = e2e::freeLoopbackPort();
   e2e::ProcessOptions daemon;
   daemon.argv = {rigctld,
                  "-m",
@@ -167,7 +109,7 @@ int main() {
     std::printf("Hamlib's rigctld did not start: %s\n", error.c_str());
     return 1;
   }
-  e2e::waitUntil([&] { return Client(hamlibPort).ok(); });
+  e2e::waitUntil([&] { return LineClient(hamlibPort).ok(); });
 
   const Figures ours = measure(rigctl, panelPort);
   const Figures theirs = measure(rigctl, hamlibPort);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "keyboard_fixture.h"
+#include "speech/player.h"
 
 namespace keldar {
 namespace {
@@ -485,6 +486,29 @@ TEST(FrequencyReadout, AnswersEveryPressWhateverTheTick) {
   sc.press('F');
   const Rows heard = sc.takePhrases();
   EXPECT_EQ(Rows(heard.end() - 4, heard.end()), (Rows{"ctcss", "0", "1", "2"}));
+}
+
+// Quick presses never leave the speech behind the keys: a reading still
+// waiting entirely gives way to the newer one of its kind, which takes its
+// place; one begun is heard to its end.
+TEST(FrequencyReadout, QuickPressesLeaveOnlyTheNewestReadingWaiting) {
+  KeyScenario sc;
+  PanelState& s = sc.state();
+  s.frequencyDisplay = " 14.200000";
+  s.sMeterAnswered = 1;
+  s.sMeterReading = 100;
+  sc.sound.holding = true;
+  sc.type("fs");
+  s.frequencyDisplay = " 14.250000";
+  sc.type("f");
+  s.sMeterReading = 130;
+  sc.type("s");
+  for (int i = 0; i < 40; ++i) {
+    sc.sound.finish();
+    serviceSpeech(sc.panel);
+  }
+  EXPECT_EQ(sc.takePhrases(), (Rows{"1", "4", "point", "2", "mhz", "usb", "s", "9", "1", "4",
+                                    "point", "2", "5", "mhz", "usb"}));
 }
 
 TEST(FrequencyReadout, TransmitFrequencyAndVfoA) {

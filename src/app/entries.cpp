@@ -399,6 +399,9 @@ void ruleFrequencyEnter(Panel& panel) {
 
 void ruleFrequencyReadout(Panel& panel) {
   PanelState& s = panel.state;
+  // F pressed again while the last reading still waits to be said: only the
+  // newest is heard.
+  Readout readout(panel, "frequency");
   if (s.pendingMode == 14 && s.repeaterMode == 1) {
     const BasicString saved = s.frequencyDisplay;
     const int64_t tx = static_cast<int64_t>(s.frequency) + repeaterShiftHz(s);

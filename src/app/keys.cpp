@@ -273,13 +273,15 @@ bool readoutSteps(Panel& panel) {
       playPhrase(panel, "rf");
       s.pendingMode = 4;
       break;
-    case key('S'):
+    case key('S'): {
+      Readout readout(panel, "meter");
       if (s.txState == 0 && s.tuneActive != 1) {
         speakSMeter(panel);
       } else {
         speakSwr(panel);
       }
       break;
+    }
     case key('T'):
       tuneKey(panel);
       return false;

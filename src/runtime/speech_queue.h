@@ -3,6 +3,7 @@
 // readout can still take the place of an older one that is waiting.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -23,9 +24,11 @@ struct SpeechQueue {
   uint64_t startedSeen = 0;          // the device's started count last seen
   uint64_t lastHandedGroup = 0;
   uint64_t nextGroup = 1;
-  // The readout being spoken now, if any.
+  // The readout being spoken now, if any, and where its phrases go in
+  // `waiting` when it took an older one's place (-1: at the end).
   std::string readoutKind;
   uint64_t readoutGroup = 0;
+  std::ptrdiff_t readoutPlace = -1;
   bool helpSounding = false;
 };
 

@@ -1,5 +1,6 @@
 #include "speech/player.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -120,6 +121,13 @@ void playPhrase(Panel& panel, std::string_view name) {
   phrase.group = speech.readoutGroup;
   phrase.help = lastComponent(path) == "help.wav";
   if (speech.helpSounding) cutHelpShort(panel);
+  if (speech.readoutPlace >= 0) {
+    // In the place of the reading it replaces; handed over once it is whole,
+    // so that nothing queued behind it slips in between its phrases.
+    speech.waiting.insert(speech.waiting.begin() + speech.readoutPlace, std::move(phrase));
+    speech.readoutPlace += 1;
+    return;
+  }
   speech.waiting.push_back(std::move(phrase));
   serviceSpeech(panel);
 }
@@ -157,16 +165,24 @@ void finishSpeech(Panel& panel) {
 Readout::Readout(Panel& panel, std::string_view kind) : panel_(panel) {
   SpeechQueue& speech = panel.speech;
   const uint64_t group = speech.nextGroup++;
-  std::erase_if(speech.waiting, [&](const QueuedPhrase& phrase) {
+  const auto stale = [&](const QueuedPhrase& phrase) {
     return phrase.group != 0 && phrase.kind == kind && phrase.group != speech.lastHandedGroup;
-  });
+  };
+  // The newer reading takes the older one's place: a reading of another kind
+  // queued after it is not sent further back by every press.
+  const auto first = std::find_if(speech.waiting.begin(), speech.waiting.end(), stale);
+  speech.readoutPlace = first == speech.waiting.end() ? -1 : first - speech.waiting.begin();
+  std::erase_if(speech.waiting, stale);
   speech.readoutKind = kind;
   speech.readoutGroup = group;
 }
 
 Readout::~Readout() {
-  panel_.speech.readoutKind.clear();
-  panel_.speech.readoutGroup = 0;
+  SpeechQueue& speech = panel_.speech;
+  speech.readoutKind.clear();
+  speech.readoutGroup = 0;
+  speech.readoutPlace = -1;
+  serviceSpeech(panel_);
 }
 
 }  // namespace keldar

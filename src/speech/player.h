@@ -49,9 +49,9 @@ bool speechDone(Panel& panel);
 void finishSpeech(Panel& panel);
 
 // The phrases said while one lives are one readout of `kind` ("frequency",
-// "smeter"): a readout of the same kind that is still waiting entirely is
-// dropped for the newer one, so quick presses never leave the speech minutes
-// behind the keys.
+// "meter"): a readout of the same kind that is still waiting entirely is
+// dropped, and the newer one takes its place, so quick presses never leave
+// the speech minutes behind the keys.
 class Readout {
  public:
   Readout(Panel& panel, std::string_view kind);

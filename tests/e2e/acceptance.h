@@ -112,6 +112,27 @@ class Acceptance : public ::testing::Test {
     return out;
   }
 
+  // Where `line` stands in the trace since the mark, its first time (or its
+  // last); -1 when it is not there.
+  int traceIndex(const Mark& from, std::string_view line, bool last = false) const {
+    auto lines = station_->traceLines();
+    int found = -1;
+    for (size_t i = from.trace; i < lines.size() && (last || found < 0); ++i) {
+      if (lines[i] == line) found = static_cast<int>(i);
+    }
+    return found;
+  }
+
+  // What a field ("PRINT 285 150 ") was last drawn with before trace line `before`.
+  std::string drawnBefore(std::string_view field, int before) const {
+    auto lines = station_->traceLines();
+    std::string text;
+    for (int i = 0; i < before && i < static_cast<int>(lines.size()); ++i) {
+      if (lines[i].starts_with(field)) text = lines[i].substr(field.size());
+    }
+    return text;
+  }
+
   // Phrase names heard since the mark, pauses left out.
   Lines said(const Mark& from) const {
     Lines out;

@@ -42,6 +42,20 @@ TEST_F(Commanded, BandKeyThenF3DuringTheAnnouncement) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// While a new band is announced, its mode and its frequency are both on the
+// screen: neither waits for the announcement to end.
+TEST_F(Commanded, ANewBandShowsItsModeAndFrequencyWhileAnnounced) {
+  Mark m = mark();
+  ASSERT_TRUE(station_->press("b6"));
+  ASSERT_TRUE(waitUntil([&] { return findRun(said(m), {"20", "metres"}) >= 0; }));
+  const int named = traceIndex(m, "SAY wave/20.wav");
+  const int last = traceIndex(m, "SAY wave/metres.wav", true);
+  ASSERT_GT(last, named);
+  EXPECT_EQ(drawnBefore("PRINT 50 45 ", last).substr(0, 3), "USB");
+  EXPECT_EQ(drawnBefore("PRINT 285 150 ", last).substr(0, 10), " 14.200000");
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 TEST_F(Commanded, TypedFrequencyThenAnotherKey) {
   Mark m = mark();
   ASSERT_TRUE(station_->press(std::string("e14.225") + std::string(kEnter) + "j"));

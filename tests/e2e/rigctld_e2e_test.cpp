@@ -112,6 +112,29 @@ TEST_F(NetworkSharing, RigctlSetsFrequencyModePttAndSplitAndThePanelFollows) {
   EXPECT_EQ(station_->quit(), 0);
 }
 
+// While a reading is being said, the port answers from what the panel knows
+// and its transmit commands reach the radio before the reading ends.
+TEST_F(NetworkSharing, AnswersAndKeysTheRadioWhileAReadingIsSaid) {
+  const std::string port = std::to_string(freeLoopbackPort());
+  StationOptions options;
+  options.phraseMs = 300;
+  options.panelArgs = {"--rigctld", port};
+  ASSERT_NO_FATAL_FAILURE(start(options));
+  const Mark m = mark();
+  ASSERT_TRUE(station_->press("f"));
+  ASSERT_TRUE(waitUntil([&] { return !said(m).empty(); }));
+  EXPECT_EQ(askWith(port, "f\nT 1\nT 0"), "7100000\nRPRT 0\nRPRT 0\n");
+  ASSERT_TRUE(waitUntil([&] { return findRun(said(m), {"7", "point", "1", "mhz", "lsb"}) >= 0; }));
+  const int end = traceIndex(m, "SAY wave/lsb.wav");
+  const int keyed = traceIndex(m, "WRITE 3 TX1;");
+  const int released = traceIndex(m, "WRITE 3 TX0;");
+  EXPECT_GE(keyed, 0);
+  EXPECT_GT(released, keyed);
+  EXPECT_LT(released, end);
+  expectSentInOrder(m, {"TX1;", "TX0;"});
+  EXPECT_EQ(station_->quit(), 0);
+}
+
 // The same command lines to the panel's port and to Hamlib's rigctld for
 // the FT-991 on the same emulated radio: the answers a client acts on are
 // the same. Known differences, harmless to clients, are left out: the

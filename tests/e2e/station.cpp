@@ -1,9 +1,12 @@
 #include "station.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -240,6 +243,46 @@ int freeLoopbackPort() {
   return ntohs(at.sin_port);
 }
 
+LoggerPort::LoggerPort(const fs::path& device)
+    : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+
+LoggerPort::~LoggerPort() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool LoggerPort::send(std::string_view bytes) {
+  return fd_ >= 0 && ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+bool LoggerPort::readSome(Millis limit) {
+  pollfd ready{fd_, POLLIN, 0};
+  if (::poll(&ready, 1, static_cast<int>(limit.count())) <= 0) return false;
+  char buffer[512];
+  const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+  if (n <= 0) return false;
+  pending_.append(buffer, static_cast<size_t>(n));
+  return true;
+}
+
+std::string LoggerPort::answer(Millis limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  size_t end;
+  while ((end = pending_.find(';')) == std::string::npos) {
+    const auto left = std::chrono::ceil<Millis>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return {};
+    readSome(left);
+  }
+  std::string one = pending_.substr(0, end + 1);
+  pending_.erase(0, end + 1);
+  return one;
+}
+
+std::string LoggerPort::drain() {
+  while (readSome(Millis(0))) {
+  }
+  return std::exchange(pending_, {});
+}
+
 // One connection at a time, each opening the radio's device anew.
 bool Station::startRadioServer() {
   const std::string socat = findTool("socat");
@@ -300,8 +343,11 @@ bool Station::startPanel() {
   if (options_.prepare) options_.prepare(work());
   ProcessOptions run;
   run.fileLimit = options_.fileLimit;
-  run.argv = {KELDAR_PANEL,    "--terminal", "-C",
-              work().string(), "--trace",    (dir_.path() / "trace.txt").string()};
+  if (options_.traceFifo && !fs::exists(tracePath()) && ::mkfifo(tracePath().c_str(), 0600) != 0) {
+    error_ = "cannot make the trace's FIFO";
+    return false;
+  }
+  run.argv = {KELDAR_PANEL, "--terminal", "-C", work().string(), "--trace", tracePath().string()};
   run.argv.insert(run.argv.end(), options_.panelArgs.begin(), options_.panelArgs.end());
   if (options_.radioTcpPort > 0) {
     run.argv.push_back("--radio");
@@ -326,6 +372,10 @@ bool Station::start() {
   return startPanel();
 }
 
+fs::path Station::tracePath() const {
+  return dir_.path() / (options_.traceFifo ? "trace.fifo" : "trace.txt");
+}
+
 std::vector<std::string> Station::radioLog() const {
   return commandsOnly(readLines(dir_.path() / "emulator.log"));
 }
@@ -336,7 +386,9 @@ std::vector<std::string> Station::debugLines() const {
 
 std::vector<std::string> Station::traceLines() const {
   std::vector<std::string> lines;
-  for (const auto& line : readLines(dir_.path() / "trace.txt")) {
+  // Reading the FIFO would take the lines from the reader they are for.
+  if (options_.traceFifo) return lines;
+  for (const auto& line : readLines(tracePath())) {
     size_t space = line.find(' ');
     lines.push_back(space == std::string::npos ? line : line.substr(space + 1));
   }

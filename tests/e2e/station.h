@@ -64,10 +64,33 @@ struct StationOptions {
   // Above 0: the panel reaches the radio over TCP (--radio), socat serving
   // the emulator's pty on this loopback port, as ser2net would.
   int radioTcpPort = 0;
+  // The trace goes into a FIFO (tracePath()) for a reader that stamps each
+  // line as it arrives; the station's own trace readers then see nothing.
+  bool traceFifo = false;
 };
 
 // A loopback port nothing listens on just now.
 int freeLoopbackPort();
+
+// The other program's end of the relay's pty pair, as a logger uses it.
+class LoggerPort {
+ public:
+  explicit LoggerPort(const std::filesystem::path& device);
+  ~LoggerPort();
+  LoggerPort(const LoggerPort&) = delete;
+  LoggerPort& operator=(const LoggerPort&) = delete;
+  bool ok() const { return fd_ >= 0; }
+  bool send(std::string_view bytes);
+  // The next answer, up to and with its ';'; empty when none came within `limit`.
+  std::string answer(Millis limit);
+  // Whatever has come that nobody asked for, without waiting.
+  std::string drain();
+
+ private:
+  bool readSome(Millis limit);
+  int fd_ = -1;
+  std::string pending_;
+};
 
 class Station {
  public:
@@ -87,6 +110,7 @@ class Station {
   // The pty an outside radio opened; empty with the emulator.
   const std::string& outsideDevice() const { return outsideDevice_; }
 
+  std::filesystem::path tracePath() const;
   std::vector<std::string> radioLog() const;  // commands the radio received, in order
   std::vector<std::string> debugLines() const;
   std::vector<std::string> traceLines() const;  // without their time stamps
