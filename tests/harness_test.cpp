@@ -147,7 +147,7 @@ TEST(Harness, EventsSetTheGlobalsAndAreTraced) {
   sc.closeRequest();
   EXPECT_EQ(sc.state().running, 0);
   EXPECT_EQ(sc.state().currentMessage, 0) << "globals are restored after the handler";
-  EXPECT_EQ(out.str(), "0 KEY 74\n0 SAY wave/nc.wav\n0 KEYUP 74\n0 CLOSE\n");
+  EXPECT_EQ(out.str(), "0 KEY 74\n0 ACT 74\n0 SAY wave/nc.wav\n0 KEYUP 74\n0 CLOSE\n");
 }
 
 TEST(Harness, TraceEscapesBytes) {

@@ -75,7 +75,11 @@ void deliverEvent(Panel& panel, int32_t message, int32_t wparam) {
   if (message == kKeyDownEvent || message == kKeyUpEvent) {
     // Keys act in the order typed, each once the work before it has had
     // its answers; the rest (ticks, closing) acts at once.
-    panel.steps.append([&panel, message, wparam] { handleAs(panel, message, wparam); });
+    panel.steps.append([&panel, message, wparam] {
+      // When a key's own work begins: its KEY line says when it was typed.
+      if (message == kKeyDownEvent) panel.traceLine("ACT", std::to_string(wparam));
+      handleAs(panel, message, wparam);
+    });
   } else {
     handleAs(panel, message, wparam);
   }
