@@ -107,6 +107,7 @@ bool TerminalPanel::openWindow(const std::string&, int, int, int, int) {
   open_ = true;
   if (screenIsTerminal_) write(kAlternateScreenOn);
   write("\x1b[H\x1b[2J");
+  shownRows_.clear();
   std::vector<int> all(TerminalScreen::kRows);
   for (int r = 0; r < TerminalScreen::kRows; ++r) all[static_cast<std::size_t>(r)] = r + 1;
   drawRows(all);
@@ -207,8 +208,15 @@ void TerminalPanel::flushScreen() {
   while (!screenBroken_) {
     if (unsent_.empty()) {
       if (dirtyRows_.empty()) return;
-      for (int r : dirtyRows_) unsent_ += "\x1b[" + std::to_string(r) + ";1H" + screen_.row(r);
+      for (int r : dirtyRows_) {
+        std::string row = screen_.row(r);
+        std::string& shown = shownRows_[r];
+        if (shown == row) continue;
+        unsent_ += "\x1b[" + std::to_string(r) + ";1H" + row;
+        shown = std::move(row);
+      }
       dirtyRows_.clear();
+      if (unsent_.empty()) return;
     }
     const ssize_t n = ::write(outFd_, unsent_.data(), unsent_.size());
     if (n > 0) {

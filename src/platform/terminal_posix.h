@@ -108,6 +108,9 @@ class TerminalPanel : public FrontEnd {
   // rows changed since: a terminal that stops reading never holds the panel.
   std::string unsent_;
   std::set<int> dirtyRows_;
+  // Each row as last handed to the terminal: a print that leaves a row as it
+  // was (the status line redrawn with every poll's answer) writes nothing.
+  std::map<int, std::string> shownRows_;
   bool open_ = false;
   bool keysEnded_ = false;
   bool raw_ = false;
