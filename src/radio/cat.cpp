@@ -35,14 +35,15 @@ bool narrowFrequencyCommand(std::string& text) {
   return true;
 }
 
-}  // namespace
-
+// True when `command` (";" included) is not to be written yet.
 bool heldFromDevice(const PanelState& s, std::string_view command) {
   if (s.deviceUnproven == 0) return false;
   // Unkeying is never held back; waking a radio switched off is configured.
   static constexpr std::array<std::string_view, 4> kAlways = {"ID;", "TX0;", "PS1;", "Power on;"};
   return std::find(kAlways.begin(), kAlways.end(), command) == kAlways.end();
 }
+
+}  // namespace
 
 bool sendCommand(Panel& panel) {
   PanelState& s = panel.state;
@@ -81,7 +82,7 @@ bool sendCommand(Panel& panel) {
   }
   if (!held) writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
-  return true;
+  return !held;
 }
 
 void widenFrequencyReply(Panel& panel) {

@@ -14,14 +14,12 @@ namespace keldar {
 // added, a frequency setting is remembered in lastFrequencyCommand, eight-digit
 // radios get the eight-digit form, one write, a "TX=" line. A frequency that
 // an eight-digit radio cannot take (its dropped digit is not "0") is not
-// written: a "TX!=" line notes it and "invalid" is spoken. False only then.
+// written: a "TX!=" line notes it and "invalid" is spoken.
 // Until a device just opened under the radio's port has answered as a radio
 // (deviceUnproven), only "ID;" and an unkeying are written to it: the
 // command is then noted in the log and not written, and the set-up brings the
-// radio to the panel's state once it answers.
+// radio to the panel's state once it answers. False when it was not written.
 bool sendCommand(Panel& panel);
-// True when `command` (";" included) is not to be written yet.
-bool heldFromDevice(const PanelState& state, std::string_view command);
 // The rule for eight-digit radios' answers: "FA14250000;" -> "FA014250000;".
 void widenFrequencyReply(Panel& panel);
 // One line of debug.dat when logging is on.

@@ -177,8 +177,9 @@ void askRadio(Panel& panel, std::string_view query, Asker asker, AnswerHandler h
               uint32_t timeoutMs) {
   PanelState& s = panel.state;
   s.commandText = query;
-  // A query held from a device not yet known as a radio has no answer to wait for.
-  if (heldFromDevice(s, std::string(query) + ";") || !sendCommand(panel)) {
+  // Not written (held from a device not yet known as a radio, or beyond what
+  // it takes): there is no answer to wait for.
+  if (!sendCommand(panel)) {
     callHandler(panel, handler, RadioAnswer{});
     return;
   }
