@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/panel.h"
+#include "core/panel.h"
 #include "platform/clock_posix.h"
 #include "platform/sound_sdl.h"
 #include "speech/player.h"

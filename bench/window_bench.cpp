@@ -14,14 +14,15 @@
 #include <vector>
 
 #include "app/events.h"
-#include "app/panel.h"
 #include "app/startup.h"
-#include "panel/display.h"
-#include "panel/window.h"
+#include "core/panel.h"
+#include "core/window.h"
+#include "display/display.h"
 #include "platform/clock_posix.h"
 #include "platform/files_posix.h"
 #include "platform/serial_posix.h"
 #include "platform/window_sdl.h"
+#include "radio/apply_mode.h"
 
 namespace {
 

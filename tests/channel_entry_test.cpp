@@ -2,11 +2,11 @@
 // records, split off, repeater shift and tone squelch.
 #include <gtest/gtest.h>
 
-#include "keyboard_fixture.h"
+#include "core/record_checks.h"
 #include "memory/records.h"
 #include "radio/channel_entry.h"
-#include "radio/record_checks.h"
 #include "radio/repeater.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

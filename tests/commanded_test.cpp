@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "keyboard_fixture.h"
-#include "panel/display.h"
-#include "radio/record_checks.h"
+#include "core/record_checks.h"
+#include "display/display.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

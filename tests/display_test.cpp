@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "keyboard_fixture.h"
-#include "panel/display.h"
-#include "panel/window.h"
-#include "radio/exchange.h"
-#include "radio/radio_modes.h"
-#include "testing/scenario.h"
+#include "cat/exchange.h"
+#include "core/radio_modes.h"
+#include "core/window.h"
+#include "display/display.h"
+#include "radio/apply_mode.h"
+#include "radio/radio_line.h"
+#include "support/keyboard_fixture.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "keyboard_fixture.h"
 #include "speech/player.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/files.h"
-#include "testing/scenario.h"
+#include "base/files.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

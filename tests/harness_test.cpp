@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "app/events.h"
-#include "panel/window.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
-#include "runtime/trace.h"
+#include "base/trace.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "core/window.h"
+#include "radio/radio_line.h"
 #include "speech/player.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

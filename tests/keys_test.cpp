@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/keys.h"
-#include "keyboard_fixture.h"
+#include "base/files.h"
+#include "core/record_checks.h"
 #include "memory/records.h"
-#include "radio/record_checks.h"
-#include "runtime/files.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "app/tick.h"
-#include "radio/answers.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
-#include "radio_support.h"
+#include "cat/answers.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "radio/radio_line.h"
 #include "speech/player.h"
+#include "support/radio_support.h"
 
 namespace keldar {
 namespace {

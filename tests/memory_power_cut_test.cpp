@@ -17,7 +17,7 @@
 
 #include "memory/bank_file.h"
 #include "support/bank_generations.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 extern char** environ;
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/panel.h"
+#include "core/panel.h"
 #include "memory/bank_file.h"
 #include "platform/files_posix.h"
 #include "support/bank_generations.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "memory/bank_file.h"
 #include "memory/durable_file.h"
 #include "memory/listing.h"
 #include "memory/records.h"
-#include "radio_support.h"
-#include "runtime/files.h"
-#include "testing/scenario.h"
+#include "support/radio_support.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/tick.h"
-#include "panel/display.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "display/display.h"
 #include "radio/frequency_reply.h"
-#include "radio_support.h"
+#include "support/radio_support.h"
 
 namespace keldar {
 namespace {

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "app/tick.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "cat/simulator.h"
+#include "core/models.h"
 #include "radio/frequency_reply.h"
-#include "radio/models.h"
-#include "radio/simulator.h"
-#include "radio_support.h"
+#include "radio/radio_line.h"
+#include "support/radio_support.h"
 
 namespace keldar {
 namespace {

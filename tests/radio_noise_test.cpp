@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/tick.h"
-#include "radio/exchange.h"
-#include "radio_support.h"
+#include "cat/exchange.h"
 #include "support/dice.h"
+#include "support/radio_support.h"
 
 #ifndef KELDAR_NOISE_INPUTS
 #define KELDAR_NOISE_INPUTS 1000000

@@ -6,9 +6,9 @@
 
 #include "app/events.h"
 #include "app/startup.h"
-#include "radio/relay.h"
-#include "radio_support.h"
+#include "share/relay.h"
 #include "speech/player.h"
+#include "support/radio_support.h"
 
 namespace keldar {
 namespace {

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/events.h"
-#include "panel/display.h"
-#include "radio/network_share.h"
-#include "radio/radio_modes.h"
-#include "radio_support.h"
+#include "core/radio_modes.h"
+#include "display/display.h"
+#include "share/network_share.h"
 #include "speech/readouts.h"
 #include "support/dice.h"
+#include "support/radio_support.h"
 
 #ifndef KELDAR_NETWORK_LINES
 #define KELDAR_NETWORK_LINES 100000

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "keldar/version.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 #ifndef KELDAR_BINARY_DIR
 #define KELDAR_BINARY_DIR "."

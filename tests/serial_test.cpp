@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/serial_posix.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "radio/frequency_reply.h"
 #include "radio/setup.h"
-#include "radio_support.h"
+#include "support/radio_support.h"
 
 namespace keldar {
 namespace {

@@ -18,7 +18,7 @@
 #include "app/startup.h"
 #include "memory/records.h"
 #include "support/dice.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 #ifndef KELDAR_SOAK_TICKS
 #define KELDAR_SOAK_TICKS 12000

@@ -17,7 +17,7 @@
 
 #include "platform/sound_sdl.h"
 #include "speech/player.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/trace.h"
+#include "base/trace.h"
 #include "speech/player.h"
 #include "speech/readouts.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -11,10 +11,10 @@
 
 #include "app/config.h"
 #include "app/startup.h"
+#include "base/trace.h"
+#include "display/display.h"
 #include "keldar/version.h"
-#include "panel/display.h"
-#include "runtime/trace.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -1,8 +1,8 @@
 // Up and Down in each entry mode, the value commands and their limits.
 #include <gtest/gtest.h>
 
-#include "keyboard_fixture.h"
 #include "radio/stepping.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

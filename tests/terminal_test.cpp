@@ -17,12 +17,12 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
-#include "panel/display.h"
+#include "display/display.h"
 #include "platform/front_end_choice.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_posix.h"
 #include "platform/terminal_screen.h"
-#include "testing/fakes.h"
+#include "support/fakes.h"
 
 namespace keldar {
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "runtime/text.h"
+#include "base/text.h"
 
 namespace keldar {
 namespace {

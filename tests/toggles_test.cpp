@@ -2,8 +2,9 @@
 // the redraws of the status line.
 #include <gtest/gtest.h>
 
-#include "keyboard_fixture.h"
-#include "radio/exchange.h"
+#include "cat/exchange.h"
+#include "radio/radio_line.h"
+#include "support/keyboard_fixture.h"
 
 namespace keldar {
 namespace {

@@ -20,7 +20,7 @@
 #include "platform/sound_win32.h"
 #include "platform/tcp_radio.h"
 #include "platform/window_win32.h"
-#include "testing/scenario.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "panel/display.h"
-#include "panel/window.h"
+#include "core/window.h"
+#include "display/display.h"
 #include "platform/font_lookup.h"
 #include "platform/front_end_choice.h"
 #include "platform/window_sdl.h"
-#include "testing/scenario.h"
+#include "radio/apply_mode.h"
+#include "support/scenario.h"
 
 namespace keldar {
 namespace {

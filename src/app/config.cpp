@@ -7,9 +7,9 @@
 #include <iostream>
 #include <system_error>
 
-#include "runtime/files.h"
-#include "runtime/text.h"
-#include "runtime/trace.h"
+#include "base/files.h"
+#include "base/text.h"
+#include "base/trace.h"
 
 namespace keldar {
 

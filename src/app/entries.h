@@ -1,7 +1,7 @@
 // The multi-key entries: each rule runs at its fixed point of handleKey.
 #pragma once
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

@@ -4,10 +4,11 @@
 
 #include "app/keys.h"
 #include "app/tick.h"
-#include "app/work.h"
-#include "radio/exchange.h"
-#include "radio/network_share.h"
-#include "radio/relay.h"
+#include "cat/exchange.h"
+#include "cat/work.h"
+#include "radio/radio_line.h"
+#include "share/network_share.h"
+#include "share/relay.h"
 #include "speech/player.h"
 
 namespace keldar {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

@@ -3,7 +3,7 @@
 // frequency and squelch keys.
 #pragma once
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

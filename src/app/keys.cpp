@@ -4,10 +4,10 @@
 
 #include "app/entries.h"
 #include "app/key_commands.h"
-#include "panel/display.h"
-#include "radio/cat.h"
+#include "cat/cat.h"
+#include "cat/send_text.h"
+#include "display/display.h"
 #include "radio/channel_entry.h"
-#include "radio/send_text.h"
 #include "radio/setup.h"
 #include "radio/stepping.h"
 #include "radio/toggles.h"

@@ -1,7 +1,7 @@
 #include "app/link_watch.h"
 
-#include "radio/cat.h"
-#include "radio/exchange.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
 #include "speech/player.h"
 
 namespace keldar {

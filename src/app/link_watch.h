@@ -5,7 +5,7 @@
 // first connection, and "connected" is said.
 #pragma once
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

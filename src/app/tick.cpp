@@ -4,13 +4,13 @@
 #include <string>
 
 #include "app/link_watch.h"
-#include "panel/display.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "core/radio_modes.h"
+#include "display/display.h"
 #include "radio/frequency_reply.h"
-#include "radio/network_reads.h"
-#include "radio/radio_modes.h"
 #include "radio/setup.h"
+#include "share/network_reads.h"
 #include "speech/readouts.h"
 
 namespace keldar {

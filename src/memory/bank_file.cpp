@@ -5,10 +5,10 @@
 #include <system_error>
 #include <vector>
 
+#include "base/files.h"
 #include "memory/durable_file.h"
 #include "memory/listing.h"
 #include "memory/records.h"
-#include "runtime/files.h"
 #include "speech/player.h"
 
 namespace keldar {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "radio/cat.h"
+#include "core/debug_log.h"
 
 namespace keldar {
 

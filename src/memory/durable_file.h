@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/panel.h"
-#include "runtime/files.h"
+#include "base/files.h"
+#include "core/panel.h"
 
 namespace keldar {
 

@@ -1,6 +1,6 @@
 #include "memory/records.h"
 
-#include "app/panel_state.h"
+#include "core/panel_state.h"
 
 namespace keldar {
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

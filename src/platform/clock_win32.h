@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -1,7 +1,7 @@
 // Durable file replacement on POSIX file systems.
 #pragma once
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

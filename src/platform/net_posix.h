@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -9,7 +9,7 @@
 
 #include "platform/play_queue.h"
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "platform/play_queue.h"
-#include "runtime/platform.h"
 
 namespace keldar {
 

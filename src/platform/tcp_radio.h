@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_screen.h"
-#include "runtime/platform.h"
 
 namespace keldar {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform.h"
+#include "base/platform.h"
 
 namespace keldar {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "base/platform.h"
 #include "platform/window_wait_win32.h"
-#include "runtime/platform.h"
 
 namespace keldar {
 

@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "cat/send_text.h"
+#include "core/models.h"
+#include "core/record_checks.h"
+#include "display/display.h"
 #include "memory/records.h"
-#include "panel/display.h"
+#include "radio/apply_mode.h"
 #include "radio/frequency_reply.h"
 #include "radio/memory_channels.h"
-#include "radio/models.h"
-#include "radio/record_checks.h"
 #include "radio/repeater.h"
-#include "radio/send_text.h"
 #include "radio/toggles.h"
 #include "speech/player.h"
 #include "speech/readouts.h"

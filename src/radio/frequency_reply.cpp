@@ -4,13 +4,13 @@
 #include <array>
 #include <string>
 
+#include "cat/cat.h"
+#include "cat/commanded_state.h"
+#include "core/models.h"
+#include "core/window.h"
+#include "display/display.h"
 #include "memory/bank_file.h"
-#include "panel/display.h"
-#include "panel/window.h"
-#include "radio/cat.h"
 #include "radio/channel_entry.h"
-#include "radio/commanded_state.h"
-#include "radio/models.h"
 #include "radio/setup.h"
 #include "radio/toggles.h"
 #include "speech/player.h"

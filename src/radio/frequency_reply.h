@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

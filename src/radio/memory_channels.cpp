@@ -2,14 +2,15 @@
 
 #include <string>
 
+#include "cat/send_text.h"
+#include "core/models.h"
+#include "core/record_checks.h"
+#include "display/display.h"
 #include "memory/bank_file.h"
 #include "memory/records.h"
-#include "panel/display.h"
+#include "radio/apply_mode.h"
 #include "radio/channel_entry.h"
-#include "radio/models.h"
-#include "radio/record_checks.h"
 #include "radio/repeater.h"
-#include "radio/send_text.h"
 #include "speech/player.h"
 
 namespace keldar {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

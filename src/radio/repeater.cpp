@@ -1,7 +1,7 @@
 #include "radio/repeater.h"
 
-#include "radio/models.h"
-#include "radio/send_text.h"
+#include "cat/send_text.h"
+#include "core/models.h"
 #include "speech/player.h"
 
 namespace keldar {

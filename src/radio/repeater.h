@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

@@ -4,12 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "app/work.h"
-#include "panel/display.h"
-#include "radio/cat.h"
-#include "radio/exchange.h"
-#include "radio/models.h"
-#include "radio/radio_modes.h"
+#include "cat/cat.h"
+#include "cat/exchange.h"
+#include "cat/work.h"
+#include "core/models.h"
+#include "core/radio_modes.h"
+#include "display/display.h"
 #include "radio/repeater.h"
 #include "radio/stepping.h"
 #include "radio/toggles.h"

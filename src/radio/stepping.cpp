@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "panel/display.h"
+#include "cat/exchange.h"
+#include "cat/send_text.h"
+#include "core/models.h"
+#include "core/record_checks.h"
+#include "display/display.h"
 #include "radio/channel_entry.h"
-#include "radio/exchange.h"
-#include "radio/models.h"
-#include "radio/record_checks.h"
-#include "radio/send_text.h"
 #include "radio/toggles.h"
 #include "speech/player.h"
 

@@ -1,9 +1,9 @@
 #include "radio/toggles.h"
 
-#include "panel/display.h"
-#include "radio/exchange.h"
-#include "radio/models.h"
-#include "radio/send_text.h"
+#include "cat/exchange.h"
+#include "cat/send_text.h"
+#include "core/models.h"
+#include "display/display.h"
 #include "radio/stepping.h"
 #include "speech/player.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/panel.h"
+#include "core/panel.h"
 
 namespace keldar {
 

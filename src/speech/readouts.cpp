@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "panel/window.h"
-#include "radio/radio_modes.h"
-#include "runtime/text.h"
+#include "base/text.h"
+#include "core/radio_modes.h"
+#include "core/window.h"
 #include "speech/player.h"
 
 namespace keldar {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/panel_state.h"
-#include "runtime/text.h"
+#include "base/text.h"
+#include "core/panel_state.h"
 
 namespace keldar::testing {
 
