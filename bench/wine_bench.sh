@@ -12,7 +12,6 @@ build=$(cd "$1" && pwd)
 emulator=$2
 presses=${3:-40}
 work=$(mktemp -d)
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
@@ -20,21 +19,11 @@ cleanup() {
   [ -n "${KELDAR_KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
-wait_for() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/../scripts/lib/xvfb-wine.sh"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-wait_for 100 test -s "$work/display" || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
-[ -e "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
+start_xvfb 1280x1024x24 /dev/null || { echo "Xvfb did not start"; exit 1; }
+pids+=("$xvfb_pid")
+start_wine "$build" /dev/null >/dev/null || { echo "wineboot failed"; exit 1; }
 
 mkdir -p "$work/run"
 printf '%s\r\n' "COM=3" "Speed=38400" "Power=100" "Swr=1" "Atu=1" "Bands  =7" "Switch=0" \

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/files.h"
@@ -175,7 +176,10 @@ TEST_F(MemoryBanks, UnknownHeaderIsKeptAsBackupBeforeTheRebuild) {
 
 TEST_F(MemoryBanks, FileThatCannotBeOpenedIsMovedAsideNotDeleted) {
   namespace fs = std::filesystem;
-  fs::create_symlink("unplugged/savmem.dat", sc.path("savmem.dat"));
+  // Symbolic links need a privilege on Windows (and Wine makes none).
+  std::error_code linkError;
+  fs::create_symlink("unplugged/savmem.dat", sc.path("savmem.dat"), linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
   loadMemoryBanks(sc.panel);
   ASSERT_TRUE(fs::is_symlink(sc.path("savmem.bak")));
   EXPECT_EQ(fs::read_symlink(sc.path("savmem.bak")), "unplugged/savmem.dat");
@@ -196,7 +200,10 @@ TEST_F(MemoryBanks, LinkedFileIsUpdatedWhereItLives) {
   namespace fs = std::filesystem;
   fs::create_directory(sc.path("store"));
   sc.writeFile("store/banks", crlf(bankLines("KELDAR v3.2a 3.3b 61")));
-  fs::create_symlink("store/banks", sc.path("savmem.dat"));
+  // Symbolic links need a privilege on Windows (and Wine makes none).
+  std::error_code linkError;
+  fs::create_symlink("store/banks", sc.path("savmem.dat"), linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links here: " << linkError.message();
   loadMemoryBanks(sc.panel);
   EXPECT_EQ(sc.state().bandIndex, 6);
   sc.state().memoryChannels[0] = "0206A014200000B0142000009991";

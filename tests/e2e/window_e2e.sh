@@ -20,6 +20,8 @@ for tool in Xvfb xdotool import convert; do
   fi
 done
 
+. "$(dirname "$0")/../../scripts/lib/xvfb-wine.sh"
+
 work=$(mktemp -d)
 xvfb_pid=
 keldar_pid=
@@ -38,25 +40,9 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
-# The server picks a free display number and writes it once it is ready.
-# -noreset keeps NumLock as set between xdotool calls.
 # Large enough for the window at twice its size.
-Xvfb -displayfd 3 -screen 0 2400x1300x24 -noreset -nolisten tcp 3>"$work/display" \
-  >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
+start_xvfb 2400x1300x24 "$work/xvfb.log" || fail "Xvfb did not start"
 export SDL_AUDIODRIVER=dummy
 xdotool key Num_Lock || fail "xdotool cannot reach the server"
 

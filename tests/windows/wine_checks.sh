@@ -25,17 +25,14 @@ for tool in wine wineboot wineserver Xvfb xdotool rigctl python3 socat; do
   fi
 done
 
+. "$(dirname "$0")/../../scripts/lib/xvfb-wine.sh"
+
 work=$(mktemp -d)
 xvfb_pid=
 emulator_pid=
 keldar_pid=
 tcp_emulator_pid=
 socat_pid=
-# A prefix of the build's own, made once and kept between runs.
-export WINEPREFIX=$build/wineprefix
-export WINEDEBUG=-all
-# No .NET or browser engine to install: keep the first start short.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   for pid in "$keldar_pid" "$emulator_pid" "$socat_pid" "$tcp_emulator_pid"; do
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; fi
@@ -59,34 +56,14 @@ free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" \
-  >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
+start_xvfb 1280x1024x24 "$work/xvfb.log" || fail "Xvfb did not start"
+start_wine "$build" "$work/wineboot.log" || fail "wineboot failed"
 
-if [ ! -e "$WINEPREFIX/system.reg" ]; then
-  echo "== wineboot -i ($WINEPREFIX)"
-  wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot failed"
-  wineserver -w
-fi
-
-echo "== keldar_tests.exe under Wine"
-# The filter the build wrote leaves out the tests that need symbolic links.
-filter=$(cat "$build/test_filter.txt")
-(cd "$build" && wine ./keldar_tests.exe --gtest_brief=1 "--gtest_filter=$filter") ||
-  fail "keldar_tests.exe failed"
+echo "== keldar_tests.exe under Wine, each test on its own"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300) >"$work/ctest.log" 2>&1 ||
+  { tail -n 60 "$work/ctest.log"; fail "keldar_tests.exe failed"; }
+grep -E "tests passed|\(Skipped\)" "$work/ctest.log"
 
 echo "== keldar.exe on COM3 under Wine"
 mkdir -p "$work/run"
