@@ -6,6 +6,7 @@
 
 #include "cat/cat.h"
 #include "cat/exchange.h"
+#include "cat/send_text.h"
 #include "core/window.h"
 #include "display/display.h"
 #include "radio/frequency_reply.h"
@@ -33,11 +34,6 @@ constexpr int kFmNarrow = 5;
 constexpr int kFmWide = 7;
 // In CW a width index below this means the narrow filter.
 constexpr int kCwNarrowBelow = 11;
-
-void send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  sendCommand(panel);
-}
 
 bool allDigits(std::string_view text) {
   for (char c : text) {
@@ -68,7 +64,7 @@ void drawFrequencyPanel(Panel& panel) {
   s.quietLimits = 1;
   if (s.repeaterMode == 1) setRepeaterShift(panel);  // switches the shift off
   if (s.toneEntry == 1) {
-    send(panel, "CT00");
+    sendText(panel, "CT00");
     s.toneCode = "999";
     s.toneEntry = 0;
   }
@@ -86,7 +82,7 @@ void drawFrequencyPanel(Panel& panel) {
   }
   // "NA0" alone is the radio's query for the filter, not a setting; the
   // setting carries the selector digit too.
-  send(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
+  sendText(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
   drawStatusLine(panel);
   if (s.modeIndex == kFmNarrow || s.modeIndex == kFmWide) {
     readSquelchLevel(panel);
