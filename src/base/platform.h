@@ -141,4 +141,26 @@ class NetworkServer {
   virtual void drop(int client) = 0;
 };
 
+// Where the radio is, as a TCP radio port asks at each open: its slot of
+// the serial ports and "tcp:HOST:PORT" (empty when it is on that port).
+class RadioPlace {
+ public:
+  virtual ~RadioPlace() = default;
+  virtual int radioPort() const = 0;
+  virtual std::string radioAddress() const = 0;
+};
+
+// A network server on a TCP port of its own: the platform's, which the
+// shared run sets listening before the panel starts.
+class ListeningServer : public NetworkServer {
+ public:
+  // Listens on address ("127.0.0.1", "0.0.0.0", "::1", a host name) and
+  // port (0: any free one). False with the reason in error.
+  virtual bool listen(const std::string& address, int port, std::string& error) = 0;
+  // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
+  virtual std::string boundAddress() const = 0;
+  // Whether only this machine can reach the socket (127.0.0.0/8, ::1).
+  virtual bool loopbackOnly() const = 0;
+};
+
 }  // namespace keldar
