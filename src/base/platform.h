@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/key_codes.h"
 #include "base/text.h"
 
 namespace keldar {
@@ -23,9 +24,10 @@ constexpr int32_t kNetworkEvent = 0x8003;
 // Shift, Ctrl, Alt (AltGr comes as Ctrl and Alt), Caps Lock, the Windows
 // keys and the left/right forms of the first three: they only change other
 // keys, so no front end delivers them as keys of their own.
-constexpr bool isModifierKey(int32_t vk) {
-  return vk == 16 || vk == 17 || vk == 18 || vk == 20 || vk == 91 || vk == 92 ||
-         (vk >= 160 && vk <= 165);
+constexpr bool isModifierKey(int32_t code) {
+  return code == vk::kShift || code == vk::kCtrl || code == vk::kAlt || code == vk::kCapsLock ||
+         code == vk::kLeftWindows || code == vk::kRightWindows ||
+         (code >= vk::kLeftShift && code <= vk::kRightAlt);
 }
 
 // The handle table of serial ports 1..256. Invalid or empty slots do nothing
