@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/platform.h"
+#include "platform/net_address.h"
 
 namespace keldar {
 
@@ -33,11 +34,8 @@ class PosixNetworkServer : public ListeningServer {
   void drop(int client) override;
 
  private:
-  struct Connection {
+  struct Connection : ClientQueue {
     int fd = -1;
-    std::string unsent;
-    bool broken = false;  // reported as closed at the next poll
-    bool ended = false;   // the client has sent all it will; answers may still go
   };
 
   void acceptAll(std::vector<NetworkActivity>& activity);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/platform.h"
+#include "platform/net_address.h"
 
 namespace keldar {
 
@@ -41,11 +42,8 @@ class Win32NetworkServer : public ListeningServer {
  private:
   using Socket = std::uintptr_t;                   // a SOCKET
   static constexpr Socket kNoSocket = ~Socket{0};  // INVALID_SOCKET
-  struct Connection {
+  struct Connection : ClientQueue {
     Socket socket = 0;
-    std::string unsent;
-    bool broken = false;  // reported as closed at the next poll
-    bool ended = false;   // the client has sent all it will; answers may still go
   };
 
   void acceptAll(std::vector<NetworkActivity>& activity);
