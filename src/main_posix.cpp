@@ -1,5 +1,5 @@
 // keldar: the talking front panel. Reads the command line, builds the
-// platform parts (traced when asked) and runs the panel.
+// platform parts and runs the panel over them (app/run_panel.h).
 #include <unistd.h>
 
 #include <cerrno>

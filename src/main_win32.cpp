@@ -1,5 +1,6 @@
 // keldar.exe: the talking front panel on Windows. Reads the command line,
-// builds the Windows platform parts (traced when asked) and runs the panel.
+// builds the Windows platform parts and runs the panel over them
+// (app/run_panel.h).
 #include <windows.h>
 
 #include <fstream>

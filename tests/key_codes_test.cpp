@@ -1,5 +1,3 @@
-#include "base/key_codes.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -18,13 +16,6 @@ TEST(KeyCodes, OnlyTheModifiersAreNoKeysOfTheirOwn) {
     if (isModifierKey(code)) found.push_back(code);
   }
   EXPECT_EQ(found, modifiers);
-}
-
-TEST(KeyCodes, TheNumericPadAndTheFunctionKeysRunInOrder) {
-  EXPECT_EQ(vk::kPadNine - vk::kPadZero, 9);
-  EXPECT_EQ(vk::kF12 - vk::kF1, 11);
-  EXPECT_EQ(vk::kF5, vk::kF1 + 4);
-  EXPECT_EQ(vk::kRightAlt - vk::kLeftShift, 5);
 }
 
 }  // namespace

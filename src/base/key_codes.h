@@ -77,4 +77,7 @@ constexpr int32_t kRightBracket = 221;
 constexpr int32_t kApostrophe = 222;
 constexpr int32_t kExtraBackslash = 226;  // the one beside the left Shift
 
+// The maps count on these runs.
+static_assert(kPadNine == kPadZero + 9 && kF12 == kF1 + 11 && kRightAlt == kLeftShift + 5);
+
 }  // namespace keldar::vk
