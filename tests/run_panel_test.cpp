@@ -54,7 +54,7 @@ CommandLine sharedOn(const std::string& address, int port) {
   return line;
 }
 
-TEST(RunPanel, TheCommandLineAloneAnswersHelpVersionAndMistakes) {
+TEST(RunPanel, TheCommandLineAloneAnswersVersionAndMistakes) {
   const OfferedOptions noTerminal{false, true, true};
   CommandLine wrong;
   wrong.error = "unknown option --x";
@@ -62,12 +62,6 @@ TEST(RunPanel, TheCommandLineAloneAnswersHelpVersionAndMistakes) {
   EXPECT_EQ(answerWithoutPanel(wrong, noTerminal, out, err), 2);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "keldar: unknown option --x\n" + usageLine(noTerminal) + "\n");
-
-  CommandLine help;
-  help.help = true;
-  std::ostringstream helpOut;
-  EXPECT_EQ(answerWithoutPanel(help, noTerminal, helpOut, err), 0);
-  EXPECT_EQ(helpOut.str(), helpText(noTerminal));
 
   CommandLine version;
   version.version = true;
