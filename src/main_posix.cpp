@@ -1,11 +1,10 @@
 // keldar: the talking front panel. Reads the command line, builds the
-// platform parts (traced when asked) and runs the panel.
+// platform parts and runs the panel over them (app/run_panel.h).
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <exception>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -13,11 +12,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/startup.h"
-#include "base/trace.h"
-#include "cat/cat.h"
-#include "core/panel.h"
-#include "keldar/version.h"
+#include "app/run_panel.h"
 #include "platform/clock_posix.h"
 #include "platform/files_posix.h"
 #include "platform/front_end_choice.h"
@@ -28,8 +23,6 @@
 #include "platform/tcp_radio.h"
 #include "platform/terminal_posix.h"
 #include "platform/window_sdl.h"
-#include "share/network_share.h"
-#include "speech/player.h"
 
 namespace {
 
@@ -50,30 +43,11 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
   keldar::PosixFileSystem files;
 
   // The radio's port may be a TCP connection (--radio, or keldar.cfg line 1);
-  // the panel sees a serial port either way.
-  keldar::Panel* running = nullptr;
-  keldar::TcpRadioPorts ports(
-      serial, [&running] { return running != nullptr ? running->state.comPort : 0; },
-      [&running, &line] {
-        if (!line.radioAddress.empty()) return line.radioAddress;
-        return running != nullptr ? running->state.radioAddress.str() : std::string();
-      });
-  keldar::TracedParts traced(ports, screen, clock, traceOut);
-  keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
-  running = &panel;
-  panel.trace = traced.trace();
-  // Phrases the working directory's wave/ lacks come from the set installed
-  // with the program, found from where the program itself lies.
-  panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
-  // Every recording read now, once: speech then needs no file at all.
-  std::vector<std::string> folders{"wave"};
-  folders.insert(folders.end(), panel.phraseFolders.begin(), panel.phraseFolders.end());
-  sound.preload(folders);
-  std::optional<keldar::NetworkShare> share;
-  if (server != nullptr) {
-    share.emplace(*server);
-    panel.network = &*share;
-  }
+  // the panel sees a serial port either way. A port that will not open or
+  // goes away is also noted in debug.dat.
+  keldar::RunningPanel running(line);
+  keldar::TcpRadioPorts ports(serial, running);
+  serial.setReporter([&running](const std::string& message) { running.note(message); });
   // The radio's answer, the relay's command and a client's line each wake
   // whichever front-end waits, at once.
   const auto watched = [&serial, &ports, server] {
@@ -84,26 +58,14 @@ int run(const keldar::CommandLine& line, keldar::CloseSignals& closeSignals, std
     if (server != nullptr) fds.push_back(server->waitFd());
     return fds;
   };
+  // The recordings installed with the program are found from where the
+  // program itself lies.
+  keldar::PlatformParts parts{ports, sound, screen, clock, files, server, traceOut};
+  parts.programDir = keldar::executableDirectory();
+  parts.preload = [&sound](const std::vector<std::string>& folders) { sound.preload(folders); };
   window.watchReadable(watched);
   terminal.watchReadable(watched);
-  // A port that will not open or goes away is also noted in debug.dat.
-  serial.setReporter(
-      [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
-  keldar::StartOptions options;
-  options.simulate = line.simulate;
-  if (server != nullptr) {
-    options.logNotes = keldar::sharingNotes(server->boundAddress(), server->loopbackOnly());
-  }
-  try {
-    return keldar::startUp(panel, options);
-  } catch (const std::exception& e) {
-    // Nothing in the panel throws by design; should the library run out of
-    // memory, still unkey the radio, and let the terminal be restored on the
-    // way out.
-    std::cerr << "keldar: " << e.what() << '\n';
-    keldar::unkeyTransmitter(panel);
-    return 1;
-  }
+  return keldar::runPanel(line, parts, running);
 }
 
 }  // namespace
@@ -116,17 +78,8 @@ int main(int argc, char** argv) {
 
   const keldar::CommandLine line =
       keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  if (!line.error.empty()) {
-    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine() << '\n';
-    return 2;
-  }
-  if (line.help) {
-    std::cout << keldar::helpText();
-    return 0;
-  }
-  if (line.version) {
-    std::cout << "keldar " << keldar::kVersion << '\n';
-    return 0;
+  if (const auto answered = keldar::answerWithoutPanel(line, {}, std::cout, std::cerr)) {
+    return *answered;
   }
   // The trace file is named from where keldar was started, before -C.
   std::ofstream traceOut;
@@ -142,20 +95,10 @@ int main(int argc, char** argv) {
     std::cerr << "keldar: cannot run in " << line.directory << ": " << std::strerror(errno) << '\n';
     return 2;
   }
-  // Listening before the panel starts: a port that cannot be had is said at once.
   std::optional<keldar::PosixNetworkServer> server;
   if (line.rigctldPort >= 0) {
     server.emplace();
-    std::string error;
-    if (!server->listen(line.rigctldAddress, line.rigctldPort, error)) {
-      std::cerr << "keldar: cannot share the radio on " << line.rigctldAddress << ":"
-                << line.rigctldPort << ": " << error << '\n';
-      return 2;
-    }
-    for (const std::string& note :
-         keldar::sharingNotes(server->boundAddress(), server->loopbackOnly())) {
-      std::cerr << "keldar: " << note << '\n';
-    }
+    if (!keldar::listenForClients(line, *server, std::cerr)) return 2;
   }
   return run(line, closeSignals, line.traceFile.empty() ? nullptr : &traceOut,
              server ? &*server : nullptr);

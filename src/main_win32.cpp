@@ -1,8 +1,8 @@
 // keldar.exe: the talking front panel on Windows. Reads the command line,
-// builds the Windows platform parts (traced when asked) and runs the panel.
+// builds the Windows platform parts and runs the panel over them
+// (app/run_panel.h).
 #include <windows.h>
 
-#include <exception>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -10,11 +10,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/startup.h"
-#include "base/trace.h"
-#include "cat/cat.h"
-#include "core/panel.h"
-#include "keldar/version.h"
+#include "app/run_panel.h"
 #include "platform/clock_win32.h"
 #include "platform/files_win32.h"
 #include "platform/net_win32.h"
@@ -23,8 +19,6 @@
 #include "platform/sound_win32.h"
 #include "platform/tcp_radio.h"
 #include "platform/window_win32.h"
-#include "share/network_share.h"
-#include "speech/player.h"
 
 namespace {
 
@@ -50,52 +44,22 @@ int run(const keldar::CommandLine& line, std::ostream* traceOut,
   keldar::Win32FileSystem files;
 
   // The radio's port may be a TCP connection (--radio, or keldar.cfg line 1);
-  // the panel sees a serial port either way.
-  keldar::Panel* running = nullptr;
-  keldar::TcpRadioPorts ports(
-      serial, [&running] { return running != nullptr ? running->state.comPort : 0; },
-      [&running, &line] {
-        if (!line.radioAddress.empty()) return line.radioAddress;
-        return running != nullptr ? running->state.radioAddress.str() : std::string();
-      });
-  keldar::TracedParts traced(ports, window, clock, traceOut);
-  keldar::Panel panel(traced.serial(), sound, traced.screen(), clock, files);
-  running = &panel;
-  panel.trace = traced.trace();
-  // Phrases the working directory's wave folder lacks come from the wave
-  // folder beside keldar.exe (or an installed share\keldar\wave).
-  panel.phraseFolders = keldar::phraseFoldersBeside(keldar::executableDirectory());
-  // Every recording read now, once: speech then needs no file at all.
-  std::vector<std::string> folders{"wave"};
-  folders.insert(folders.end(), panel.phraseFolders.begin(), panel.phraseFolders.end());
-  sound.preload(folders);
-  std::optional<keldar::NetworkShare> share;
-  if (server != nullptr) {
-    share.emplace(*server);
-    panel.network = &*share;
-  }
+  // the panel sees a serial port either way. A port that will not open or
+  // goes away is also noted in debug.dat.
+  keldar::RunningPanel running(line);
+  keldar::TcpRadioPorts ports(serial, running);
+  serial.setReporter([&running](const std::string& message) { running.note(message); });
   // The radio's answer, the relay's command and a client's line each end
   // the window's wait at once.
   window.watchReadable(
       [server] { return std::vector<void*>{server != nullptr ? server->waitEvent() : nullptr}; },
       [&serial] { return lookAt(serial); });
-  // A port that will not open or goes away is also noted in debug.dat.
-  serial.setReporter(
-      [&panel](const std::string& message) { keldar::writeDebugLine(panel, message); });
-  keldar::StartOptions options;
-  options.simulate = line.simulate;
-  if (server != nullptr) {
-    options.logNotes = keldar::sharingNotes(server->boundAddress(), server->loopbackOnly());
-  }
-  try {
-    return keldar::startUp(panel, options);
-  } catch (const std::exception& e) {
-    // Nothing in the panel throws by design; should the library run out of
-    // memory, still unkey the radio.
-    std::cerr << "keldar: " << e.what() << '\n';
-    keldar::unkeyTransmitter(panel);
-    return 1;
-  }
+  // The wave folder beside keldar.exe (or an installed share\keldar\wave)
+  // is found from where keldar.exe lies.
+  keldar::PlatformParts parts{ports, sound, window, clock, files, server, traceOut};
+  parts.programDir = keldar::executableDirectory();
+  parts.preload = [&sound](const std::vector<std::string>& folders) { sound.preload(folders); };
+  return keldar::runPanel(line, parts, running);
 }
 
 }  // namespace
@@ -107,17 +71,8 @@ int main(int argc, char** argv) {
 
   const keldar::CommandLine line =
       keldar::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  if (!line.error.empty()) {
-    std::cerr << "keldar: " << line.error << '\n' << keldar::usageLine(kOffered) << '\n';
-    return 2;
-  }
-  if (line.help) {
-    std::cout << keldar::helpText(kOffered);
-    return 0;
-  }
-  if (line.version) {
-    std::cout << "keldar " << keldar::kVersion << '\n';
-    return 0;
+  if (const auto answered = keldar::answerWithoutPanel(line, kOffered, std::cout, std::cerr)) {
+    return *answered;
   }
   if (line.terminal) {
     std::cerr << "keldar: the terminal panel is not available on Windows; the window reads "
@@ -140,20 +95,10 @@ int main(int argc, char** argv) {
               << keldar::windowsErrorText(GetLastError()) << '\n';
     return 2;
   }
-  // Listening before the panel starts: a port that cannot be had is said at once.
   std::optional<keldar::Win32NetworkServer> server;
   if (line.rigctldPort >= 0) {
     server.emplace();
-    std::string error;
-    if (!server->listen(line.rigctldAddress, line.rigctldPort, error)) {
-      std::cerr << "keldar: cannot share the radio on " << line.rigctldAddress << ":"
-                << line.rigctldPort << ": " << error << '\n';
-      return 2;
-    }
-    for (const std::string& note :
-         keldar::sharingNotes(server->boundAddress(), server->loopbackOnly())) {
-      std::cerr << "keldar: " << note << '\n';
-    }
+    if (!keldar::listenForClients(line, *server, std::cerr)) return 2;
   }
   return run(line, line.traceFile.empty() ? nullptr : &traceOut, server ? &*server : nullptr);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "platform/net_address.h"
 #include "platform/net_posix.h"
 
 namespace keldar {
@@ -91,6 +92,35 @@ TEST(NetworkServer, CarriesOneClientsLinesAndSeesItEnd) {
   EXPECT_EQ(::recv(peer, answer, sizeof answer, MSG_WAITALL), 9);
   EXPECT_EQ(std::string(answer), "14250000\n");
   ::close(peer);
+}
+
+sockaddr_storage ipv6(const char* text, uint16_t port) {
+  sockaddr_storage address{};
+  auto* in6 = reinterpret_cast<sockaddr_in6*>(&address);
+  in6->sin6_family = AF_INET6;
+  in6->sin6_port = htons(port);
+  ::inet_pton(AF_INET6, text, &in6->sin6_addr);
+  return address;
+}
+
+TEST(NetworkServer, AnIpv4LoopbackMappedIntoIpv6IsStillLoopback) {
+  EXPECT_TRUE(isLoopback(ipv6("::1", 4532)));
+  EXPECT_TRUE(isLoopback(ipv6("::ffff:127.0.0.9", 4532)));
+  EXPECT_FALSE(isLoopback(ipv6("::ffff:10.0.0.1", 4532)));
+  EXPECT_FALSE(isLoopback(ipv6("::2", 4532)));
+  EXPECT_EQ(addressText(ipv6("::ffff:127.0.0.9", 4532)), "[::ffff:127.0.0.9]:4532");
+  sockaddr_storage none{};
+  EXPECT_FALSE(isLoopback(none));
+}
+
+TEST(NetworkServer, AClientHoldsWhatItHasNotTakenUpToItsLimit) {
+  ClientQueue client;
+  EXPECT_TRUE(client.queue("RPRT 0\n", 10));
+  EXPECT_FALSE(client.queue("ab", 10)) << "behind what waits, not written at once";
+  EXPECT_EQ(client.unsent, "RPRT 0\nab");
+  EXPECT_FALSE(client.broken);
+  EXPECT_FALSE(client.queue("xy", 10));
+  EXPECT_TRUE(client.broken);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "display/display.h"
 #include "platform/font_lookup.h"
 #include "platform/front_end_choice.h"
+#include "platform/terminal_keys.h"
 #include "platform/window_sdl.h"
 #include "radio/apply_mode.h"
 #include "support/scenario.h"
@@ -345,6 +346,44 @@ TEST(KeyMap, WindowsCodesByPhysicalKey) {
   for (const Row& row : rows) {
     EXPECT_EQ(virtualKeyForScancode(row.code, true), row.withNumLock) << row.code;
     EXPECT_EQ(virtualKeyForScancode(row.code, false), row.withoutNumLock) << row.code;
+  }
+}
+
+// The keys the panel acts on reach it under one code from either front end.
+TEST(KeyMap, TheWindowAndTheTerminalGiveTheSameCodes) {
+  struct Row {
+    SDL_Scancode code;
+    const char* bytes;
+  };
+  const Row rows[] = {
+      {SDL_SCANCODE_RETURN, "\r"},
+      {SDL_SCANCODE_SPACE, " "},
+      {SDL_SCANCODE_PERIOD, "."},
+      {SDL_SCANCODE_EQUALS, "="},
+      {SDL_SCANCODE_MINUS, "-"},
+      {SDL_SCANCODE_Q, "q"},
+      {SDL_SCANCODE_7, "7"},
+      {SDL_SCANCODE_UP, "\x1b[A"},
+      {SDL_SCANCODE_DOWN, "\x1b[B"},
+      {SDL_SCANCODE_RIGHT, "\x1b[C"},
+      {SDL_SCANCODE_LEFT, "\x1b[D"},
+      {SDL_SCANCODE_PAGEUP, "\x1b[5~"},
+      {SDL_SCANCODE_PAGEDOWN, "\x1b[6~"},
+      {SDL_SCANCODE_INSERT, "\x1b[2~"},
+      {SDL_SCANCODE_F1, "\x1bOP"},
+      {SDL_SCANCODE_F4, "\x1bOS"},
+      {SDL_SCANCODE_F5, "\x1b[15~"},
+      {SDL_SCANCODE_F9, "\x1b[20~"},
+      {SDL_SCANCODE_F11, "\x1b[23~"},
+      {SDL_SCANCODE_F12, "\x1b[24~"},
+  };
+  for (const Row& row : rows) {
+    KeyDecoder decoder;
+    std::vector<int32_t> keys;
+    decoder.feed(row.bytes, keys);
+    const int32_t windowCode = virtualKeyForScancode(row.code, true);
+    EXPECT_NE(windowCode, 0) << row.code;
+    EXPECT_EQ(keys, std::vector<int32_t>{windowCode}) << row.code;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/key_codes.h"
 #include "cat/cat.h"
 #include "cat/exchange.h"
 #include "cat/send_text.h"
@@ -24,11 +25,11 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kKeyM = 77;
-constexpr int32_t kKeyS = 83;
-constexpr int32_t kKeyT = 84;
-constexpr int32_t kKeyU = 85;
-constexpr int32_t kKeyX = 88;
+constexpr int32_t kKeyM = vk::key('M');
+constexpr int32_t kKeyS = vk::key('S');
+constexpr int32_t kKeyT = vk::key('T');
+constexpr int32_t kKeyU = vk::key('U');
+constexpr int32_t kKeyX = vk::key('X');
 // The keyer speeds a radio can take, in words per minute; a reply outside them
 // is damaged and would be spoken and stepped as nonsense.
 constexpr int32_t kMinKeySpeed = 4;

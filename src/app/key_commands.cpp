@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/entries.h"
+#include "base/key_codes.h"
 #include "cat/send_text.h"
 #include "cat/work.h"
 #include "core/models.h"
@@ -24,12 +25,8 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kPageUp = 33;
-constexpr int32_t kPageDown = 34;
-constexpr int32_t kLeft = 37;
-constexpr int32_t kRight = 39;
-constexpr int32_t kPlus = 187;
-constexpr int32_t kMinus = 189;
+// The keys by name, throughout this file.
+using namespace vk;
 constexpr int32_t kHighestFrequency = 999999999;
 // After a tune carrier, the radio is back in receive before anything else.
 constexpr uint32_t kReceiveSettleMs = 500;

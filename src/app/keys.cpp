@@ -4,6 +4,7 @@
 
 #include "app/entries.h"
 #include "app/key_commands.h"
+#include "base/key_codes.h"
 #include "cat/cat.h"
 #include "cat/send_text.h"
 #include "display/display.h"
@@ -18,33 +19,8 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kEnter = 13;
-constexpr int32_t kShift = 16;
-constexpr int32_t kCtrl = 17;
-constexpr int32_t kSpace = 32;
-constexpr int32_t kUp = 38;
-constexpr int32_t kDown = 40;
-constexpr int32_t kInsert = 45;
-constexpr int32_t kWindows = 91;
-constexpr int32_t kPadZero = 96;
-constexpr int32_t kPadNine = 105;
-constexpr int32_t kPadPoint = 110;
-constexpr int32_t kF1 = 112;
-constexpr int32_t kF2 = 113;
-constexpr int32_t kF3 = 114;
-constexpr int32_t kF4 = 115;
-constexpr int32_t kF5 = 116;
-constexpr int32_t kF6 = 117;
-constexpr int32_t kF7 = 118;
-constexpr int32_t kF8 = 119;
-constexpr int32_t kF9 = 120;
-constexpr int32_t kF11 = 122;
-constexpr int32_t kF12 = 123;
-constexpr int32_t kPoint = 190;
-
-constexpr int32_t key(char letter) {
-  return letter;
-}
+// The keys by name, throughout this file.
+using namespace vk;
 
 bool isDigitKey(int32_t k) {
   return k >= '0' && k <= '9';
@@ -132,7 +108,8 @@ void endAlcReadout(Panel& panel) {
 bool earlySteps(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kF9) toggleMonitor(panel);
-  if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert || s.keyCode == kWindows) {
+  if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert ||
+      s.keyCode == kLeftWindows) {
     return false;
   }
   if (s.alcAnnounce >= 1 && s.keyCode != kUp && s.keyCode != kDown) {

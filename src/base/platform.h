@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/key_codes.h"
 #include "base/text.h"
 
 namespace keldar {
@@ -23,9 +24,10 @@ constexpr int32_t kNetworkEvent = 0x8003;
 // Shift, Ctrl, Alt (AltGr comes as Ctrl and Alt), Caps Lock, the Windows
 // keys and the left/right forms of the first three: they only change other
 // keys, so no front end delivers them as keys of their own.
-constexpr bool isModifierKey(int32_t vk) {
-  return vk == 16 || vk == 17 || vk == 18 || vk == 20 || vk == 91 || vk == 92 ||
-         (vk >= 160 && vk <= 165);
+constexpr bool isModifierKey(int32_t code) {
+  return code == vk::kShift || code == vk::kCtrl || code == vk::kAlt || code == vk::kCapsLock ||
+         code == vk::kLeftWindows || code == vk::kRightWindows ||
+         (code >= vk::kLeftShift && code <= vk::kRightAlt);
 }
 
 // The handle table of serial ports 1..256. Invalid or empty slots do nothing
@@ -139,6 +141,28 @@ class NetworkServer {
   // Closes the connection (after what it was sent, if that can go at once);
   // nothing more is reported for it. Every client is dropped in the end.
   virtual void drop(int client) = 0;
+};
+
+// Where the radio is, as a TCP radio port asks at each open: its slot of
+// the serial ports and "tcp:HOST:PORT" (empty when it is on that port).
+class RadioPlace {
+ public:
+  virtual ~RadioPlace() = default;
+  virtual int radioPort() const = 0;
+  virtual std::string radioAddress() const = 0;
+};
+
+// A network server on a TCP port of its own: the platform's, which the
+// shared run sets listening before the panel starts.
+class ListeningServer : public NetworkServer {
+ public:
+  // Listens on address ("127.0.0.1", "0.0.0.0", "::1", a host name) and
+  // port (0: any free one). False with the reason in error.
+  virtual bool listen(const std::string& address, int port, std::string& error) = 0;
+  // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
+  virtual std::string boundAddress() const = 0;
+  // Whether only this machine can reach the socket (127.0.0.0/8, ::1).
+  virtual bool loopbackOnly() const = 0;
 };
 
 }  // namespace keldar

@@ -1,6 +1,7 @@
 #include "core/debug_log.h"
 
 #include "base/files.h"
+#include "base/key_codes.h"
 #include "base/text.h"
 
 namespace keldar {
@@ -13,10 +14,10 @@ void writeDebugLine(Panel& panel, std::string_view text) {
 }
 
 std::string keyLineText(int32_t keyCode) {
-  if (keyCode == 13) return "*C/R";
-  if (keyCode == 190 || keyCode == 110) return "*.";
-  if (keyCode >= 96 && keyCode <= 105) {
-    return "*" + charText(keyCode) + " (" + charText(keyCode - 48) + ")";
+  if (keyCode == vk::kEnter) return "*C/R";
+  if (keyCode == vk::kPoint || keyCode == vk::kPadPoint) return "*.";
+  if (keyCode >= vk::kPadZero && keyCode <= vk::kPadNine) {
+    return "*" + charText(keyCode) + " (" + charText(keyCode - vk::kPadZero + '0') + ")";
   }
   return "*" + charText(keyCode);
 }

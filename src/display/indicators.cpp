@@ -2,6 +2,7 @@
 // transmit marker and meters, the entry being typed, and the key help.
 #include <string>
 
+#include "base/key_codes.h"
 #include "base/text.h"
 #include "core/window.h"
 #include "display/display.h"
@@ -11,7 +12,6 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kEnterKey = 13;
 constexpr int kTypedEntryKept = kEntryFieldChars - 2;
 
 std::string padded(std::string text, int width) {
@@ -36,9 +36,11 @@ bool entryOpen(const PanelState& s) {
 // The key as the entry shows it: letters start a group, Enter ends one.
 std::string keyLabel(int32_t k) {
   if (k >= '0' && k <= '9') return std::string(1, static_cast<char>(k));
-  if (k >= 96 && k <= 105) return std::string(1, static_cast<char>('0' + k - 96));
-  if (k == 190 || k == 110) return ".";
-  if (k == kEnterKey) return " ";
+  if (k >= vk::kPadZero && k <= vk::kPadNine) {
+    return std::string(1, static_cast<char>('0' + k - vk::kPadZero));
+  }
+  if (k == vk::kPoint || k == vk::kPadPoint) return ".";
+  if (k == vk::kEnter) return " ";
   if (k >= 'A' && k <= 'Z') return std::string(1, static_cast<char>(k)) + " ";
   return "";
 }

@@ -1,6 +1,5 @@
 #include "platform/net_posix.h"
 
-#include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -26,30 +25,6 @@ constexpr uint64_t kListenKey = 0;
 // How long the listener rests when the process has no descriptor to spare.
 constexpr std::chrono::milliseconds kAcceptRest{1000};
 
-bool isLoopback(const sockaddr_storage& bound) {
-  if (bound.ss_family == AF_INET) {
-    const auto* in4 = reinterpret_cast<const sockaddr_in*>(&bound);
-    return (ntohl(in4->sin_addr.s_addr) >> 24) == 127;
-  }
-  if (bound.ss_family != AF_INET6) return false;
-  const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_addr;
-  if (IN6_IS_ADDR_LOOPBACK(&a)) return true;
-  return IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127;
-}
-
-// "127.0.0.1:4532", "[::1]:4532".
-std::string addressText(const sockaddr_storage& address) {
-  std::array<char, INET6_ADDRSTRLEN> text{};
-  if (address.ss_family == AF_INET6) {
-    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address);
-    ::inet_ntop(AF_INET6, &in6->sin6_addr, text.data(), text.size());
-    return "[" + std::string(text.data()) + "]:" + std::to_string(ntohs(in6->sin6_port));
-  }
-  const auto* in4 = reinterpret_cast<const sockaddr_in*>(&address);
-  ::inet_ntop(AF_INET, &in4->sin_addr, text.data(), text.size());
-  return std::string(text.data()) + ":" + std::to_string(ntohs(in4->sin_port));
-}
-
 }  // namespace
 
 PosixNetworkServer::~PosixNetworkServer() {
@@ -59,13 +34,8 @@ PosixNetworkServer::~PosixNetworkServer() {
 }
 
 bool PosixNetworkServer::listen(const std::string& address, int port, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  const std::string service = std::to_string(port);
-  if (const int rc = ::getaddrinfo(address.c_str(), service.c_str(), &hints, &found); rc != 0) {
+  if (const int rc = findListenAddresses(address, port, found); rc != 0) {
     error = std::string("unknown address: ") + ::gai_strerror(rc);
     return false;
   }
@@ -244,14 +214,7 @@ void PosixNetworkServer::flush(int id, Connection& c) {
 void PosixNetworkServer::send(int client, std::string_view bytes) {
   auto found = connections_.find(client);
   if (found == connections_.end() || found->second.broken) return;
-  Connection& c = found->second;
-  const bool waiting = !c.unsent.empty();
-  c.unsent.append(bytes);
-  if (c.unsent.size() > kMaxUnsent) {
-    c.broken = true;  // it reads nothing of what it asked for
-    return;
-  }
-  if (!waiting) flush(client, c);
+  if (found->second.queue(bytes, kMaxUnsent)) flush(client, found->second);
 }
 
 void PosixNetworkServer::drop(int client) {

@@ -9,10 +9,11 @@
 #include <string>
 
 #include "base/platform.h"
+#include "platform/net_address.h"
 
 namespace keldar {
 
-class PosixNetworkServer : public NetworkServer {
+class PosixNetworkServer : public ListeningServer {
  public:
   // Output a client may leave unread before it is closed.
   static constexpr std::size_t kMaxUnsent = 256 * 1024;
@@ -22,13 +23,9 @@ class PosixNetworkServer : public NetworkServer {
   PosixNetworkServer(const PosixNetworkServer&) = delete;
   PosixNetworkServer& operator=(const PosixNetworkServer&) = delete;
 
-  // Listens on address ("127.0.0.1", "0.0.0.0", "::1", a host name) and
-  // port (0: any free one). False with the reason in error.
-  bool listen(const std::string& address, int port, std::string& error);
-  // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
-  std::string boundAddress() const;
-  // Whether only this machine can reach the socket (127.0.0.0/8, ::1).
-  bool loopbackOnly() const;
+  bool listen(const std::string& address, int port, std::string& error) override;
+  std::string boundAddress() const override;
+  bool loopbackOnly() const override;
   // Readable when a client or the listening socket needs service; -1 before listen.
   int waitFd() const { return epoll_; }
 
@@ -37,11 +34,8 @@ class PosixNetworkServer : public NetworkServer {
   void drop(int client) override;
 
  private:
-  struct Connection {
+  struct Connection : ClientQueue {
     int fd = -1;
-    std::string unsent;
-    bool broken = false;  // reported as closed at the next poll
-    bool ended = false;   // the client has sent all it will; answers may still go
   };
 
   void acceptAll(std::vector<NetworkActivity>& activity);

@@ -25,30 +25,6 @@ std::string socketErrorText() {
   return windowsErrorText(static_cast<unsigned long>(WSAGetLastError()));
 }
 
-bool isLoopback(const sockaddr_storage& bound) {
-  if (bound.ss_family == AF_INET) {
-    const auto* in4 = reinterpret_cast<const sockaddr_in*>(&bound);
-    return (ntohl(in4->sin_addr.s_addr) >> 24) == 127;
-  }
-  if (bound.ss_family != AF_INET6) return false;
-  const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_addr;
-  if (IN6_IS_ADDR_LOOPBACK(&a)) return true;
-  return IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127;
-}
-
-// "127.0.0.1:4532", "[::1]:4532".
-std::string addressText(const sockaddr_storage& address) {
-  std::array<char, INET6_ADDRSTRLEN> text{};
-  if (address.ss_family == AF_INET6) {
-    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address);
-    inet_ntop(AF_INET6, &in6->sin6_addr, text.data(), text.size());
-    return "[" + std::string(text.data()) + "]:" + std::to_string(ntohs(in6->sin6_port));
-  }
-  const auto* in4 = reinterpret_cast<const sockaddr_in*>(&address);
-  inet_ntop(AF_INET, &in4->sin_addr, text.data(), text.size());
-  return std::string(text.data()) + ":" + std::to_string(ntohs(in4->sin_port));
-}
-
 bool boundTo(SOCKET s, sockaddr_storage& bound) {
   int size = sizeof bound;
   return s != INVALID_SOCKET && getsockname(s, reinterpret_cast<sockaddr*>(&bound), &size) == 0;
@@ -77,13 +53,8 @@ Win32NetworkServer::~Win32NetworkServer() {
 
 bool Win32NetworkServer::listen(const std::string& address, int port, std::string& error) {
   if (!winsockReady(error)) return false;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  const std::string service = std::to_string(port);
-  if (const int rc = getaddrinfo(address.c_str(), service.c_str(), &hints, &found); rc != 0) {
+  if (const int rc = findListenAddresses(address, port, found); rc != 0) {
     error = "unknown address: " + windowsErrorText(static_cast<unsigned long>(rc));
     return false;
   }
@@ -217,14 +188,7 @@ void Win32NetworkServer::flush(Connection& c) {
 void Win32NetworkServer::send(int client, std::string_view bytes) {
   auto found = connections_.find(client);
   if (found == connections_.end() || found->second.broken) return;
-  Connection& c = found->second;
-  const bool waiting = !c.unsent.empty();
-  c.unsent.append(bytes);
-  if (c.unsent.size() > kMaxUnsent) {
-    c.broken = true;  // it reads nothing of what it asked for
-    return;
-  }
-  if (!waiting) flush(c);
+  if (found->second.queue(bytes, kMaxUnsent)) flush(found->second);
 }
 
 void Win32NetworkServer::drop(int client) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/platform.h"
+#include "platform/net_address.h"
 
 namespace keldar {
 
@@ -17,7 +18,7 @@ namespace keldar {
 // error) when it cannot be had.
 bool winsockReady(std::string& error);
 
-class Win32NetworkServer : public NetworkServer {
+class Win32NetworkServer : public ListeningServer {
  public:
   // Output a client may leave unread before it is closed.
   static constexpr std::size_t kMaxUnsent = 256 * 1024;
@@ -27,13 +28,9 @@ class Win32NetworkServer : public NetworkServer {
   Win32NetworkServer(const Win32NetworkServer&) = delete;
   Win32NetworkServer& operator=(const Win32NetworkServer&) = delete;
 
-  // Listens on address ("127.0.0.1", "0.0.0.0", "::1", a host name) and
-  // port (0: any free one). False with the reason in error.
-  bool listen(const std::string& address, int port, std::string& error);
-  // Where it listens, as the socket says: "127.0.0.1:4532", "[::1]:4532".
-  std::string boundAddress() const;
-  // Whether only this machine can reach the socket (127.0.0.0/8, ::1).
-  bool loopbackOnly() const;
+  bool listen(const std::string& address, int port, std::string& error) override;
+  std::string boundAddress() const override;
+  bool loopbackOnly() const override;
   // A HANDLE, signalled when a client or the listening socket may need
   // service; null before listen.
   void* waitEvent() const { return event_; }
@@ -45,11 +42,8 @@ class Win32NetworkServer : public NetworkServer {
  private:
   using Socket = std::uintptr_t;                   // a SOCKET
   static constexpr Socket kNoSocket = ~Socket{0};  // INVALID_SOCKET
-  struct Connection {
+  struct Connection : ClientQueue {
     Socket socket = 0;
-    std::string unsent;
-    bool broken = false;  // reported as closed at the next poll
-    bool ended = false;   // the client has sent all it will; answers may still go
   };
 
   void acceptAll(std::vector<NetworkActivity>& activity);

@@ -2,6 +2,7 @@
 // same on every keyboard layout and with or without Shift.
 #include <SDL.h>
 
+#include "base/key_codes.h"
 #include "platform/window_sdl.h"
 
 namespace keldar {
@@ -14,77 +15,79 @@ struct KeyRow {
 };
 
 constexpr KeyRow kKeys[] = {
-    {SDL_SCANCODE_0, 48},
-    {SDL_SCANCODE_RETURN, 13},
-    {SDL_SCANCODE_ESCAPE, 27},
-    {SDL_SCANCODE_BACKSPACE, 8},
-    {SDL_SCANCODE_TAB, 9},
-    {SDL_SCANCODE_SPACE, 32},
-    {SDL_SCANCODE_MINUS, 189},
-    {SDL_SCANCODE_EQUALS, 187},
-    {SDL_SCANCODE_LEFTBRACKET, 219},
-    {SDL_SCANCODE_RIGHTBRACKET, 221},
-    {SDL_SCANCODE_BACKSLASH, 220},
-    {SDL_SCANCODE_SEMICOLON, 186},
-    {SDL_SCANCODE_APOSTROPHE, 222},
-    {SDL_SCANCODE_GRAVE, 192},
-    {SDL_SCANCODE_COMMA, 188},
-    {SDL_SCANCODE_PERIOD, 190},
-    {SDL_SCANCODE_SLASH, 191},
-    {SDL_SCANCODE_NONUSBACKSLASH, 226},
-    {SDL_SCANCODE_CAPSLOCK, 20},
-    {SDL_SCANCODE_PRINTSCREEN, 44},
-    {SDL_SCANCODE_SCROLLLOCK, 145},
-    {SDL_SCANCODE_PAUSE, 19},
-    {SDL_SCANCODE_INSERT, 45},
-    {SDL_SCANCODE_HOME, 36},
-    {SDL_SCANCODE_PAGEUP, 33},
-    {SDL_SCANCODE_DELETE, 46},
-    {SDL_SCANCODE_END, 35},
-    {SDL_SCANCODE_PAGEDOWN, 34},
-    {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_LEFT, 37},
-    {SDL_SCANCODE_DOWN, 40},
-    {SDL_SCANCODE_UP, 38},
-    {SDL_SCANCODE_NUMLOCKCLEAR, 144},
-    {SDL_SCANCODE_KP_DIVIDE, 111},
-    {SDL_SCANCODE_KP_MULTIPLY, 106},
-    {SDL_SCANCODE_KP_MINUS, 109},
-    {SDL_SCANCODE_KP_PLUS, 107},
-    {SDL_SCANCODE_KP_ENTER, 13},
-    {SDL_SCANCODE_APPLICATION, 93},
-    {SDL_SCANCODE_LCTRL, 17},
-    {SDL_SCANCODE_RCTRL, 17},
-    {SDL_SCANCODE_LSHIFT, 16},
-    {SDL_SCANCODE_RSHIFT, 16},
-    {SDL_SCANCODE_LGUI, 91},
-    {SDL_SCANCODE_RGUI, 92},
+    {SDL_SCANCODE_0, vk::key('0')},
+    {SDL_SCANCODE_RETURN, vk::kEnter},
+    {SDL_SCANCODE_ESCAPE, vk::kEscape},
+    {SDL_SCANCODE_BACKSPACE, vk::kBackspace},
+    {SDL_SCANCODE_TAB, vk::kTab},
+    {SDL_SCANCODE_SPACE, vk::kSpace},
+    {SDL_SCANCODE_MINUS, vk::kMinus},
+    {SDL_SCANCODE_EQUALS, vk::kPlus},
+    {SDL_SCANCODE_LEFTBRACKET, vk::kLeftBracket},
+    {SDL_SCANCODE_RIGHTBRACKET, vk::kRightBracket},
+    {SDL_SCANCODE_BACKSLASH, vk::kBackslash},
+    {SDL_SCANCODE_SEMICOLON, vk::kSemicolon},
+    {SDL_SCANCODE_APOSTROPHE, vk::kApostrophe},
+    {SDL_SCANCODE_GRAVE, vk::kGrave},
+    {SDL_SCANCODE_COMMA, vk::kComma},
+    {SDL_SCANCODE_PERIOD, vk::kPoint},
+    {SDL_SCANCODE_SLASH, vk::kSlash},
+    {SDL_SCANCODE_NONUSBACKSLASH, vk::kExtraBackslash},
+    {SDL_SCANCODE_CAPSLOCK, vk::kCapsLock},
+    {SDL_SCANCODE_PRINTSCREEN, vk::kPrintScreen},
+    {SDL_SCANCODE_SCROLLLOCK, vk::kScrollLock},
+    {SDL_SCANCODE_PAUSE, vk::kPause},
+    {SDL_SCANCODE_INSERT, vk::kInsert},
+    {SDL_SCANCODE_HOME, vk::kHome},
+    {SDL_SCANCODE_PAGEUP, vk::kPageUp},
+    {SDL_SCANCODE_DELETE, vk::kDelete},
+    {SDL_SCANCODE_END, vk::kEnd},
+    {SDL_SCANCODE_PAGEDOWN, vk::kPageDown},
+    {SDL_SCANCODE_RIGHT, vk::kRight},
+    {SDL_SCANCODE_LEFT, vk::kLeft},
+    {SDL_SCANCODE_DOWN, vk::kDown},
+    {SDL_SCANCODE_UP, vk::kUp},
+    {SDL_SCANCODE_NUMLOCKCLEAR, vk::kNumLock},
+    {SDL_SCANCODE_KP_DIVIDE, vk::kPadDivide},
+    {SDL_SCANCODE_KP_MULTIPLY, vk::kPadMultiply},
+    {SDL_SCANCODE_KP_MINUS, vk::kPadMinus},
+    {SDL_SCANCODE_KP_PLUS, vk::kPadPlus},
+    {SDL_SCANCODE_KP_ENTER, vk::kEnter},
+    {SDL_SCANCODE_APPLICATION, vk::kApplication},
+    {SDL_SCANCODE_LCTRL, vk::kCtrl},
+    {SDL_SCANCODE_RCTRL, vk::kCtrl},
+    {SDL_SCANCODE_LSHIFT, vk::kShift},
+    {SDL_SCANCODE_RSHIFT, vk::kShift},
+    {SDL_SCANCODE_LGUI, vk::kLeftWindows},
+    {SDL_SCANCODE_RGUI, vk::kRightWindows},
 };
 
 // KP_1..KP_9, KP_0, KP_PERIOD without NumLock: End, Down, Page Down, Left,
 // Clear, Right, Home, Up, Page Up, Insert, Delete.
-constexpr int32_t kKeypadNavigation[] = {35, 40, 34, 37, 12, 39, 36, 38, 33, 45, 46};
+constexpr int32_t kKeypadNavigation[] = {vk::kEnd,    vk::kDown,   vk::kPageDown, vk::kLeft,
+                                         vk::kClear,  vk::kRight,  vk::kHome,     vk::kUp,
+                                         vk::kPageUp, vk::kInsert, vk::kDelete};
 
 int32_t keypadKey(int scancode, bool numLock) {
   const int index = scancode - SDL_SCANCODE_KP_1;  // KP_1..KP_9, KP_0, KP_PERIOD
   if (!numLock) return kKeypadNavigation[index];
-  if (scancode == SDL_SCANCODE_KP_PERIOD) return 110;
-  if (scancode == SDL_SCANCODE_KP_0) return 96;
-  return 97 + index;
+  if (scancode == SDL_SCANCODE_KP_PERIOD) return vk::kPadPoint;
+  if (scancode == SDL_SCANCODE_KP_0) return vk::kPadZero;
+  return vk::kPadZero + 1 + index;
 }
 
 }  // namespace
 
 int32_t virtualKeyForScancode(int scancode, bool numLock) {
   if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-    return 65 + (scancode - SDL_SCANCODE_A);
+    return vk::key('A') + (scancode - SDL_SCANCODE_A);
   }
   // SDL numbers the digit row 1..9, 0.
   if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-    return 49 + (scancode - SDL_SCANCODE_1);
+    return vk::key('1') + (scancode - SDL_SCANCODE_1);
   }
   if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
-    return 112 + (scancode - SDL_SCANCODE_F1);
+    return vk::kF1 + (scancode - SDL_SCANCODE_F1);
   }
   if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_PERIOD) {
     return keypadKey(scancode, numLock);

@@ -20,6 +20,11 @@ class TcpRadioPorts : public SerialPorts {
   TcpRadioPorts(SerialPorts& serial, std::function<int()> radioPort,
                 std::function<std::string()> where)
       : serial_(serial), radioPort_(std::move(radioPort)), where_(std::move(where)) {}
+  // The same, both asked of place, which outlives the ports.
+  TcpRadioPorts(SerialPorts& serial, const RadioPlace& place)
+      : TcpRadioPorts(
+            serial, [&place] { return place.radioPort(); },
+            [&place] { return place.radioAddress(); }) {}
   ~TcpRadioPorts() override;
   TcpRadioPorts(const TcpRadioPorts&) = delete;
   TcpRadioPorts& operator=(const TcpRadioPorts&) = delete;

@@ -1,5 +1,7 @@
 #include "platform/terminal_keys.h"
 
+#include "base/key_codes.h"
+
 namespace keldar {
 
 namespace {
@@ -15,28 +17,29 @@ struct TildeKey {
 };
 
 constexpr TildeKey kTildeKeys[] = {
-    {"2", 45},   {"5", 33},   {"6", 34},   {"15", 116}, {"17", 117}, {"18", 118},
-    {"19", 119}, {"20", 120}, {"21", 121}, {"23", 122}, {"24", 123},
+    {"2", vk::kInsert}, {"5", vk::kPageUp}, {"6", vk::kPageDown}, {"15", vk::kF5},
+    {"17", vk::kF6},    {"18", vk::kF7},    {"19", vk::kF8},      {"20", vk::kF9},
+    {"21", vk::kF10},   {"23", vk::kF11},   {"24", vk::kF12},
 };
 
 }  // namespace
 
 int32_t plainKeyCode(char c) {
-  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
+  if (c >= 'a' && c <= 'z') return vk::key(static_cast<char>(c - 'a' + 'A'));
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return vk::key(c);
   switch (c) {
     case '.':
-      return 190;
+      return vk::kPoint;
     case '=':
     case '+':
-      return 187;
+      return vk::kPlus;
     case '-':
-      return 189;
+      return vk::kMinus;
     case '\r':
     case '\n':
-      return 13;
+      return vk::kEnter;
     case ' ':
-      return 32;
+      return vk::kSpace;
     default:
       return 0;
   }
@@ -46,13 +49,13 @@ int32_t csiKeyCode(std::string_view parameters, char final) {
   if (parameters.empty()) {
     switch (final) {
       case 'A':
-        return 38;
+        return vk::kUp;
       case 'B':
-        return 40;
+        return vk::kDown;
       case 'C':
-        return 39;
+        return vk::kRight;
       case 'D':
-        return 37;
+        return vk::kLeft;
       default:
         return 0;
     }
@@ -106,7 +109,7 @@ void KeyDecoder::escapeByte(char c, std::vector<int32_t>& keys) {
     return;
   }
   if (held_[1] == 'O') {
-    if (c >= 'P' && c <= 'S') keys.push_back(112 + (c - 'P'));  // F1..F4
+    if (c >= 'P' && c <= 'S') keys.push_back(vk::kF1 + (c - 'P'));  // F1..F4
     dropHeld();
     return;
   }

@@ -25,11 +25,14 @@ constexpr milliseconds kRestoreWait{200};
 const char* const kAlternateScreenOn = "\x1b[?1049h\x1b[?25l";
 const char* const kAlternateScreenOff = "\x1b[?25h\x1b[?1049l";
 
+// The longest single wait; the loop simply waits again.
+constexpr int kLongestWaitMs = 60'000;
+
 int remainingMs(SteadyClock::time_point deadline, SteadyClock::time_point now) {
   if (deadline <= now) return 0;
   // Round up, so the wait does not end just before the deadline.
   const auto left = std::chrono::ceil<milliseconds>(deadline - now);
-  return static_cast<int>(std::min<milliseconds::rep>(left.count(), 60'000));
+  return static_cast<int>(std::min<milliseconds::rep>(left.count(), kLongestWaitMs));
 }
 
 // A descriptor of its own, non-blocking, for a screen that can stop
@@ -176,8 +179,7 @@ void TerminalPanel::setFont(const FontSpec&) {}
 void TerminalPanel::flushDrawing() {}
 
 void TerminalPanel::startTimer(int periodMs, int id) {
-  const milliseconds period{std::max(periodMs, 1)};
-  timers_[id] = Timer{period, SteadyClock::now() + period};
+  timers_[id].start(std::max(periodMs, 1), id, steadyMicros());
 }
 
 void TerminalPanel::stopTimer(int id) {
@@ -244,14 +246,13 @@ void TerminalPanel::waitForEvents(EventSink& sink, bool noWait) {
 
 int TerminalPanel::pollTimeoutMs(bool noWait) const {
   if (noWait) return 0;
-  const auto now = SteadyClock::now();
   int timeout = -1;
-  const auto consider = [&](TimePoint deadline) {
-    const int ms = remainingMs(deadline, now);
-    timeout = timeout < 0 ? ms : std::min(timeout, ms);
-  };
-  for (const auto& [id, timer] : timers_) consider(timer.next);
-  if (decoder_.holding()) consider(escapeDeadline_);
+  const auto consider = [&timeout](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
+  const uint64_t micros = steadyMicros();
+  for (const auto& [id, timer] : timers_) {
+    consider(static_cast<int>(std::min<int64_t>(timer.waitMs(micros), kLongestWaitMs)));
+  }
+  if (decoder_.holding()) consider(remainingMs(escapeDeadline_, SteadyClock::now()));
   return timeout;
 }
 
@@ -322,13 +323,9 @@ void TerminalPanel::readCloseRequest(std::vector<Event>& events) {
 }
 
 void TerminalPanel::dueTicks(std::vector<Event>& events) {
-  const auto now = SteadyClock::now();
+  const uint64_t now = steadyMicros();
   for (auto& [id, timer] : timers_) {
-    if (timer.next > now) continue;
-    // Points missed while a phrase played merge into this one tick.
-    const auto missed = (now - timer.next) / timer.period;
-    timer.next += timer.period * (missed + 1);
-    events.push_back({kTimerEvent, id});
+    if (timer.due(now)) events.push_back({kTimerEvent, id});
   }
 }
 

@@ -17,6 +17,7 @@
 #include "base/platform.h"
 #include "platform/terminal_keys.h"
 #include "platform/terminal_screen.h"
+#include "platform/tick_schedule.h"
 
 namespace keldar {
 
@@ -78,10 +79,6 @@ class TerminalPanel : public FrontEnd {
   struct Event {
     int32_t message, wparam;
   };
-  struct Timer {
-    std::chrono::milliseconds period;
-    TimePoint next;
-  };
 
   void collect(std::vector<Event>& events, bool noWait);
   int pollTimeoutMs(bool noWait) const;
@@ -120,7 +117,7 @@ class TerminalPanel : public FrontEnd {
   TerminalScreen screen_;
   KeyDecoder decoder_;
   TimePoint escapeDeadline_{};
-  std::map<int, Timer> timers_;
+  std::map<int, TickSchedule> timers_;
 };
 
 }  // namespace keldar

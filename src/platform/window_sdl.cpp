@@ -4,7 +4,6 @@
 #include <SDL_ttf.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <tuple>
@@ -14,6 +13,7 @@
 #include "platform/front_end_choice.h"
 #include "platform/panel_scale.h"
 #include "platform/readable_waker.h"
+#include "platform/tick_schedule.h"
 
 namespace keldar {
 
@@ -57,12 +57,6 @@ int advanceWidth(TTF_Font* font, const std::string& latin1) {
   return width;
 }
 
-uint64_t nowMicros() {
-  using namespace std::chrono;
-  return static_cast<uint64_t>(
-      duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 SDL_Rect unite(const SDL_Rect& a, const SDL_Rect& b) {
   if (a.w <= 0 || a.h <= 0) return b;
   SDL_Rect both;
@@ -93,10 +87,7 @@ struct SdlWindow::Impl {
   // print changes no pixel and is skipped.
   std::vector<DrawnText> intact;
 
-  bool timerOn = false;
-  int timerId = 0;
-  uint64_t timerPeriod = 0;  // microseconds, like nextTick
-  uint64_t nextTick = 0;
+  TickSchedule tick;
 
   // Descriptors watched while the window is open: the network server's,
   // the radio's and the relay's ports.
@@ -115,7 +106,6 @@ struct SdlWindow::Impl {
   bool stillShown(const SDL_Rect& box, TTF_Font* font, bool inverse,
                   const std::string& latin1) const;
   void translate(const SDL_Event& event, std::vector<PendingEvent>& out);
-  bool tickDue(uint64_t now);
   void waitForSomething(std::vector<PendingEvent>& out);
 };
 
@@ -143,7 +133,7 @@ void SdlWindow::Impl::release() {
   window = nullptr;
   if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   videoStarted = false;
-  timerOn = false;
+  tick.stop();
   dirty = SDL_Rect{0, 0, 0, 0};
 }
 
@@ -285,25 +275,14 @@ void SdlWindow::Impl::translate(const SDL_Event& event, std::vector<PendingEvent
   }
 }
 
-// A tick is due when the clock has reached the next 50 ms point. Points
-// missed while the handler ran (a phrase playing) are skipped, so they
-// merge into this one tick and the rhythm does not drift.
-bool SdlWindow::Impl::tickDue(uint64_t now) {
-  if (!timerOn || now < nextTick) return false;
-  nextTick += timerPeriod * ((now - nextTick) / timerPeriod + 1);
-  return true;
-}
-
 // Blocks until an event for the panel is queued or the next tick falls due;
 // events the panel does not see (mouse motion, focus) do not end the wait.
 void SdlWindow::Impl::waitForSomething(std::vector<PendingEvent>& out) {
   while (out.empty()) {
-    const uint64_t now = nowMicros();
-    if (timerOn && now >= nextTick) return;
-    // Rounded up: waking before the point would only mean waiting again.
-    const int timeout = timerOn ? static_cast<int>((nextTick - now + 999) / 1000) : -1;
+    const int64_t timeout = tick.waitMs(steadyMicros());
+    if (timeout == 0) return;
     SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, timeout) == 1) translate(event, out);
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(timeout)) == 1) translate(event, out);
   }
 }
 
@@ -405,16 +384,11 @@ void SdlWindow::flushDrawing() {
 }
 
 void SdlWindow::startTimer(int periodMs, int id) {
-  Impl& w = *impl_;
-  if (w.window == nullptr || periodMs <= 0) return;
-  w.timerOn = true;
-  w.timerId = id;
-  w.timerPeriod = static_cast<uint64_t>(periodMs) * 1000;
-  w.nextTick = nowMicros() + w.timerPeriod;
+  if (impl_->window != nullptr) impl_->tick.start(periodMs, id, steadyMicros());
 }
 
 void SdlWindow::stopTimer(int id) {
-  if (impl_->timerOn && impl_->timerId == id) impl_->timerOn = false;
+  impl_->tick.stop(id);
 }
 
 void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
@@ -431,7 +405,7 @@ void SdlWindow::waitForEvents(EventSink& sink, bool noWait) {
   SDL_Event event;
   while (SDL_PollEvent(&event) == 1) w.translate(event, batch);
   // As on Windows, the tick comes after the input that is already queued.
-  if (w.tickDue(nowMicros())) batch.push_back({kTimerEvent, w.timerId});
+  if (w.tick.due(steadyMicros())) batch.push_back({kTimerEvent, w.tick.id()});
   for (const PendingEvent& pending : batch) {
     sink.onEvent(pending.message, pending.wparam);
     if (w.window == nullptr) return;  // the handler closed the window

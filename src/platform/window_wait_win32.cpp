@@ -23,22 +23,11 @@ uint64_t nowMicros() {
 }  // namespace
 
 void Win32Wait::startTimer(int periodMs, int id) {
-  if (periodMs <= 0) return;
-  timerOn_ = true;
-  timerId_ = id;
-  timerPeriod_ = static_cast<uint64_t>(periodMs) * 1000;
-  nextTick_ = nowMicros() + timerPeriod_;
-}
-
-void Win32Wait::stopTimer(int id) {
-  if (timerOn_ && timerId_ == id) timerOn_ = false;
+  tick_.start(periodMs, id, nowMicros());
 }
 
 bool Win32Wait::tickDue() {
-  const uint64_t now = nowMicros();
-  if (!timerOn_ || now < nextTick_) return false;
-  nextTick_ += timerPeriod_ * ((now - nextTick_) / timerPeriod_ + 1);
-  return true;
+  return tick_.due(nowMicros());
 }
 
 void Win32Wait::watch(Handles handles, Looker look) {
@@ -50,12 +39,11 @@ void Win32Wait::watch(Handles handles, Looker look) {
 // does a look that finds nothing: the deadline stays where it was.
 bool Win32Wait::until(const std::function<bool()>& done, const std::function<void()>& pump) {
   while (!done()) {
-    const uint64_t now = nowMicros();
-    if (timerOn_ && now >= nextTick_) return false;
+    const int64_t untilTick = tick_.waitMs(nowMicros());
+    if (untilTick == 0) return false;
     const Look look = look_ ? look_() : Look::kNothingWatched;
     if (look == Look::kReadable) return true;
-    // Rounded up: waking before the point would only mean waiting again.
-    DWORD timeout = timerOn_ ? static_cast<DWORD>((nextTick_ - now + 999) / 1000) : INFINITE;
+    DWORD timeout = untilTick < 0 ? INFINITE : static_cast<DWORD>(untilTick);
     if (look == Look::kNothingYet) timeout = std::min<DWORD>(timeout, kLookMs);
     std::vector<void*> handles = handles_ ? handles_() : std::vector<void*>{};
     handles.erase(std::remove(handles.begin(), handles.end(), nullptr), handles.end());

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/tick_schedule.h"
+
 namespace keldar {
 
 class Win32Wait {
@@ -23,11 +25,10 @@ class Win32Wait {
   using Looker = std::function<Look()>;
 
   void startTimer(int periodMs, int id);
-  void stopTimer(int id);
-  void stopTimers() { timerOn_ = false; }
-  int timerId() const { return timerId_; }
-  // True when the clock has reached the next point; the points passed
-  // meanwhile are skipped, so they merge into this one tick.
+  void stopTimer(int id) { tick_.stop(id); }
+  void stopTimers() { tick_.stop(); }
+  int timerId() const { return tick_.id(); }
+  // True when the clock has reached the next point (TickSchedule::due).
   bool tickDue();
 
   // Each wait also ends when one of the handles (auto-reset events, asked
@@ -38,10 +39,7 @@ class Win32Wait {
   bool until(const std::function<bool()>& done, const std::function<void()>& pump);
 
  private:
-  bool timerOn_ = false;
-  int timerId_ = 0;
-  uint64_t timerPeriod_ = 0;  // microseconds, like nextTick_
-  uint64_t nextTick_ = 0;
+  TickSchedule tick_;
   Handles handles_;
   Looker look_;
 };

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/key_codes.h"
 #include "platform/panel_scale.h"
 
 namespace keldar {
@@ -253,7 +254,7 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 stays the close box's key.
-      if (wparam == VK_F4 && (lparam & (1L << 29)) != 0) break;
+      if (wparam == vk::kF4 && (lparam & (1L << 29)) != 0) break;
       [[fallthrough]];
     case WM_KEYDOWN:
       // Shift alone (and the other modifiers) is no key: a capital letter is

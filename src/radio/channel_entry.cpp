@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/key_codes.h"
 #include "cat/send_text.h"
 #include "core/models.h"
 #include "core/record_checks.h"
@@ -150,7 +151,7 @@ std::string bandStateText(const PanelState& s) {
 
 void handleDigitKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode < 48 || s.keyCode > 57) return;
+  if (s.keyCode < vk::key('0') || s.keyCode > vk::key('9')) return;
   if (s.pendingMode == 0 && s.freqEntryActive == 0 && s.memoryMode == 0 && s.toneEntry == 0) {
     return;
   }
