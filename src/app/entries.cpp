@@ -118,7 +118,7 @@ void applyTypedBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   const BasicString& record = s.bandTable[s.bandIndex];
   const char mode = charAt(record, 2);
-  if (mode >= '1' && mode <= '7') s.modeIndex = mode - '0';
+  if (isPanelMode(mode - '0')) s.modeIndex = mode - '0';
   const int32_t split = charAt(record, 1) == '1' ? 1 : 0;
   if (split != s.vfoB) {
     s.vfoB = split;
@@ -230,7 +230,7 @@ void ruleKeySpeedKey(Panel& panel) {
     return;
   }
   s.savedMode = s.modeIndex;
-  s.modeIndex = 3;
+  s.modeIndex = kCw;
   drawFrequencyPanel(panel);
   s.pendingMode = 11;
   askRadio(panel, "KS", Asker::kWork, [&panel](const RadioAnswer& answer) {
@@ -386,7 +386,7 @@ void ruleFrequencyEnter(Panel& panel) {
   s.bandIndex = s.freqEntryBand;
   if (s.bandIndex < 14) applyTypedBandRecord(panel);
   if (s.freqEntryValue < 25 && isFmMode(s.modeIndex)) {
-    s.modeIndex = 4;
+    s.modeIndex = kAm;
     drawFrequencyPanel(panel);
   }
   sendTypedFrequency(panel, command);
@@ -452,11 +452,11 @@ void ruleMicGain(Panel& panel) {
 
 void ruleExtended(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode == kKeyM && s.modeIndex == 5) {
-    s.modeIndex = 7;
+  if (s.keyCode == kKeyM && s.modeIndex == kFmNarrow) {
+    s.modeIndex = kFmWide;
     s.wideFm = 1;
-  } else if (s.keyCode == kKeyM && s.modeIndex == 7) {
-    s.modeIndex = 5;
+  } else if (s.keyCode == kKeyM && s.modeIndex == kFmWide) {
+    s.modeIndex = kFmNarrow;
     s.wideFm = 0;
   }
   drawFrequencyPanel(panel);

@@ -122,24 +122,24 @@ bool moveFrequency(Panel& panel) {
       f += s.keyCode == kPlus ? 1000000 : -1000000;
       break;
     case kPageUp:
-      f += s.modeIndex > 3 && upperBands ? 12500 : 10000;
+      f += s.modeIndex > kCw && upperBands ? 12500 : 10000;
       break;
     case kPageDown:
-      f -= s.modeIndex == 5 && upperBands ? 12500 : 10000;
+      f -= s.modeIndex == kFmNarrow && upperBands ? 12500 : 10000;
       break;
     case kRight:
       if (isFmMode(s.modeIndex)) {
         squelchUp(panel);
         return false;
       }
-      f += s.modeIndex == 3 ? 10 : 100;
+      f += s.modeIndex == kCw ? 10 : 100;
       break;
     case kLeft:
       if (isFmMode(s.modeIndex)) {
         squelchDown(panel);
         return false;
       }
-      f -= s.modeIndex == 3 ? 10 : 100;
+      f -= s.modeIndex == kCw ? 10 : 100;
       break;
     default:
       break;
@@ -202,14 +202,14 @@ void levelKey(Panel& panel) {
 
 void c4fmKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (!radioModel(s.radioId).c4fm || s.modeIndex < 5) return;
+  if (!radioModel(s.radioId).c4fm || s.modeIndex < kFmNarrow) return;
   if (isFmMode(s.modeIndex)) {
     // Only a tone that is really set is brought back after C4FM.
     s.savedToneCode = s.toneEntry == 1 ? s.toneCode.str() : "999";
-    s.modeIndex = 6;
+    s.modeIndex = kC4fm;
     drawFrequencyPanel(panel);
   } else {
-    s.modeIndex = s.wideFm == 1 ? 7 : 5;
+    s.modeIndex = s.wideFm == 1 ? kFmWide : kFmNarrow;
     drawFrequencyPanel(panel);
     if (isToneText(s.savedToneCode) && s.savedToneCode != "999") {
       s.toneCode = s.savedToneCode;
@@ -234,8 +234,8 @@ void optionsReadout(Panel& panel) {
   onIf(s.notchOn == 1, "notch");
   if (s.contourState == 1) playPhrase(panel, "cod");
   if (s.contourState == 2) playPhrase(panel, "cop");
-  onIf(s.speechProcessor == 1 && (s.modeIndex == 1 || s.modeIndex == 2), "spc");
-  onIf(s.breakInOn == 1 && s.modeIndex == 3, "bkin");
+  onIf(s.speechProcessor == 1 && isSidebandMode(s.modeIndex), "spc");
+  onIf(s.breakInOn == 1 && s.modeIndex == kCw, "bkin");
   onIf(s.voxOn == 1, "vox");
   onIf(s.monitorOn == 1, "mon");
   if (s.toneCode != "999") {
@@ -254,7 +254,7 @@ void splitKey(Panel& panel) {
     return;
   }
   s.pendingMode = 0;
-  if (s.bandIndex > 9 && s.modeIndex >= 5 && s.modeIndex <= 7) {
+  if (s.bandIndex > 9 && s.modeIndex >= kFmNarrow && s.modeIndex <= kFmWide) {
     setRepeaterShift(panel);
     return;
   }
@@ -269,7 +269,7 @@ void splitKey(Panel& panel) {
 
 void zeroInKey(Panel& panel) {
   playEach(panel, {"0", "ok"});
-  if (panel.state.modeIndex == 3) {
+  if (panel.state.modeIndex == kCw) {
     sendText(panel, "ZI");
   } else {
     roundFrequencyToKhz(panel);
@@ -307,15 +307,15 @@ void nextModeKey(Panel& panel) {
   PanelState& s = panel.state;
   // FM, C4FM and anything unknown go round to LSB; C4FM is reached with D.
   int32_t mode = s.modeIndex;
-  if (mode == 5 || mode == 7 || mode < 1 || mode > 7) {
-    mode = 1;
+  if (isFmMode(mode) || !isPanelMode(mode)) {
+    mode = kLsb;
   } else {
     mode += 1;
-    if (s.wideFm == 1 && mode == 8) mode = 1;
-    if (s.wideFm != 1 && mode >= 6) mode = 1;
-    if (mode == 5 && (s.bandIndex < 10 || s.frequency < 27000000)) mode = 1;
-    if (mode == 5 && s.wideFm == 1) mode = 7;
-    if (mode == 7 && s.wideFm != 1) mode = 5;
+    if (s.wideFm == 1 && mode > kFmWide) mode = kLsb;
+    if (s.wideFm != 1 && mode >= kC4fm) mode = kLsb;
+    if (mode == kFmNarrow && (s.bandIndex < 10 || s.frequency < 27000000)) mode = kLsb;
+    if (mode == kFmNarrow && s.wideFm == 1) mode = kFmWide;
+    if (mode == kFmWide && s.wideFm != 1) mode = kFmNarrow;
   }
   s.modeIndex = mode;
   drawFrequencyPanel(panel);

@@ -216,7 +216,7 @@ bool letterSteps(Panel& panel) {
 bool entrySteps(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
-  if (k == key('I') && (s.modeIndex == 5 || s.modeIndex == 7)) {
+  if (k == key('I') && isFmMode(s.modeIndex)) {
     ruleToneKey(panel);
     return false;
   }
@@ -286,7 +286,7 @@ bool readoutSteps(Panel& panel) {
       tuneKey(panel);
       return false;
     case key('W'):
-      if (s.modeIndex != 4 && s.modeIndex != 5 && s.modeIndex != 7) {
+      if (s.modeIndex != kAm && !isFmMode(s.modeIndex)) {
         s.pendingMode = 2;
         speakBandwidth(panel);
       }
@@ -329,7 +329,7 @@ bool functionSteps(Panel& panel) {
   if (k == kF5) toggleNotch(panel);
   if (k == kF6) cycleContour(panel);
   if (k == kF7) {
-    if (s.modeIndex == 1 || s.modeIndex == 2) {
+    if (isSidebandMode(s.modeIndex)) {
       toggleSpeechProcessor(panel);
     } else {
       playPhrase(panel, "na");
@@ -337,7 +337,7 @@ bool functionSteps(Panel& panel) {
     return false;
   }
   if (k == kF8) {
-    if (s.modeIndex == 3) {
+    if (s.modeIndex == kCw) {
       toggleBreakIn(panel);
     } else {
       toggleVox(panel);

@@ -103,7 +103,7 @@ void setDefaultTables(PanelState& s) {
   s.modeCommandFmNarrow = "MD0B";
   s.modeCommandC4fm = "MD0E";
   s.modeCommandFmWide = "MD04";
-  s.modeIndex = 1;
+  s.modeIndex = kLsb;
   s.serialDataBits = 8;
   s.serialParity = 0;
   s.serialStopBits = 2;
@@ -225,7 +225,7 @@ void tuneStartBand(Panel& panel) {
   // Shown at once; the radio is tuned by its set-up, once it has answered.
   s.frequencyDisplay = startFrequencyDisplay("F" + midText(row, 3, 10));
   s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
-  if (s.modeIndex == 7) s.wideFm = 1;
+  if (s.modeIndex == kFmWide) s.wideFm = 1;
   s.savedMode = s.modeIndex;
 }
 

@@ -8,6 +8,7 @@
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "core/panel_mode.h"
 #include "keldar/version.h"
 
 namespace keldar {
@@ -149,7 +150,8 @@ struct PanelState {
   // Rows 1..14 at indices 1..14; index 0 is unused so that row i is band i.
   std::array<BasicString, kBandCount + 1> bandTable{};
   int32_t bandRecordValid = 0;
-  int32_t modeIndex = 1;
+  // One of the PanelMode values while it is sound; see core/panel_mode.h.
+  int32_t modeIndex = kLsb;
   // The radio's own mode code ('C': DATA-U) when it is one the panel has no
   // key for; it holds while modeIndex is still radioModeOf, its nearest mode.
   char radioModeCode = 0;

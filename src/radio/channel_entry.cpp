@@ -29,7 +29,7 @@ char digitChar(int32_t value) {
 // The mode digit for a record: the current mode, or the record's own when
 // the current one is not a mode number.
 char recordModeDigit(const PanelState& s, std::string_view record) {
-  if (s.modeIndex >= 1 && s.modeIndex <= 7) return digitChar(s.modeIndex);
+  if (isPanelMode(s.modeIndex)) return digitChar(s.modeIndex);
   const char own = charAt(record, 2);
   return own >= '1' && own <= '7' ? own : '1';
 }

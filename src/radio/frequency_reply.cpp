@@ -188,8 +188,8 @@ void bandForFrequency(Panel& panel) {
     }
   }
   // FM-family modes only from 10 m up, C4FM only from 2 m up.
-  if (s.bandIndex < 10 && s.modeIndex > 4) s.bandRecordValid = 0;
-  if (s.bandIndex < 12 && s.modeIndex == 6) s.bandRecordValid = 0;
+  if (s.bandIndex < 10 && s.modeIndex > kAm) s.bandRecordValid = 0;
+  if (s.bandIndex < 12 && s.modeIndex == kC4fm) s.bandRecordValid = 0;
 }
 
 void rememberBandMode(Panel& panel) {
@@ -198,7 +198,7 @@ void rememberBandMode(Panel& panel) {
 }
 
 void storeBandMode(PanelState& s) {
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount || s.modeIndex < 1 || s.modeIndex > 7) return;
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount || !isPanelMode(s.modeIndex)) return;
   BasicString& record = s.bandTable[static_cast<std::size_t>(s.bandIndex)];
   // Only the mode digit changes; the record keeps its length and layout.
   if (record.size() < 2) return;

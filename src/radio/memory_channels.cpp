@@ -73,7 +73,7 @@ void sendRecalledFrequencies(Panel& panel, const std::string& record) {
 void applyRecalledTone(Panel& panel, const std::string& record) {
   PanelState& s = panel.state;
   s.toneCode = midText(record, 25, 3);
-  if ((s.modeIndex == 5 || s.modeIndex == 7) && s.toneCode != "999") {
+  if (isFmMode(s.modeIndex) && s.toneCode != "999") {
     const int32_t value = toInt32(textToNumber(s.toneCode));
     s.toneEntry = 1;
     s.toneTyping = 0;

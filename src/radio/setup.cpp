@@ -102,7 +102,7 @@ void restoreRepeaterAndTone(Panel& panel) {
   s.toneCode = "999";
   s.toneEntry = 0;
   s.toneIsDcs = 0;
-  if (s.modeIndex < 5 || s.modeIndex > 7) return;
+  if (s.modeIndex < kFmNarrow || s.modeIndex > kFmWide) return;
   const std::string record(bandRecord(s));
   if (charAt(record, 1) != '5') s.repeaterMode = 2;
   setRepeaterShift(panel);
@@ -229,39 +229,17 @@ void openRelayPort(Panel& panel) {
   panel.serial.setLineFormat(s.relayPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
 
-// The radio command of the current mode ("MD02" for USB), or nothing.
-const BasicString* modeCommandOf(const PanelState& s) {
-  switch (s.modeIndex) {
-    case 1:
-      return &s.modeCommandLsb;
-    case 2:
-      return &s.modeCommandUsb;
-    case 3:
-      return &s.modeCommandCw;
-    case 4:
-      return &s.modeCommandAm;
-    case 5:
-      return &s.modeCommandFmNarrow;
-    case 6:
-      return &s.modeCommandC4fm;
-    case 7:
-      return &s.modeCommandFmWide;
-    default:
-      return nullptr;
-  }
-}
-
 // The mode, filter and width the panel holds: a radio that starts or comes
 // back in another mode would otherwise be spoken and shown wrongly.
 void sendModeAndWidth(Panel& panel) {
   PanelState& s = panel.state;
-  const BasicString* own = modeCommandOf(s);
+  const BasicString* own = modeCommandOf(s, s.modeIndex);
   if (own == nullptr) return;
   const RadioModeRow* radioMode = currentRadioMode(s);
   const bool radiosOwn = s.radioModeCode != 0 && radioMode != nullptr;
   command(panel, radiosOwn ? std::string("MD0") + radioMode->code : own->str());
-  command(panel, s.modeIndex == 3 && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
-  if (s.modeIndex > 3) return;
+  command(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
+  if (s.modeIndex > kCw) return;
   s.quietLimits = 1;
   sendWidth(panel);
 }
@@ -281,7 +259,7 @@ void releaseTransmitter(Panel& panel) {
     // come back, as T itself would bring them.
     if (s.tunerSetting == 3) s.tunerSetting = 0;
     sendPowerLevel(panel);
-    if (const BasicString* mode = modeCommandOf(s)) command(panel, *mode);
+    if (const BasicString* mode = modeCommandOf(s, s.modeIndex)) command(panel, *mode);
   }
   if (s.txState > 0) s.swrOnTx = s.txState - 10;
   s.txState = 0;

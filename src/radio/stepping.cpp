@@ -17,11 +17,8 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kModeUsb = 2;
-constexpr int32_t kModeCw = 3;
-
 bool inSsb(const PanelState& s) {
-  return s.modeIndex == 1 || s.modeIndex == kModeUsb;
+  return isSidebandMode(s.modeIndex);
 }
 
 // The value as fixed-width digits after a command's mnemonic.
@@ -84,9 +81,9 @@ void widthUp(Panel& panel) {
   PanelState& s = panel.state;
   s.quietLimits = 0;
   if (inSsb(s) && s.widthIndex == 21) s.widthIndex = 20;
-  if (s.modeIndex == kModeCw && s.widthIndex > 12) s.widthIndex = 12;
+  if (s.modeIndex == kCw && s.widthIndex > 12) s.widthIndex = 12;
   s.widthIndex += 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 11)
+  if (s.modeIndex == kCw && s.widthIndex == 11)
     sendText(panel, "NA00");  // the setting, not the query "NA0"
   sendWidth(panel);
 }
@@ -188,9 +185,9 @@ void widthDown(Panel& panel) {
   PanelState& s = panel.state;
   s.quietLimits = 0;
   if (inSsb(s) && s.widthIndex == 9) s.widthIndex = 10;
-  if (s.modeIndex == kModeCw && s.widthIndex < 1) s.widthIndex = 0;
+  if (s.modeIndex == kCw && s.widthIndex < 1) s.widthIndex = 0;
   s.widthIndex -= 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 10) sendText(panel, "NA01");
+  if (s.modeIndex == kCw && s.widthIndex == 10) sendText(panel, "NA01");
   sendWidth(panel);
 }
 
@@ -267,8 +264,8 @@ void roundFrequencyToKhz(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t remainder = s.frequency % 1000;
   s.frequency -= remainder;
-  if (remainder == 0 || s.modeIndex == kModeUsb) {
-    s.frequency += s.modeIndex == kModeUsb ? 1000 : -1000;
+  if (remainder == 0 || s.modeIndex == kUsb) {
+    s.frequency += s.modeIndex == kUsb ? 1000 : -1000;
   }
   // Nothing below 0 Hz exists to tune to.
   s.frequency = std::max<int32_t>(s.frequency, 0);
@@ -295,7 +292,7 @@ void sendWidth(Panel& panel) {
     s.ssbWidthIndex = s.widthIndex;
     if (s.widthIndex == 21 && !quiet) playPhrase(panel, "max");
     if (s.widthIndex == 9 && !quiet) playPhrase(panel, "min");
-  } else if (s.modeIndex == kModeCw) {
+  } else if (s.modeIndex == kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
     s.cwWidthIndex = s.widthIndex;
     if (s.widthIndex > 11 && !quiet) playPhrase(panel, "max");
@@ -325,7 +322,7 @@ void stepUp(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
     case 0:
-      s.frequency += s.modeIndex == kModeCw ? 500 : 1000;
+      s.frequency += s.modeIndex == kCw ? 500 : 1000;
       break;
     case 1:
       bandUp(panel);
@@ -360,7 +357,7 @@ void stepDown(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
     case 0:
-      s.frequency = std::max<int32_t>(s.frequency - (s.modeIndex == kModeCw ? 500 : 1000), 0);
+      s.frequency = std::max<int32_t>(s.frequency - (s.modeIndex == kCw ? 500 : 1000), 0);
       break;
     case 1:
       bandDown(panel);

@@ -9,6 +9,7 @@
 #include "cat/cat.h"
 #include "cat/exchange.h"
 #include "core/models.h"
+#include "core/radio_modes.h"
 #include "display/display.h"
 #include "radio/apply_mode.h"
 #include "radio/frequency_reply.h"
@@ -25,13 +26,9 @@ constexpr int kCommandsPerService = 32;
 // The mode a command such as "MD0B" sets, read back through the panel's own
 // mode command table; nothing for a code the panel has no mode for.
 std::optional<int32_t> modeForCommand(const PanelState& s, std::string_view command) {
-  const std::array<const BasicString*, 7> commands{
-      &s.modeCommandLsb,      &s.modeCommandUsb,  &s.modeCommandCw,     &s.modeCommandAm,
-      &s.modeCommandFmNarrow, &s.modeCommandC4fm, &s.modeCommandFmWide,
-  };
   const std::string code = leftText(command, 4);
-  for (std::size_t i = 0; i < commands.size(); ++i) {
-    if (commands[i]->str() == code) return static_cast<int32_t>(i) + 1;
+  for (int32_t mode = kLsb; mode <= kFmWide; ++mode) {
+    if (modeCommandOf(s, mode)->str() == code) return mode;
   }
   return std::nullopt;
 }

@@ -83,11 +83,11 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
 // width number (SSB 2.4 kHz, CW 500 Hz); other modes have one width.
 void takePassband(PanelState& s, int32_t mode, int32_t passband) {
   if (passband < 0) return;
-  const bool ssb = mode == 1 || mode == 2;
-  if (!ssb && mode != 3) return;
+  const bool ssb = isSidebandMode(mode);
+  if (!ssb && mode != kCw) return;
   const int32_t hertz = passband > 0 ? passband : ssb ? 2400 : 500;
   if (ssb) s.ssbWidthIndex = rigctld::widthForPassband(mode, hertz);
-  if (mode == 3) s.cwWidthIndex = rigctld::widthForPassband(mode, hertz);
+  if (mode == kCw) s.cwWidthIndex = rigctld::widthForPassband(mode, hertz);
 }
 
 // As a mode setting through the relay: the mode command first, then the
