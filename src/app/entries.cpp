@@ -98,7 +98,7 @@ void speakOtherFrequency(Panel& panel, const BasicString& saved) {
   s.speakingTxFrequency = 0;
   s.frequencyDisplay = saved;
   speakMode(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 // The FA command of a typed frequency, "" when the entry cannot be one.
@@ -164,7 +164,7 @@ void speakMenuReply(Panel& panel, std::string reply) {
 void ruleBandLetter(Panel& panel) {
   PanelState& s = panel.state;
   const std::string_view coverage = s.bandCoverage;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   switch (s.keyCode) {
     case kKeyX:
       if (coverage != "1") {
@@ -220,8 +220,8 @@ void ruleNextChannel(Panel& panel) {
 void ruleKeySpeedKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "ks");
-  if (s.pendingMode == 11) {
-    s.pendingMode = 0;
+  if (s.pendingMode == kEntryKeySpeed) {
+    s.pendingMode = kEntryNone;
     s.modeIndex = s.savedMode;
     drawFrequencyPanel(panel);
     playPhrase(panel, "off");
@@ -232,7 +232,7 @@ void ruleKeySpeedKey(Panel& panel) {
   s.savedMode = s.modeIndex;
   s.modeIndex = kCw;
   drawFrequencyPanel(panel);
-  s.pendingMode = 11;
+  s.pendingMode = kEntryKeySpeed;
   askRadio(panel, "KS", Asker::kWork, [&panel](const RadioAnswer& answer) {
     PanelState& st = panel.state;
     const auto speed = replyNumber(answer.text, "KS", 2, 3);
@@ -245,7 +245,7 @@ void ruleKeySpeedKey(Panel& panel) {
 
 void ruleEndKeySpeed(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   s.modeIndex = s.savedMode;
   drawFrequencyPanel(panel);
   if (s.breakInOn == 1) sendText(panel, "BI1");
@@ -254,7 +254,7 @@ void ruleEndKeySpeed(Panel& panel) {
 void ruleToneKey(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryActive = 0;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   if (s.toneEntry != 1) {
     playPhrase(panel, s.dcsAllowed == 1 ? "ecd" : "ec");
     s.toneEntry = 1;
@@ -299,17 +299,17 @@ void ruleToneEnter(Panel& panel) {
 
 void ruleMenuKey(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 8;
+  s.pendingMode = kEntryMenuNumber;
   s.menuNumber = "";
   playPhrase(panel, "mn");
 }
 
 void ruleMenuNumberEnter(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 9;
+  s.pendingMode = kEntryMenuValue;
   if (static_cast<int>(s.menuNumber.size()) != radioModel(s.radioId).menuDigits) {
     playPhrase(panel, "invalid");
-    s.pendingMode = 0;
+    s.pendingMode = kEntryNone;
     return;
   }
   playPhrase(panel, "mp");
@@ -326,13 +326,13 @@ void ruleMenuValueEnter(Panel& panel) {
     askRadio(panel, "EX" + s.menuNumber, Asker::kWork,
              [&panel](const RadioAnswer& answer) { speakMenuReply(panel, answer.text); });
   }
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 void ruleFrequencyKey(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryValue = 0;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   playPhrase(panel, "EF");
   s.freqEntryMhzDigits = 0;
   s.freqEntryActive = 1;
@@ -403,14 +403,14 @@ void ruleFrequencyReadout(Panel& panel) {
   // F pressed again while the last reading still waits to be said: only the
   // newest is heard.
   Readout readout(panel, "frequency");
-  if (s.pendingMode == 14 && s.repeaterMode == 1) {
+  if (s.pendingMode == kEntryExtended && s.repeaterMode == 1) {
     const BasicString saved = s.frequencyDisplay;
     const int64_t tx = static_cast<int64_t>(s.frequency) + repeaterShiftHz(s);
     s.frequencyDisplay = displayFromDigits(nineDigits(tx));
     speakOtherFrequency(panel, saved);
     return;
   }
-  if (s.pendingMode == 14 && s.vfoB == 1) {
+  if (s.pendingMode == kEntryExtended && s.vfoB == 1) {
     const BasicString saved = s.frequencyDisplay;
     playPhrase(panel, "vfoa");
     const bool inTable = s.bandIndex >= 1 && s.bandIndex <= 14;
@@ -420,7 +420,7 @@ void ruleFrequencyReadout(Panel& panel) {
     speakOtherFrequency(panel, saved);
     return;
   }
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   s.tuneActive = 0;
   speakFrequency(panel);
   speakMode(panel);
@@ -433,7 +433,7 @@ void ruleFrequencyReadout(Panel& panel) {
 void ruleMicGain(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "micgain");
-  s.pendingMode = 12;
+  s.pendingMode = kEntryMicGain;
   s.tickCount = 0;
   playPhrase(panel, "lev");
   askRadio(panel, "MG", Asker::kWork, [&panel](const RadioAnswer& answer) {
@@ -461,7 +461,7 @@ void ruleExtended(Panel& panel) {
   }
   drawFrequencyPanel(panel);
   speakMode(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 }  // namespace keldar

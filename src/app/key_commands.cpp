@@ -194,7 +194,7 @@ void releaseKey(Panel& panel) {
 
 void levelKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.levelTarget >= 1) s.pendingMode = 10;
+  if (s.levelTarget >= 1) s.pendingMode = kEntryFunctionLevel;
   static constexpr const char* kNames[] = {"", "preamp", "nb", "nr", "co", "spc"};
   if (s.levelTarget >= 1 && s.levelTarget <= 5) playPhrase(panel, kNames[s.levelTarget]);
   playPhrase(panel, "lev");
@@ -253,7 +253,7 @@ void splitKey(Panel& panel) {
     playEach(panel, {"split", "invalid"});
     return;
   }
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   if (s.bandIndex > 9 && s.modeIndex >= kFmNarrow && s.modeIndex <= kFmWide) {
     setRepeaterShift(panel);
     return;
@@ -324,7 +324,7 @@ void nextModeKey(Panel& panel) {
 
 void finalStep(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.pendingMode != 0 && s.pendingMode != 2) return;
+  if (s.pendingMode != kEntryNone && s.pendingMode != kEntryWidth) return;
   if (!moveFrequency(panel)) return;
   sendFrequency(panel);
 }
@@ -332,7 +332,7 @@ void finalStep(Panel& panel) {
 void endKeyActivities(Panel& panel) {
   // Shutdown saves the band records: the key-speed entry's CW is not the
   // band's mode. (Shutdown itself unkeys a transmitter left on.)
-  if (panel.state.pendingMode == 11) ruleEndKeySpeed(panel);
+  if (panel.state.pendingMode == kEntryKeySpeed) ruleEndKeySpeed(panel);
 }
 
 }  // namespace keldar

@@ -64,7 +64,7 @@ void quitKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "quit");
   // The key-speed entry's CW must not be saved as the band's mode.
-  if (s.pendingMode == 11) ruleEndKeySpeed(panel);
+  if (s.pendingMode == kEntryKeySpeed) ruleEndKeySpeed(panel);
   if (s.quitCountdown > 0 || s.quitUnsaved == 1) {
     // The radio may have stopped answering, or the banks cannot be saved: a
     // second Q ends at once.
@@ -125,7 +125,7 @@ void endAlcReadout(Panel& panel) {
   playPhrase(panel, "off");
   // The entry is over: Up and Down no longer change the gain, and the
   // frequency keys act again.
-  if (s.pendingMode == 12) s.pendingMode = 0;
+  if (s.pendingMode == kEntryMicGain) s.pendingMode = kEntryNone;
 }
 
 // Steps 1 to 10: the checks every key passes first. False when it ends.
@@ -141,11 +141,13 @@ bool earlySteps(Panel& panel) {
   }
   if (s.keyCode >= kPadZero && s.keyCode <= kPadNine) s.keyCode -= kPadZero - '0';
   if (s.keyCode == kPadPoint) s.keyCode = kPoint;
-  if (s.pendingMode == 11 && s.keyCode != key('K') && s.keyCode != kUp && s.keyCode != kDown) {
+  if (s.pendingMode == kEntryKeySpeed && s.keyCode != key('K') && s.keyCode != kUp &&
+      s.keyCode != kDown) {
     ruleEndKeySpeed(panel);
   }
   const int32_t k = s.keyCode;
-  if (s.pendingMode == 1 && (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
+  if (s.pendingMode == kEntryBand &&
+      (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
     ruleBandLetter(panel);
     return false;
   }
@@ -159,7 +161,7 @@ bool earlySteps(Panel& panel) {
       playPhrase(panel, "bank");
       s.memoryBankStep = -1;
     } else {
-      s.pendingMode = 1;
+      s.pendingMode = kEntryBand;
       playPhrase(panel, "band");
       speakBand(panel);
     }
@@ -202,7 +204,7 @@ bool letterSteps(Panel& panel) {
       playPhrase(panel, k == key('C') ? "sch" : "gch");
       return false;
     case key('A'):
-      s.pendingMode = 7;
+      s.pendingMode = kEntryAfGain;
       playPhrase(panel, "af");
       return false;
     default:
@@ -224,8 +226,8 @@ bool entrySteps(Panel& panel) {
     ruleMenuKey(panel);
     return false;
   }
-  if (k == kEnter && (s.pendingMode == 8 || s.pendingMode == 9)) {
-    if (s.pendingMode == 8) {
+  if (k == kEnter && (s.pendingMode == kEntryMenuNumber || s.pendingMode == kEntryMenuValue)) {
+    if (s.pendingMode == kEntryMenuNumber) {
       ruleMenuNumberEnter(panel);
     } else {
       ruleMenuValueEnter(panel);
@@ -263,7 +265,7 @@ bool readoutSteps(Panel& panel) {
       return false;
     case key('P'):
       playPhrase(panel, "Power");
-      s.pendingMode = 3;
+      s.pendingMode = kEntryPower;
       speakPower(panel);
       return false;
     case kF11:
@@ -271,7 +273,7 @@ bool readoutSteps(Panel& panel) {
       return false;
     case key('R'):
       playPhrase(panel, "rf");
-      s.pendingMode = 4;
+      s.pendingMode = kEntryRfGain;
       break;
     case key('S'): {
       Readout readout(panel, "meter");
@@ -287,19 +289,19 @@ bool readoutSteps(Panel& panel) {
       return false;
     case key('W'):
       if (s.modeIndex != kAm && !isFmMode(s.modeIndex)) {
-        s.pendingMode = 2;
+        s.pendingMode = kEntryWidth;
         speakBandwidth(panel);
       }
       return false;
     case key('X'):
       playPhrase(panel, "extcm");
-      s.pendingMode = s.pendingMode == 14 ? 0 : 14;
-      playPhrase(panel, s.pendingMode == 14 ? "on" : "off");
+      s.pendingMode = s.pendingMode == kEntryExtended ? kEntryNone : kEntryExtended;
+      playPhrase(panel, s.pendingMode == kEntryExtended ? "on" : "off");
       return false;
     default:
       break;
   }
-  if (s.pendingMode == 14) {
+  if (s.pendingMode == kEntryExtended) {
     ruleExtended(panel);
     return false;
   }

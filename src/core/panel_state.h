@@ -8,6 +8,7 @@
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "core/entry_mode.h"
 #include "core/panel_mode.h"
 #include "keldar/version.h"
 
@@ -218,7 +219,8 @@ struct PanelState {
   // ---- Keys and multi-key entries ------------------------------------------------
   int32_t keyCode = 0;
   int32_t keyDown = 0;
-  int32_t pendingMode = 0;
+  // An EntryMode (core/entry_mode.h).
+  int32_t pendingMode = kEntryNone;
   int32_t toneEntry = 0;
   BasicString toneCode = "999";
   BasicString savedToneCode;

@@ -29,7 +29,8 @@ FontSpec inverse(FontSpec font) {
 // An entry is open from its first key until its Enter (or the last digit
 // of a channel) ends it.
 bool entryOpen(const PanelState& s) {
-  return s.freqEntryActive == 1 || s.pendingMode == 8 || s.pendingMode == 9 || s.memoryMode >= 1 ||
+  return s.freqEntryActive == 1 || s.pendingMode == kEntryMenuNumber ||
+         s.pendingMode == kEntryMenuValue || s.memoryMode >= 1 ||
          (s.toneEntry == 1 && s.toneTyping == 1);
 }
 

@@ -105,7 +105,7 @@ void bandNumberDigit(Panel& panel, int32_t d) {
   s.bandIndex = d == 0 ? 10 : d;
   // selectBand ends split itself, telling the radio.
   selectBand(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 void toneDigit(Panel& panel, int32_t d) {
@@ -151,7 +151,8 @@ std::string bandStateText(const PanelState& s) {
 void handleDigitKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < 48 || s.keyCode > 57) return;
-  if (s.pendingMode == 0 && s.freqEntryActive == 0 && s.memoryMode == 0 && s.toneEntry == 0) {
+  if (s.pendingMode == kEntryNone && s.freqEntryActive == 0 && s.memoryMode == 0 &&
+      s.toneEntry == 0) {
     return;
   }
   s.commandText = "";
@@ -161,17 +162,17 @@ void handleDigitKey(Panel& panel) {
     s.memoryBankStep = d;
     playPhrase(panel, digit);
     playPhrase(panel, "channel");
-  } else if (s.pendingMode == 8 || s.pendingMode == 9) {
-    BasicString& text = s.pendingMode == 8 ? s.menuNumber : s.menuValue;
+  } else if (s.pendingMode == kEntryMenuNumber || s.pendingMode == kEntryMenuValue) {
+    BasicString& text = s.pendingMode == kEntryMenuNumber ? s.menuNumber : s.menuValue;
     text = text.str() + digit;
     playPhrase(panel, digit);
   } else if (s.memoryMode == 1) {
     storeChannel(panel, d);
   } else if (s.memoryMode == 2) {
     recallChannel(panel, d);
-  } else if (s.pendingMode == 0 && s.freqEntryActive == 1) {
+  } else if (s.pendingMode == kEntryNone && s.freqEntryActive == 1) {
     frequencyDigit(panel, d);
-  } else if (s.pendingMode == 1) {
+  } else if (s.pendingMode == kEntryBand) {
     bandNumberDigit(panel, d);
   } else if (s.toneEntry == 1 && s.toneTyping == 1) {
     // Digits join the code only between I and its Enter.

@@ -321,31 +321,31 @@ void readProcessorLevel(Panel& panel) {
 void stepUp(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
-    case 0:
+    case kEntryNone:
       s.frequency += s.modeIndex == kCw ? 500 : 1000;
       break;
-    case 1:
+    case kEntryBand:
       bandUp(panel);
       break;
-    case 2:
+    case kEntryWidth:
       widthUp(panel);
       break;
-    case 3:
+    case kEntryPower:
       powerUp(panel);
       break;
-    case 4:
+    case kEntryRfGain:
       rfGainUp(panel);
       break;
-    case 7:
+    case kEntryAfGain:
       afGainUp(panel);
       break;
-    case 10:
+    case kEntryFunctionLevel:
       functionLevelUp(panel);
       break;
-    case 11:
+    case kEntryKeySpeed:
       keySpeedUp(panel);
       break;
-    case 12:
+    case kEntryMicGain:
       micGainUp(panel);
       break;
     default:
@@ -356,33 +356,33 @@ void stepUp(Panel& panel) {
 void stepDown(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
-    case 0:
+    case kEntryNone:
       s.frequency = std::max<int32_t>(s.frequency - (s.modeIndex == kCw ? 500 : 1000), 0);
       break;
-    case 1:
+    case kEntryBand:
       bandDown(panel);
       break;
-    case 2:
+    case kEntryWidth:
       widthDown(panel);
       break;
-    case 3:
+    case kEntryPower:
       powerDown(panel);
       break;
-    case 4:
+    case kEntryRfGain:
       s.rfGain = std::max(s.rfGain - 10, 0);
       sendRfGain(panel);
       break;
-    case 7:
+    case kEntryAfGain:
       s.afGain = std::max(s.afGain - 10, 0);
       sendAfGain(panel);
       break;
-    case 10:
+    case kEntryFunctionLevel:
       functionLevelDown(panel);
       break;
-    case 11:
+    case kEntryKeySpeed:
       keySpeedDown(panel);
       break;
-    case 12:
+    case kEntryMicGain:
       micGainDown(panel);
       break;
     default:

@@ -138,7 +138,7 @@ void cycleContour(Panel& panel) {
     playPhrase(panel, "cop");
   } else {
     s.levelTarget = 0;
-    s.pendingMode = 0;
+    s.pendingMode = kEntryNone;
     playPhrase(panel, "co");
     playPhrase(panel, "off");
     s.contourState = 0;
