@@ -161,7 +161,7 @@ void speakMenuReply(Panel& panel, std::string reply) {
 
 }  // namespace
 
-void ruleBandLetter(Panel& panel) {
+void chooseBandByLetter(Panel& panel) {
   PanelState& s = panel.state;
   const std::string_view coverage = s.bandCoverage;
   s.pendingMode = kEntryNone;
@@ -196,7 +196,7 @@ void ruleBandLetter(Panel& panel) {
   }
 }
 
-void ruleNextChannel(Panel& panel) {
+void recallNextChannel(Panel& panel) {
   PanelState& s = panel.state;
   if (s.channelBank < 0 || s.channelBank > 9) return;
   // Ten steps come back to the slot itself; a bank without a usable channel
@@ -217,7 +217,7 @@ void ruleNextChannel(Panel& panel) {
   }
 }
 
-void ruleKeySpeedKey(Panel& panel) {
+void toggleKeySpeedEntry(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "ks");
   if (s.pendingMode == kEntryKeySpeed) {
@@ -243,7 +243,7 @@ void ruleKeySpeedKey(Panel& panel) {
   });
 }
 
-void ruleEndKeySpeed(Panel& panel) {
+void endKeySpeedEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.pendingMode = kEntryNone;
   s.modeIndex = s.savedMode;
@@ -251,7 +251,7 @@ void ruleEndKeySpeed(Panel& panel) {
   if (s.breakInOn == 1) sendText(panel, "BI1");
 }
 
-void ruleToneKey(Panel& panel) {
+void startOrClearTone(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryActive = 0;
   s.pendingMode = kEntryNone;
@@ -270,7 +270,7 @@ void ruleToneKey(Panel& panel) {
   s.toneCode = "999";
 }
 
-void ruleToneEnter(Panel& panel) {
+void applyTypedTone(Panel& panel) {
   PanelState& s = panel.state;
   s.toneIsDcs = 0;
   s.toneTyping = 0;
@@ -297,14 +297,14 @@ void ruleToneEnter(Panel& panel) {
   s.toneBeingApplied = 0;
 }
 
-void ruleMenuKey(Panel& panel) {
+void startMenuEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.pendingMode = kEntryMenuNumber;
   s.menuNumber = "";
   playPhrase(panel, "mn");
 }
 
-void ruleMenuNumberEnter(Panel& panel) {
+void takeMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
   s.pendingMode = kEntryMenuValue;
   if (static_cast<int>(s.menuNumber.size()) != radioModel(s.radioId).menuDigits) {
@@ -316,7 +316,7 @@ void ruleMenuNumberEnter(Panel& panel) {
   s.menuValue = "";
 }
 
-void ruleMenuValueEnter(Panel& panel) {
+void writeOrReadMenu(Panel& panel) {
   PanelState& s = panel.state;
   if (!s.menuValue.empty()) {
     sendText(panel, "EX" + s.menuNumber + s.menuValue.str());
@@ -329,7 +329,7 @@ void ruleMenuValueEnter(Panel& panel) {
   s.pendingMode = kEntryNone;
 }
 
-void ruleFrequencyKey(Panel& panel) {
+void startFrequencyEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryValue = 0;
   s.pendingMode = kEntryNone;
@@ -345,7 +345,7 @@ bool megahertzAllowed(const PanelState& s, int32_t mhz) {
   return frequencyAllowed(s.radioId, low) || frequencyAllowed(s.radioId, low + 999999);
 }
 
-void rulePointKey(Panel& panel) {
+void takeFrequencyPoint(Panel& panel) {
   PanelState& s = panel.state;
   // A point needs an entry, megahertz before it, and only one of it.
   if (s.freqEntryActive != 1 || s.freqEntryPointTyped == 1 || s.freqEntryValue >= 440 ||
@@ -360,7 +360,7 @@ void rulePointKey(Panel& panel) {
   playPhrase(panel, "point");
 }
 
-void ruleFrequencyEnter(Panel& panel) {
+void tuneTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
   if (s.freqEntryActive == 0) return;
   s.tickCount = 0;
@@ -398,7 +398,7 @@ void ruleFrequencyEnter(Panel& panel) {
   s.freqEntryPointTyped = 0;
 }
 
-void ruleFrequencyReadout(Panel& panel) {
+void readOutFrequency(Panel& panel) {
   PanelState& s = panel.state;
   // F pressed again while the last reading still waits to be said: only the
   // newest is heard.
@@ -430,7 +430,7 @@ void ruleFrequencyReadout(Panel& panel) {
   }
 }
 
-void ruleMicGain(Panel& panel) {
+void startMicGainEntry(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "micgain");
   s.pendingMode = kEntryMicGain;
@@ -450,7 +450,7 @@ void ruleMicGain(Panel& panel) {
   });
 }
 
-void ruleExtended(Panel& panel) {
+void prefixedKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kKeyM && s.modeIndex == kFmNarrow) {
     s.modeIndex = kFmWide;

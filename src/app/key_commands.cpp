@@ -110,7 +110,7 @@ void squelchDown(Panel& panel) {
   sendText(panel, "SQ0" + zeroPadded(s.squelchLevel, 3));
 }
 
-// The frequency change of a final-step key; false when the key was a
+// The frequency change of a frequency key; false when the key was a
 // squelch key and nothing is to be sent after it.
 bool moveFrequency(Panel& panel) {
   PanelState& s = panel.state;
@@ -322,7 +322,7 @@ void nextModeKey(Panel& panel) {
   speakMode(panel);
 }
 
-void finalStep(Panel& panel) {
+void frequencyOrSquelchKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.pendingMode != kEntryNone && s.pendingMode != kEntryWidth) return;
   if (!moveFrequency(panel)) return;
@@ -332,7 +332,7 @@ void finalStep(Panel& panel) {
 void endKeyActivities(Panel& panel) {
   // Shutdown saves the band records: the key-speed entry's CW is not the
   // band's mode. (Shutdown itself unkeys a transmitter left on.)
-  if (panel.state.pendingMode == kEntryKeySpeed) ruleEndKeySpeed(panel);
+  if (panel.state.pendingMode == kEntryKeySpeed) endKeySpeedEntry(panel);
 }
 
 }  // namespace keldar

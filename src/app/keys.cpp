@@ -64,7 +64,7 @@ void quitKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "quit");
   // The key-speed entry's CW must not be saved as the band's mode.
-  if (s.pendingMode == kEntryKeySpeed) ruleEndKeySpeed(panel);
+  if (s.pendingMode == kEntryKeySpeed) endKeySpeedEntry(panel);
   if (s.quitCountdown > 0 || s.quitUnsaved == 1) {
     // The radio may have stopped answering, or the banks cannot be saved: a
     // second Q ends at once.
@@ -128,8 +128,9 @@ void endAlcReadout(Panel& panel) {
   if (s.pendingMode == kEntryMicGain) s.pendingMode = kEntryNone;
 }
 
-// Steps 1 to 10: the checks every key passes first. False when it ends.
-bool earlySteps(Panel& panel) {
+// The checks every key passes first, and the band and channel keys. False
+// when the key ends here.
+bool firstChecks(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kF9) toggleMonitor(panel);
   if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert || s.keyCode == kWindows) {
@@ -143,16 +144,16 @@ bool earlySteps(Panel& panel) {
   if (s.keyCode == kPadPoint) s.keyCode = kPoint;
   if (s.pendingMode == kEntryKeySpeed && s.keyCode != key('K') && s.keyCode != kUp &&
       s.keyCode != kDown) {
-    ruleEndKeySpeed(panel);
+    endKeySpeedEntry(panel);
   }
   const int32_t k = s.keyCode;
   if (s.pendingMode == kEntryBand &&
       (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
-    ruleBandLetter(panel);
+    chooseBandByLetter(panel);
     return false;
   }
   if (k == key('U')) {
-    ruleNextChannel(panel);
+    recallNextChannel(panel);
     return false;
   }
   if (k != key('S') && k != key('F')) s.channelBank = 99;
@@ -174,9 +175,9 @@ bool earlySteps(Panel& panel) {
   return true;
 }
 
-// The letters of steps 11 to 21 that act at once (each key is tested once,
-// so their order among the entry steps does not matter). False when it ends.
-bool letterSteps(Panel& panel) {
+// The letters that act at once (each key is tested once, so their order
+// among the entry keys does not matter). False when the key ends here.
+bool immediateLetters(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   switch (k) {
@@ -187,7 +188,7 @@ bool letterSteps(Panel& panel) {
       levelKey(panel);
       return false;
     case key('K'):
-      ruleKeySpeedKey(panel);
+      toggleKeySpeedEntry(panel);
       return false;
     case key('D'):
       c4fmKey(panel);
@@ -213,37 +214,37 @@ bool letterSteps(Panel& panel) {
   return true;
 }
 
-// Steps 15 to 24: the tone, menu and frequency entries and split. False
-// when the key ends.
-bool entrySteps(Panel& panel) {
+// The tone, menu and frequency entries and split. False when the key ends
+// here.
+bool entryKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   if (k == key('I') && isFmMode(s.modeIndex)) {
-    ruleToneKey(panel);
+    startOrClearTone(panel);
     return false;
   }
   if (k == key('N') && s.toneEntry != 1) {
-    ruleMenuKey(panel);
+    startMenuEntry(panel);
     return false;
   }
   if (k == kEnter && (s.pendingMode == kEntryMenuNumber || s.pendingMode == kEntryMenuValue)) {
     if (s.pendingMode == kEntryMenuNumber) {
-      ruleMenuNumberEnter(panel);
+      takeMenuNumber(panel);
     } else {
-      ruleMenuValueEnter(panel);
+      writeOrReadMenu(panel);
     }
     return false;
   }
-  if (k == key('E')) ruleFrequencyKey(panel);
+  if (k == key('E')) startFrequencyEntry(panel);
   if (k == kPoint) {
-    rulePointKey(panel);
+    takeFrequencyPoint(panel);
     return false;
   }
   if (k == kEnter) {
     if (s.toneEntry == 1 && s.freqEntryActive == 0) {
-      ruleToneEnter(panel);
+      applyTypedTone(panel);
     } else {
-      ruleFrequencyEnter(panel);
+      tuneTypedFrequency(panel);
     }
     return false;
   }
@@ -254,14 +255,14 @@ bool entrySteps(Panel& panel) {
   return true;
 }
 
-// Steps 33 to 41: readouts, value entries, tune and the prefix X. False
-// when the key ends.
-bool readoutSteps(Panel& panel) {
+// Readouts, value entries, tune and the prefix X. False when the key ends
+// here.
+bool readoutKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   switch (k) {
     case key('F'):
-      ruleFrequencyReadout(panel);
+      readOutFrequency(panel);
       return false;
     case key('P'):
       playPhrase(panel, "Power");
@@ -269,7 +270,7 @@ bool readoutSteps(Panel& panel) {
       speakPower(panel);
       return false;
     case kF11:
-      ruleMicGain(panel);
+      startMicGainEntry(panel);
       return false;
     case key('R'):
       playPhrase(panel, "rf");
@@ -302,14 +303,14 @@ bool readoutSteps(Panel& panel) {
       break;
   }
   if (s.pendingMode == kEntryExtended) {
-    ruleExtended(panel);
+    prefixedKey(panel);
     return false;
   }
   return true;
 }
 
-// Steps 25 to 41: the function keys, digits and readouts. False when it ends.
-bool functionSteps(Panel& panel) {
+// The function keys, digits and readouts. False when the key ends here.
+bool functionKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   if (k == key('Z')) {
@@ -349,11 +350,12 @@ bool functionSteps(Panel& panel) {
     cycleTuner(panel);
     return false;
   }
-  return readoutSteps(panel);
+  return readoutKeys(panel);
 }
 
-// Steps 42 to 44: the mode cycle, the arrows and the final step.
-void lateSteps(Panel& panel) {
+// The mode cycle, the arrows, and the frequency and squelch keys any key
+// not taken before reaches.
+void modeAndArrowKeys(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == key('M')) {
     nextModeKey(panel);
@@ -361,23 +363,23 @@ void lateSteps(Panel& panel) {
   }
   if (s.keyCode == kUp) stepUp(panel);
   if (s.keyCode == kDown) stepDown(panel);
-  finalStep(panel);
+  frequencyOrSquelchKey(panel);
 }
 
-void runKeySteps(Panel& panel) {
+void runKey(Panel& panel) {
   if (!preamble(panel)) return;
-  if (!earlySteps(panel)) return;
-  if (!letterSteps(panel)) return;
-  if (!entrySteps(panel)) return;
-  if (!functionSteps(panel)) return;
-  lateSteps(panel);
+  if (!firstChecks(panel)) return;
+  if (!immediateLetters(panel)) return;
+  if (!entryKeys(panel)) return;
+  if (!functionKeys(panel)) return;
+  modeAndArrowKeys(panel);
 }
 
 }  // namespace
 
 void handleKey(Panel& panel) {
   const bool repeat = isHeld(panel.state, panel.state.currentWParam);
-  runKeySteps(panel);
+  runKey(panel);
   // The window shows the entry as typed, and the transmitter keyed at once.
   noteEntryKey(panel, repeat);
   drawTransmitFields(panel);

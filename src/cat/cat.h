@@ -21,7 +21,7 @@ namespace keldar {
 // command is then noted in the log and not written, and the set-up brings the
 // radio to the panel's state once it answers. False when it was not written.
 bool sendCommand(Panel& panel);
-// The rule for eight-digit radios' answers: "FA14250000;" -> "FA014250000;".
+// Eight-digit radios' answers widened to nine digits: "FA14250000;" -> "FA014250000;".
 void widenFrequencyReply(Panel& panel);
 
 // Reply fields: the text of `length` characters at position p + offset,
