@@ -140,7 +140,7 @@ void announce(Panel& panel) {
 
 }  // namespace
 
-void handleFrequencyReply(Panel& panel) {
+void handleFrequencyReply(Panel& panel, std::string_view reply) {
   PanelState& s = panel.state;
   if (s.connected == 0) {
     // The set-up tunes the band and makes its frequency the panel's; without
@@ -149,8 +149,8 @@ void handleFrequencyReply(Panel& panel) {
     connectRadio(panel);
     return;
   }
-  if (!isWellFormedFrequencyReply(s.replyText)) return;
-  s.frequencyReply = leftText(s.replyText, 11);
+  if (!isWellFormedFrequencyReply(reply)) return;
+  s.frequencyReply = leftText(reply, 11);
   const std::string digits = midText(s.frequencyReply, 3, 9);
   if (s.frequencyReply.str().starts_with("FA")) s.vfoAText = "A" + digits;
   if (s.frequencyReply.str().starts_with("FB")) s.vfoBText = "B" + digits;
@@ -158,7 +158,6 @@ void handleFrequencyReply(Panel& panel) {
   s.frequency = toInt32(textToNumber(digits));
   s.frequencyDisplay = displayText(digits);
   drawFrequency(panel);
-  s.replyText.clear();
   drawStatusLine(panel);
   if (advanceQuit(panel)) return;
   announce(panel);
@@ -208,11 +207,9 @@ void storeBandMode(PanelState& s) {
 }
 
 void takeRadioNews(Panel& panel, const RadioAnswer& answer) {
-  PanelState& s = panel.state;
   const std::string& text = answer.text;
   if (text.starts_with("FA") || text.starts_with("FB")) {
-    s.replyText = text;
-    handleFrequencyReply(panel);
+    handleFrequencyReply(panel, text);
   } else if (text.starts_with("ID")) {
     takeIdentity(panel, text);
   }

@@ -89,8 +89,7 @@ void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   const std::string& text = answer.text;
   if (text.starts_with("FA") && text.size() > 5 && stamp == s.commandCount) {
     s.relayActive = 1;
-    s.replyText = text;
-    handleFrequencyReply(panel);
+    handleFrequencyReply(panel, text);
   }
 }
 
@@ -122,9 +121,7 @@ bool forwardCommand(Panel& panel) {
              [&panel, stamp](const RadioAnswer& answer) { passAnswerBack(panel, answer, stamp); });
   } else {
     s.commandText = command;
-    panel.exchange.setsFrom = Asker::kRelay;
-    sendCommand(panel);
-    panel.exchange.setsFrom = Asker::kWork;
+    sendCommand(panel, Asker::kRelay);
     noteRelayKeying(s);
     followModeSetting(panel);
   }
