@@ -292,7 +292,6 @@ void applyTypedTone(Panel& panel) {
   } else {
     s.toneCode = zeroPadded(v, 3);
   }
-  s.scratchValue = v;
   setToneSquelch(panel);
   s.toneBeingApplied = 0;
 }

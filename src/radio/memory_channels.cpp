@@ -79,7 +79,6 @@ void applyRecalledTone(Panel& panel, const std::string& record) {
     s.toneTyping = 0;
     s.toneIsDcs = value > 499 ? 1 : 0;
     s.toneBeingApplied = 0;
-    s.scratchValue = value;
     setToneSquelch(panel);
     return;
   }

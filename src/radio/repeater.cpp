@@ -66,7 +66,7 @@ void setToneSquelch(Panel& panel) {
     sendText(panel, charAt(s.toneCode, 1) > '6' ? "EX0863" : "EX0860");
     playPhrase(panel, "dcs");
     playPhrase(panel, "on");
-    sendText(panel, dcsCodeCommand(s.scratchValue, s.toneCode));
+    sendText(panel, dcsCodeCommand(toInt32(textToNumber(s.toneCode)), s.toneCode));
     // Announced "on", so switched on: DCS squelch, as CT01 is for a tone.
     sendText(panel, "CT03");
     return;
@@ -89,8 +89,7 @@ void restoreToneSquelch(Panel& panel) {
   PanelState& s = panel.state;
   if (isDcsText(s.toneCode)) {
     s.toneIsDcs = 1;
-    s.scratchValue = toInt32(textToNumber(s.toneCode));
-    sendText(panel, dcsCodeCommand(s.scratchValue, s.toneCode));
+    sendText(panel, dcsCodeCommand(toInt32(textToNumber(s.toneCode)), s.toneCode));
     sendText(panel, "CT03");
     return;
   }
