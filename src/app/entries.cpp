@@ -258,13 +258,13 @@ void startOrClearTone(Panel& panel) {
   if (s.toneEntry != 1) {
     playPhrase(panel, s.dcsAllowed == 1 ? "ecd" : "ec");
     s.toneEntry = 1;
-    s.toneTyping = 1;
+    s.toneTyping = true;
     s.toneCode = "";
     return;
   }
   sendText(panel, "CT00");
   s.toneEntry = 0;
-  s.toneTyping = 0;
+  s.toneTyping = false;
   playPhrase(panel, charAt(s.toneCode, 1) > '4' && s.toneIsDcs == 1 ? "dcs" : "ctcss");
   playPhrase(panel, "off");
   s.toneCode = "999";
@@ -273,7 +273,7 @@ void startOrClearTone(Panel& panel) {
 void applyTypedTone(Panel& panel) {
   PanelState& s = panel.state;
   s.toneIsDcs = 0;
-  s.toneTyping = 0;
+  s.toneTyping = false;
   const int32_t v = toInt32(textToNumber(s.toneCode));
   // Codes 0 to 49 are CTCSS tone numbers, 500 to 603 DCS codes.
   bool refused =
@@ -335,7 +335,7 @@ void startFrequencyEntry(Panel& panel) {
   playPhrase(panel, "EF");
   s.freqEntryMhzDigits = 0;
   s.freqEntryActive = 1;
-  s.freqEntryPointTyped = 0;
+  s.freqEntryPointTyped = false;
 }
 
 // Whether the radio can be tuned anywhere within the megahertz typed.
@@ -347,13 +347,13 @@ bool megahertzAllowed(const PanelState& s, int32_t mhz) {
 void takeFrequencyPoint(Panel& panel) {
   PanelState& s = panel.state;
   // A point needs an entry, megahertz before it, and only one of it.
-  if (s.freqEntryActive != 1 || s.freqEntryPointTyped == 1 || s.freqEntryValue >= 440 ||
+  if (s.freqEntryActive != 1 || s.freqEntryPointTyped || s.freqEntryValue >= 440 ||
       s.freqEntryValue < 1 || !megahertzAllowed(s, s.freqEntryValue)) {
     playPhrase(panel, "invalid");
     return;
   }
   saveBandState(panel);
-  s.freqEntryPointTyped = 1;
+  s.freqEntryPointTyped = true;
   bandForTypedMhz(panel);
   s.freqEntryBand = s.bandIndex;
   playPhrase(panel, "point");
@@ -372,12 +372,11 @@ void tuneTypedFrequency(Panel& panel) {
     playPhrase(panel, "invalid");
     s.freqEntryMhzDigits = 0;
     // The point chose the typed band; the radio is still where it was.
-    if (s.freqEntryPointTyped == 1 && isFrequencyReplyText(s.frequencyReply))
-      bandForFrequency(panel);
-    s.freqEntryPointTyped = 0;
+    if (s.freqEntryPointTyped && isFrequencyReplyText(s.frequencyReply)) bandForFrequency(panel);
+    s.freqEntryPointTyped = false;
     return;
   }
-  if (s.freqEntryPointTyped == 0) {
+  if (!s.freqEntryPointTyped) {
     saveBandState(panel);
     bandForTypedMhz(panel);
     s.freqEntryBand = s.bandIndex;
@@ -394,7 +393,7 @@ void tuneTypedFrequency(Panel& panel) {
   s.preampLevel = 1;
   setPreamp(panel);
   playPhrase(panel, "ok");
-  s.freqEntryPointTyped = 0;
+  s.freqEntryPointTyped = false;
 }
 
 void readOutFrequency(Panel& panel) {

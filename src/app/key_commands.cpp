@@ -214,7 +214,7 @@ void c4fmKey(Panel& panel) {
     if (isToneText(s.savedToneCode) && s.savedToneCode != "999") {
       s.toneCode = s.savedToneCode;
       s.toneEntry = 1;
-      s.toneTyping = 0;
+      s.toneTyping = false;
       restoreToneSquelch(panel);
     }
   }

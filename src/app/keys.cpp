@@ -65,7 +65,7 @@ void quitKey(Panel& panel) {
   playPhrase(panel, "quit");
   // The key-speed entry's CW must not be saved as the band's mode.
   if (s.pendingMode == kEntryKeySpeed) endKeySpeedEntry(panel);
-  if (s.quitCountdown > 0 || s.quitUnsaved == 1) {
+  if (s.quitCountdown > 0 || s.quitUnsaved) {
     // The radio may have stopped answering, or the banks cannot be saved: a
     // second Q ends at once.
     s.running = 0;

@@ -37,7 +37,7 @@ bool narrowFrequencyCommand(std::string& text) {
 
 // True when `command` (";" included) is not to be written yet.
 bool heldFromDevice(const PanelState& s, std::string_view command) {
-  if (s.deviceUnproven == 0) return false;
+  if (!s.deviceUnproven) return false;
   // Unkeying is never held back; waking a radio switched off is configured.
   static constexpr std::array<std::string_view, 4> kAlways = {"ID;", "TX0;", "PS1;", "Power on;"};
   return std::find(kAlways.begin(), kAlways.end(), command) == kAlways.end();

@@ -66,9 +66,9 @@ struct PanelState {
   FileHandle listingFile;
   // savmem.dat or memory.txt was found not to be a plain file: neither is
   // read or written this run.
-  int32_t bankFilesRefused = 0;
+  bool bankFilesRefused = false;
   // A quit whose save failed: the next Q ends, saved or not.
-  int32_t quitUnsaved = 0;
+  bool quitUnsaved = false;
   int32_t serialDataBits = 8;
   int32_t serialParity = 0;
   int32_t serialStopBits = 2;
@@ -93,8 +93,8 @@ struct PanelState {
   int32_t replyPending = 0;
   int32_t pollPhase = 0;
   int32_t tickCount = 0;
-  // 1 while the set-up of a radio that has just answered is under way.
-  int32_t setupRunning = 0;
+  // True while the set-up of a radio that has just answered is under way.
+  bool setupRunning = false;
   // Meter polls in a row the radio left unanswered, and when one was last
   // tried after the meter was given up on.
   int32_t meterPollsUnanswered = 0;
@@ -110,9 +110,9 @@ struct PanelState {
   // The unfinished end of the last poll read, completed by the next one.
   BasicString pollReplyTail;
   int32_t relayFaPos = 0;
-  // 1 while the other program has keyed the transmitter through the relay:
+  // True while the other program has keyed the transmitter through the relay:
   // its own unkeying cannot reach the radio once the panel is gone.
-  int32_t relayKeyed = 0;
+  bool relayKeyed = false;
   // Commands sent that move the radio (frequency, mode, band, VFO). Each
   // query keeps the count of its moment: a frequency answer to one older
   // than the latest command is stale.
@@ -120,24 +120,24 @@ struct PanelState {
   // Digits of the radio's frequency answers as it has shown them: 8 or 9, 0
   // while none has come (the model table then gives the first guess).
   int32_t frequencyDigits = 0;
-  // 1 once the link has echoed the panel's own "FA;" back.
-  int32_t linkEchoes = 0;
+  // True once the link has echoed the panel's own "FA;" back.
+  bool linkEchoes = false;
   // Commands written since the last read, ";" each: what an echo may repeat.
   BasicString sentSinceRead;
-  // The link watch: 1 from "lost" until the radio answers and is set up again.
-  int32_t linkLost = 0;
+  // The link watch: true from "lost" until the radio answers and is set up again.
+  bool linkLost = false;
   int32_t unansweredPolls = 0;
   // Clock ticks (ms) of the last answer and of the last try to reopen.
   uint32_t lastAnswerMs = 0;
   uint32_t lastRetryMs = 0;
-  // 1 while the radio's port is open as far as the panel knows.
-  int32_t radioPortOpen = 0;
-  // 1 from opening the port (or losing the radio) until what is there has
+  // True while the radio's port is open as far as the panel knows.
+  bool radioPortOpen = false;
+  // True from opening the port (or losing the radio) until what is there has
   // answered as a radio: until then it is asked only who it is.
-  int32_t deviceUnproven = 0;
-  // 1 once a radio has been connected in this run: a later set-up brings it
+  bool deviceUnproven = false;
+  // True once a radio has been connected in this run: a later set-up brings it
   // back to the panel's state rather than to the band's stored one.
-  int32_t everConnected = 0;
+  bool everConnected = false;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;
@@ -200,9 +200,9 @@ struct PanelState {
   int32_t swrHoldOff = 0;
   BasicString swrText;
   int32_t sMeterReading = 0;
-  // 1 once the radio has answered an S-meter query: until then there is no
+  // True once the radio has answered an S-meter query: until then there is no
   // reading to speak or show.
-  int32_t sMeterAnswered = 0;
+  bool sMeterAnswered = false;
   int32_t alcAnnounce = 0;
   int32_t alcPeak = 0;
   // Meter readings for network clients: the query ("RM4") the next meter
@@ -229,7 +229,7 @@ struct PanelState {
   int32_t freqEntryActive = 0;
   int32_t freqEntryValue = 999;
   int32_t freqEntryMhzDigits = 0;
-  int32_t freqEntryPointTyped = 0;
+  bool freqEntryPointTyped = false;
   int32_t freqEntryBand = 0;
   BasicString menuNumber;
   BasicString menuValue;
@@ -241,8 +241,8 @@ struct PanelState {
   // Keys held down now, by virtual-key code: a key-down of a held key is its
   // auto-repeat and does nothing.
   std::array<uint8_t, 256> keysHeld{};
-  // 1 from I until its Enter: tone digits are collected only then.
-  int32_t toneTyping = 0;
+  // True from I until its Enter: tone digits are collected only then.
+  bool toneTyping = false;
   // The keys of the entry open now, as typed ("E 14.2"), for the window.
   BasicString typedEntry;
 

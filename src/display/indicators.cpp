@@ -31,7 +31,7 @@ FontSpec inverse(FontSpec font) {
 bool entryOpen(const PanelState& s) {
   return s.freqEntryActive == 1 || s.pendingMode == kEntryMenuNumber ||
          s.pendingMode == kEntryMenuValue || s.memoryMode >= 1 ||
-         (s.toneEntry == 1 && s.toneTyping == 1);
+         (s.toneEntry == 1 && s.toneTyping);
 }
 
 // The key as the entry shows it: letters start a group, Enter ends one.
@@ -67,7 +67,7 @@ void drawHelpLines(Panel& panel) {
 }
 
 bool transmitterKeyed(const PanelState& s) {
-  return s.txState != 0 || s.tuneActive == 1 || s.relayKeyed == 1;
+  return s.txState != 0 || s.tuneActive == 1 || s.relayKeyed;
 }
 
 void drawTransmitFields(Panel& panel) {

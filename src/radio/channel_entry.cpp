@@ -83,7 +83,7 @@ void applyBandTone(Panel& panel) {
   PanelState& s = panel.state;
   if (!isFmMode(s.modeIndex) || s.toneCode == "999" || s.toneCode == "000") return;
   s.toneEntry = 1;
-  s.toneTyping = 0;
+  s.toneTyping = false;
   restoreToneSquelch(panel);
   playPhrase(panel, s.toneIsDcs == 1 ? "dcs" : "ctcss");
   for (long i = 1; i <= 3; ++i) playPhrase(panel, std::string(1, charAt(s.toneCode, i)));
@@ -93,7 +93,7 @@ void frequencyDigit(Panel& panel, int32_t d) {
   PanelState& s = panel.state;
   // A leading zero adds nothing to the value, so it is no megahertz digit.
   if (!(s.freqEntryValue == 0 && d == 0)) {
-    if (s.freqEntryPointTyped == 0) s.freqEntryMhzDigits += 1;
+    if (!s.freqEntryPointTyped) s.freqEntryMhzDigits += 1;
     s.freqEntryValue = toInt32(10.0 * s.freqEntryValue + d);
   }
   playPhrase(panel, std::string(1, digitChar(d)));
@@ -174,7 +174,7 @@ void handleDigitKey(Panel& panel) {
     frequencyDigit(panel, d);
   } else if (s.pendingMode == kEntryBand) {
     bandNumberDigit(panel, d);
-  } else if (s.toneEntry == 1 && s.toneTyping == 1) {
+  } else if (s.toneEntry == 1 && s.toneTyping) {
     // Digits join the code only between I and its Enter.
     toneDigit(panel, d);
   }
@@ -186,7 +186,7 @@ void bandForTypedMhz(Panel& panel) {
   if (s.toneEntry == 1) {
     sendText(panel, "CT00");
     s.toneEntry = 0;
-    s.toneTyping = 0;
+    s.toneTyping = false;
     s.toneCode = "999";
   }
   const int32_t m = s.freqEntryValue;

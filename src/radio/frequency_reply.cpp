@@ -65,15 +65,15 @@ bool isWellFormedFrequencyReply(std::string_view reply) {
 // "connected" acts.
 void connectRadio(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.setupRunning == 1) return;
-  s.setupRunning = 1;
+  if (s.setupRunning) return;
+  s.setupRunning = true;
   // It has answered as a radio: the set-up may write to it.
-  s.deviceUnproven = 0;
+  s.deviceUnproven = false;
   radioSetup(panel, [&panel] {
     PanelState& st = panel.state;
-    st.setupRunning = 0;
+    st.setupRunning = false;
     st.connected = 1;
-    st.everConnected = 1;
+    st.everConnected = true;
     // The set-up has tuned the band: that is where the radio is now, and
     // keys pressed after "connected" act on it.
     if (!st.lastFrequencyCommand.empty()) takeCommandedFrequency(panel, st.lastFrequencyCommand);
@@ -117,7 +117,7 @@ bool advanceQuit(Panel& panel) {
   if (!saved) {
     // Ending now would lose the channels held only in memory: stay, say so;
     // the next Q ends, saved or not.
-    s.quitUnsaved = 1;
+    s.quitUnsaved = true;
     playPhrase(panel, "notsaved");
     return false;
   }
@@ -219,7 +219,7 @@ void takeIdentity(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
   const std::optional<int32_t> id = radioIdFromReply(answer);
   if (!id) return;
-  if (s.deviceUnproven == 0) {
+  if (!s.deviceUnproven) {
     // An unknown model is filled in; a known one stays as the set-up read it.
     if (s.radioId == 0) s.radioId = *id;
     return;

@@ -76,7 +76,7 @@ void applyRecalledTone(Panel& panel, const std::string& record) {
   if (isFmMode(s.modeIndex) && s.toneCode != "999") {
     const int32_t value = toInt32(textToNumber(s.toneCode));
     s.toneEntry = 1;
-    s.toneTyping = 0;
+    s.toneTyping = false;
     s.toneIsDcs = value > 499 ? 1 : 0;
     s.toneBeingApplied = 0;
     setToneSquelch(panel);

@@ -247,7 +247,7 @@ void sendModeAndWidth(Panel& panel) {
 }  // namespace
 
 bool transmitterMayBeKeyed(const PanelState& s) {
-  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed != 0;
+  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed;
 }
 
 void releaseTransmitter(Panel& panel) {
@@ -264,7 +264,7 @@ void releaseTransmitter(Panel& panel) {
   if (s.txState > 0) s.swrOnTx = s.txState - 10;
   s.txState = 0;
   s.tuneActive = 0;
-  s.relayKeyed = 0;
+  s.relayKeyed = false;
 }
 
 void radioSetup(Panel& panel, std::function<void()> done) {
@@ -283,7 +283,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     writeRepeaterShifts(panel);
     command(panel, "VS0");
     // The first time the band's stored state; after a reconnect the panel's.
-    const bool again = s.everConnected == 1;
+    const bool again = s.everConnected;
     if (!again || !tunePanelFrequencies(panel)) tuneBandFrequency(panel);
     sendModeAndWidth(panel);
     restoreRepeaterAndTone(panel);
@@ -307,7 +307,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
       // setPreamp, run right after, switches to the opposite: the stored
       // state, or after a reconnect the panel's own.
       const std::string_view record = bandRecord(st);
-      if (st.everConnected == 1) {
+      if (st.everConnected) {
         st.preampOn = st.preampOn == 1 ? 0 : 1;
       } else {
         st.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;

@@ -204,7 +204,7 @@ Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
     case Command::kGetMode:
       return valuesOf({{"Mode", modeText(s)}, {"Passband", widthText(s)}});
     case Command::kGetPtt: {
-      const bool keyed = s.txState > 0 || s.tuneActive == 1 || s.relayKeyed == 1;
+      const bool keyed = s.txState > 0 || s.tuneActive == 1 || s.relayKeyed;
       return valuesOf({{"PTT", keyed ? "1" : "0"}});
     }
     case Command::kGetSplitVfo:

@@ -96,8 +96,8 @@ void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
 // Follows the transmitter as the other program keys and releases it.
 void noteRelayKeying(PanelState& s) {
   const std::string_view sent = s.commandText;
-  if (sent == "TX1;" || sent == "TX2;") s.relayKeyed = 1;
-  if (sent == "TX0;") s.relayKeyed = 0;
+  if (sent == "TX1;" || sent == "TX2;") s.relayKeyed = true;
+  if (sent == "TX0;") s.relayKeyed = false;
 }
 
 // Forwards the first complete command waiting; false when there is none.

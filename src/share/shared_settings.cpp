@@ -121,12 +121,12 @@ Answer setPtt(Panel& panel, std::string_view value) {
     sendText(panel, "TX0");
     s.txState = 0;
     s.tuneActive = 0;
-    s.relayKeyed = 0;
+    s.relayKeyed = false;
     return {};
   }
   if (value != "1" && value != "2" && value != "3") return failure(rigctld::kInvalid);
   sendText(panel, "TX1");
-  s.relayKeyed = 1;
+  s.relayKeyed = true;
   return {};
 }
 

@@ -195,7 +195,7 @@ constexpr int32_t kSNinePlusAbove = 156;
 void speakSMeter(Panel& panel) {
   const int32_t r = panel.state.sMeterReading;
   moveTextPosition(panel, 750, 45);
-  if (panel.state.sMeterAnswered == 0) {
+  if (!panel.state.sMeterAnswered) {
     // A meter the radio never answered has no reading: none is shown or said.
     printText(panel, "    ");
     playPhrase(panel, "na");
