@@ -253,17 +253,17 @@ void endKeySpeedEntry(Panel& panel) {
 
 void startOrClearTone(Panel& panel) {
   PanelState& s = panel.state;
-  s.freqEntryActive = 0;
+  s.freqEntryActive = false;
   s.pendingMode = kEntryNone;
-  if (s.toneEntry != 1) {
+  if (!s.toneEntry) {
     playPhrase(panel, s.dcsAllowed == 1 ? "ecd" : "ec");
-    s.toneEntry = 1;
+    s.toneEntry = true;
     s.toneTyping = true;
     s.toneCode = "";
     return;
   }
   sendText(panel, "CT00");
-  s.toneEntry = 0;
+  s.toneEntry = false;
   s.toneTyping = false;
   playPhrase(panel, charAt(s.toneCode, 1) > '4' && s.toneIsDcs == 1 ? "dcs" : "ctcss");
   playPhrase(panel, "off");
@@ -281,19 +281,19 @@ void applyTypedTone(Panel& panel) {
   if (v >= 500 && s.dcsAllowed == 0) refused = true;
   if (refused) {
     playPhrase(panel, "invalid");
-    s.toneEntry = 0;
+    s.toneEntry = false;
     s.toneCode = "999";
     drawStatusLine(panel);
     return;
   }
-  s.toneBeingApplied = 1;
+  s.toneBeingApplied = true;
   if (v >= 500) {
     s.toneIsDcs = 1;
   } else {
     s.toneCode = zeroPadded(v, 3);
   }
   setToneSquelch(panel);
-  s.toneBeingApplied = 0;
+  s.toneBeingApplied = false;
 }
 
 void startMenuEntry(Panel& panel) {
@@ -334,7 +334,7 @@ void startFrequencyEntry(Panel& panel) {
   s.pendingMode = kEntryNone;
   playPhrase(panel, "EF");
   s.freqEntryMhzDigits = 0;
-  s.freqEntryActive = 1;
+  s.freqEntryActive = true;
   s.freqEntryPointTyped = false;
 }
 
@@ -347,7 +347,7 @@ bool megahertzAllowed(const PanelState& s, int32_t mhz) {
 void takeFrequencyPoint(Panel& panel) {
   PanelState& s = panel.state;
   // A point needs an entry, megahertz before it, and only one of it.
-  if (s.freqEntryActive != 1 || s.freqEntryPointTyped || s.freqEntryValue >= 440 ||
+  if (!s.freqEntryActive || s.freqEntryPointTyped || s.freqEntryValue >= 440 ||
       s.freqEntryValue < 1 || !megahertzAllowed(s, s.freqEntryValue)) {
     playPhrase(panel, "invalid");
     return;
@@ -361,9 +361,9 @@ void takeFrequencyPoint(Panel& panel) {
 
 void tuneTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.freqEntryActive == 0) return;
+  if (!s.freqEntryActive) return;
   s.tickCount = 0;
-  s.freqEntryActive = 0;
+  s.freqEntryActive = false;
   // A refused entry leaves band, mode and split alone, and sends nothing: a
   // frequency the radio cannot be tuned to is refused here, not by the radio.
   const std::string command = typedFrequencyCommand(s);
@@ -419,10 +419,10 @@ void readOutFrequency(Panel& panel) {
     return;
   }
   s.pendingMode = kEntryNone;
-  s.tuneActive = 0;
+  s.tuneActive = false;
   speakFrequency(panel);
   speakMode(panel);
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     playPhrase(panel, charAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
     playCharacters(panel, s.toneCode, 1, 3);
   }
@@ -452,10 +452,10 @@ void prefixedKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kKeyM && s.modeIndex == kFmNarrow) {
     s.modeIndex = kFmWide;
-    s.wideFm = 1;
+    s.wideFm = true;
   } else if (s.keyCode == kKeyM && s.modeIndex == kFmWide) {
     s.modeIndex = kFmNarrow;
-    s.wideFm = 0;
+    s.wideFm = false;
   }
   drawFrequencyPanel(panel);
   speakMode(panel);

@@ -53,14 +53,14 @@ void startCarrier(Panel& panel) {
 void stopTune(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting < 1) {
-    s.tuneActive = 0;
+    s.tuneActive = false;
     return;
   }
   sendText(panel, "TX0");
   if (s.tunerSetting == 3) s.tunerSetting = 0;
   // Released now; the radio is back in receive before its power and mode
   // change.
-  s.tuneActive = 0;
+  s.tuneActive = false;
   pauseThen(panel, kReceiveSettleMs, [&panel] {
     sendPowerLevel(panel);
     drawFrequencyPanel(panel);
@@ -159,7 +159,7 @@ void splitOn(Panel& panel) {
                      isDigitText(std::string_view(last).substr(1));
   s.splitFrequencyText = known ? last : "A" + nineDigits(s.frequency);
   sendText(panel, splitCommand(s.radioId, true));
-  if (s.relayActive != 1 && s.bandIndex >= 1 && s.bandIndex <= 14) {
+  if (!s.relayActive && s.bandIndex >= 1 && s.bandIndex <= 14) {
     BasicString& record = s.bandTable[s.bandIndex];
     const std::string rewritten =
         leftText(record, 12) + "B" + rightText(s.splitFrequencyText, 9) + midText(record, 23, 4);
@@ -183,7 +183,7 @@ void transmitKey(Panel& panel) {
 
 void releaseKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tuneActive == 1) {
+  if (s.tuneActive) {
     playEach(panel, {"tune", "off"});
     stopTune(panel);
   }
@@ -205,15 +205,15 @@ void c4fmKey(Panel& panel) {
   if (!radioModel(s.radioId).c4fm || s.modeIndex < kFmNarrow) return;
   if (isFmMode(s.modeIndex)) {
     // Only a tone that is really set is brought back after C4FM.
-    s.savedToneCode = s.toneEntry == 1 ? s.toneCode.str() : "999";
+    s.savedToneCode = s.toneEntry ? s.toneCode.str() : "999";
     s.modeIndex = kC4fm;
     drawFrequencyPanel(panel);
   } else {
-    s.modeIndex = s.wideFm == 1 ? kFmWide : kFmNarrow;
+    s.modeIndex = s.wideFm ? kFmWide : kFmNarrow;
     drawFrequencyPanel(panel);
     if (isToneText(s.savedToneCode) && s.savedToneCode != "999") {
       s.toneCode = s.savedToneCode;
-      s.toneEntry = 1;
+      s.toneEntry = true;
       s.toneTyping = false;
       restoreToneSquelch(panel);
     }
@@ -279,13 +279,13 @@ void zeroInKey(Panel& panel) {
 void tuneKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "tune");
-  if (s.tuneActive != 0) {
+  if (s.tuneActive) {
     playPhrase(panel, "off");
     stopTune(panel);
     return;
   }
   playPhrase(panel, "on");
-  s.tuneActive = 1;
+  s.tuneActive = true;
   const bool tunerInUse = s.tunerSetting == 0 || s.tunerSetting == 2;
   if (!tunerInUse) {
     // From here only S and T are taken until the next T.
@@ -311,11 +311,11 @@ void nextModeKey(Panel& panel) {
     mode = kLsb;
   } else {
     mode += 1;
-    if (s.wideFm == 1 && mode > kFmWide) mode = kLsb;
-    if (s.wideFm != 1 && mode >= kC4fm) mode = kLsb;
+    if (s.wideFm && mode > kFmWide) mode = kLsb;
+    if (!s.wideFm && mode >= kC4fm) mode = kLsb;
     if (mode == kFmNarrow && (s.bandIndex < 10 || s.frequency < 27000000)) mode = kLsb;
-    if (mode == kFmNarrow && s.wideFm == 1) mode = kFmWide;
-    if (mode == kFmWide && s.wideFm != 1) mode = kFmNarrow;
+    if (mode == kFmNarrow && s.wideFm) mode = kFmWide;
+    if (mode == kFmWide && !s.wideFm) mode = kFmNarrow;
   }
   s.modeIndex = mode;
   drawFrequencyPanel(panel);

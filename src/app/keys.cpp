@@ -86,7 +86,7 @@ bool preamble(Panel& panel) {
   if (isHeld(s, k) || isModifierKey(k)) return false;
   s.keyCode = k;
   setHeld(s, k, true);
-  s.relayActive = 0;
+  s.relayActive = false;
   writeKeyLine(panel);
   // Space and T always receive: whether or not the radio answers now, a
   // transmitter the panel may have keyed is released.
@@ -94,11 +94,11 @@ bool preamble(Panel& panel) {
     releaseKey(panel);
     return false;
   }
-  if (s.tuneActive == 1 && k != key('S') && k != key('T')) {
+  if (s.tuneActive && k != key('S') && k != key('T')) {
     playPhrase(panel, "ton");
     return false;
   }
-  if (s.toneEntry == 1 && s.toneCode == "999" && k != kEnter && !isDigitKey(k)) s.toneEntry = 0;
+  if (s.toneEntry && s.toneCode == "999" && k != kEnter && !isDigitKey(k)) s.toneEntry = false;
   if (k == key('Q')) {
     quitKey(panel);
     return false;
@@ -223,7 +223,7 @@ bool entryKeys(Panel& panel) {
     startOrClearTone(panel);
     return false;
   }
-  if (k == key('N') && s.toneEntry != 1) {
+  if (k == key('N') && !s.toneEntry) {
     startMenuEntry(panel);
     return false;
   }
@@ -241,7 +241,7 @@ bool entryKeys(Panel& panel) {
     return false;
   }
   if (k == kEnter) {
-    if (s.toneEntry == 1 && s.freqEntryActive == 0) {
+    if (s.toneEntry && !s.freqEntryActive) {
       applyTypedTone(panel);
     } else {
       tuneTypedFrequency(panel);
@@ -278,7 +278,7 @@ bool readoutKeys(Panel& panel) {
       break;
     case key('S'): {
       Readout readout(panel, "meter");
-      if (s.txState == 0 && s.tuneActive != 1) {
+      if (s.txState == 0 && !s.tuneActive) {
         speakSMeter(panel);
       } else {
         speakSwr(panel);

@@ -225,7 +225,7 @@ void tuneStartBand(Panel& panel) {
   // Shown at once; the radio is tuned by its set-up, once it has answered.
   s.frequencyDisplay = startFrequencyDisplay("F" + midText(row, 3, 10));
   s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
-  if (s.modeIndex == kFmWide) s.wideFm = 1;
+  if (s.modeIndex == kFmWide) s.wideFm = true;
   s.savedMode = s.modeIndex;
 }
 

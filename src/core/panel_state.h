@@ -103,7 +103,7 @@ struct PanelState {
   int32_t modePollsUnanswered = 0;
   uint32_t modeRetryMs = 0;
   uint32_t modePollMs = 0;
-  int32_t relayActive = 0;
+  bool relayActive = false;
   BasicString relayPending;
   BasicString relayChunk;
   int32_t relayPos = 0;
@@ -157,10 +157,10 @@ struct PanelState {
   // key for; it holds while modeIndex is still radioModeOf, its nearest mode.
   char radioModeCode = 0;
   int32_t radioModeOf = 0;
-  int32_t wideFm = 0;
+  bool wideFm = false;
   int32_t savedMode = 0;
   int32_t repeaterMode = 0;
-  int32_t announceOnReply = 0;
+  bool announceOnReply = false;
   int32_t frequencyTracking = 0;
 
   // ---- Levels --------------------------------------------------------------------
@@ -196,7 +196,7 @@ struct PanelState {
 
   // ---- Transmit and meters -----------------------------------------------------
   int32_t txState = 0;
-  int32_t tuneActive = 0;
+  bool tuneActive = false;
   int32_t swrHoldOff = 0;
   BasicString swrText;
   int32_t sMeterReading = 0;
@@ -221,12 +221,12 @@ struct PanelState {
   int32_t keyDown = 0;
   // An EntryMode (core/entry_mode.h).
   int32_t pendingMode = kEntryNone;
-  int32_t toneEntry = 0;
+  bool toneEntry = false;
   BasicString toneCode = "999";
   BasicString savedToneCode;
   int32_t toneIsDcs = 0;
-  int32_t toneBeingApplied = 0;
-  int32_t freqEntryActive = 0;
+  bool toneBeingApplied = false;
+  bool freqEntryActive = false;
   int32_t freqEntryValue = 999;
   int32_t freqEntryMhzDigits = 0;
   bool freqEntryPointTyped = false;

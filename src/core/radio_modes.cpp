@@ -83,8 +83,8 @@ void holdRadioMode(PanelState& s, const RadioModeRow& mode) {
   const bool own = plainModeCode(mode.panelMode) == mode.code;
   s.radioModeCode = own ? 0 : mode.code;
   s.radioModeOf = own ? 0 : mode.panelMode;
-  if (mode.panelMode == kFmNarrow) s.wideFm = 0;
-  if (mode.panelMode == kFmWide) s.wideFm = 1;
+  if (mode.panelMode == kFmNarrow) s.wideFm = false;
+  if (mode.panelMode == kFmWide) s.wideFm = true;
 }
 
 bool takeModeAnswer(PanelState& s, std::string_view answer) {

@@ -118,7 +118,7 @@ std::string toneFieldText(const PanelState& state) {
   const std::string& code = state.toneCode.str();
   // Tone 000 (67.0 Hz) set is shown like any other; a band record's "000"
   // that was not applied means no tone.
-  if (code == "999" || (code == "000" && state.toneEntry != 1)) return spaceText(30);
+  if (code == "999" || (code == "000" && !state.toneEntry)) return spaceText(30);
   if (charAt(code, 1) > '4') {  // a DCS code
     return state.toneIsDcs == 1 ? "dcs=" + code + spaceText(14) : spaceText(28);
   }

@@ -53,10 +53,10 @@ void drawFrequencyPanel(Panel& panel) {
   moveTextPosition(panel, kModeField.x, kModeField.y);
   s.quietLimits = 1;
   if (s.repeaterMode == 1) setRepeaterShift(panel);  // switches the shift off
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     send(panel, "CT00");
     s.toneCode = "999";
-    s.toneEntry = 0;
+    s.toneEntry = false;
   }
   const bool known = panelModeKnown(s.modeIndex);
   if (known) {
@@ -65,7 +65,7 @@ void drawFrequencyPanel(Panel& panel) {
     printText(panel, modeFieldText(s));
     // A mode set by the program on the relay port has reached the radio
     // already; the panel's own command is one of its seven modes.
-    if (s.relayActive != 1) {
+    if (!s.relayActive) {
       sendCommand(panel);
       s.radioModeCode = 0;
     }

@@ -82,7 +82,7 @@ namespace {
 void applyBandTone(Panel& panel) {
   PanelState& s = panel.state;
   if (!isFmMode(s.modeIndex) || s.toneCode == "999" || s.toneCode == "000") return;
-  s.toneEntry = 1;
+  s.toneEntry = true;
   s.toneTyping = false;
   restoreToneSquelch(panel);
   playPhrase(panel, s.toneIsDcs == 1 ? "dcs" : "ctcss");
@@ -151,8 +151,7 @@ std::string bandStateText(const PanelState& s) {
 void handleDigitKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < 48 || s.keyCode > 57) return;
-  if (s.pendingMode == kEntryNone && s.freqEntryActive == 0 && s.memoryMode == 0 &&
-      s.toneEntry == 0) {
+  if (s.pendingMode == kEntryNone && !s.freqEntryActive && s.memoryMode == 0 && !s.toneEntry) {
     return;
   }
   s.commandText = "";
@@ -170,11 +169,11 @@ void handleDigitKey(Panel& panel) {
     storeChannel(panel, d);
   } else if (s.memoryMode == 2) {
     recallChannel(panel, d);
-  } else if (s.pendingMode == kEntryNone && s.freqEntryActive == 1) {
+  } else if (s.pendingMode == kEntryNone && s.freqEntryActive) {
     frequencyDigit(panel, d);
   } else if (s.pendingMode == kEntryBand) {
     bandNumberDigit(panel, d);
-  } else if (s.toneEntry == 1 && s.toneTyping) {
+  } else if (s.toneEntry && s.toneTyping) {
     // Digits join the code only between I and its Enter.
     toneDigit(panel, d);
   }
@@ -183,9 +182,9 @@ void handleDigitKey(Panel& panel) {
 void bandForTypedMhz(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex = 14;
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     sendText(panel, "CT00");
-    s.toneEntry = 0;
+    s.toneEntry = false;
     s.toneTyping = false;
     s.toneCode = "999";
   }
@@ -226,8 +225,8 @@ void selectBand(Panel& panel) {
   }
   s.tickCount = 0;
   endSplit(panel);
-  if (s.toneEntry == 1) {
-    s.toneEntry = 0;
+  if (s.toneEntry) {
+    s.toneEntry = false;
     s.toneCode = "999";
     sendText(panel, "CT00");
   }
@@ -261,7 +260,7 @@ void saveBandState(Panel& panel) {
   bandForFrequency(panel);
   if (s.bandRecordValid == 0 || !validBand(s.bandIndex)) return;
   const std::string t = bandStateText(s);
-  if (s.relayActive == 1) return;
+  if (s.relayActive) return;
   BasicString& record = s.bandTable[s.bandIndex];
   const std::string ownTone = midText(record, 23, 3);
   record = t + recordTone(s, isToneText(ownTone) ? ownTone : "999") +
@@ -279,7 +278,7 @@ void splitOff(Panel& panel) {
       known ? std::string(split.substr(1)) : storedDigits(record, 4, nineDigits(s.frequency));
   // VFO A goes back to the frequency it had when split was switched on.
   sendText(panel, "FA" + digits);
-  if (s.relayActive == 1 || !validBand(s.bandIndex)) return;
+  if (s.relayActive || !validBand(s.bandIndex)) return;
   const std::string ownTone = midText(record, 23, 3);
   s.bandTable[s.bandIndex] = std::string("0") + recordModeDigit(s, record) + "A" + digits + "B" +
                              storedDigits(record, 14, digits) +

@@ -127,8 +127,8 @@ bool advanceQuit(Panel& panel) {
 
 void announce(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.announceOnReply == 1) {
-    s.announceOnReply = 0;
+  if (s.announceOnReply) {
+    s.announceOnReply = false;
     speakFrequency(panel);
     speakMode(panel);
     playPhrase(panel, "preamp");
@@ -192,7 +192,7 @@ void bandForFrequency(Panel& panel) {
 }
 
 void rememberBandMode(Panel& panel) {
-  if (panel.state.relayActive != 0) return;
+  if (panel.state.relayActive) return;
   storeBandMode(panel.state);
 }
 

@@ -51,7 +51,7 @@ void setRepeaterShift(Panel& panel) {
   const std::string command = shiftCommand(s);
   if (!command.empty()) sendText(panel, command);
   playPhrase(panel, "on");
-  if (s.toneEntry == 1) sendText(panel, s.toneIsDcs == 1 ? "CT03" : "CT01");
+  if (s.toneEntry) sendText(panel, s.toneIsDcs == 1 ? "CT03" : "CT01");
 }
 
 std::string dcsCodeCommand(int32_t value, std::string_view toneCode) {
@@ -73,7 +73,7 @@ void setToneSquelch(Panel& panel) {
   }
   playPhrase(panel, "ctcss");
   const std::string command = "CN00" + s.toneCode;
-  if (s.toneBeingApplied == 1) {
+  if (s.toneBeingApplied) {
     playPhrase(panel, "on");
   } else {
     for (long i = 1; i <= 3; ++i) {

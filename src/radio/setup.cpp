@@ -100,7 +100,7 @@ void tuneBandFrequency(Panel& panel) {
 void restoreRepeaterAndTone(Panel& panel) {
   PanelState& s = panel.state;
   s.toneCode = "999";
-  s.toneEntry = 0;
+  s.toneEntry = false;
   s.toneIsDcs = 0;
   if (s.modeIndex < kFmNarrow || s.modeIndex > kFmWide) return;
   const std::string record(bandRecord(s));
@@ -109,7 +109,7 @@ void restoreRepeaterAndTone(Panel& panel) {
   const std::string code = midText(record, 23, 3);
   if (code.size() != 3 || !allDigits(code) || code == "999") return;
   s.toneCode = code;
-  s.toneEntry = 1;
+  s.toneEntry = true;
   s.scratchValue = toInt32(textToNumber(code));
   s.toneIsDcs = s.scratchValue > 499 ? 1 : 0;
   setToneSquelch(panel);
@@ -247,14 +247,14 @@ void sendModeAndWidth(Panel& panel) {
 }  // namespace
 
 bool transmitterMayBeKeyed(const PanelState& s) {
-  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed;
+  return s.txState > 0 || s.tuneActive || s.relayKeyed;
 }
 
 void releaseTransmitter(Panel& panel) {
   PanelState& s = panel.state;
   if (!transmitterMayBeKeyed(s)) return;
   command(panel, "TX0");
-  if (s.tuneActive == 1) {
+  if (s.tuneActive) {
     // The tune carrier went out as 5 W of AM: the operator's power and mode
     // come back, as T itself would bring them.
     if (s.tunerSetting == 3) s.tunerSetting = 0;
@@ -263,7 +263,7 @@ void releaseTransmitter(Panel& panel) {
   }
   if (s.txState > 0) s.swrOnTx = s.txState - 10;
   s.txState = 0;
-  s.tuneActive = 0;
+  s.tuneActive = false;
   s.relayKeyed = false;
 }
 

@@ -175,7 +175,7 @@ std::string meterQueryOf(std::string_view level) {
 }
 
 bool meterPolled(const PanelState& s, std::string_view query) {
-  if (query == "RM6") return s.tuneActive == 1 || s.txState > 0;
+  if (query == "RM6") return s.tuneActive || s.txState > 0;
   if (query == "RM4") return s.alcAnnounce >= 1;
   return false;
 }
@@ -204,7 +204,7 @@ Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
     case Command::kGetMode:
       return valuesOf({{"Mode", modeText(s)}, {"Passband", widthText(s)}});
     case Command::kGetPtt: {
-      const bool keyed = s.txState > 0 || s.tuneActive == 1 || s.relayKeyed;
+      const bool keyed = s.txState > 0 || s.tuneActive || s.relayKeyed;
       return valuesOf({{"PTT", keyed ? "1" : "0"}});
     }
     case Command::kGetSplitVfo:

@@ -88,7 +88,7 @@ void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   panel.serial.writePort(s.relayPort, answer.raw.data(), static_cast<int>(answer.raw.size()));
   const std::string& text = answer.text;
   if (text.starts_with("FA") && text.size() > 5 && stamp == s.commandCount) {
-    s.relayActive = 1;
+    s.relayActive = true;
     handleFrequencyReply(panel, text);
   }
 }
@@ -114,7 +114,7 @@ bool forwardCommand(Panel& panel) {
   writeDebugLine(panel, "***VRX1=" + s.relayPending);
   const std::string command = leftText(s.relayPending, s.relayPos - 1);
   s.relayPending = midText(s.relayPending, s.relayPos + 1);
-  s.relayActive = 1;
+  s.relayActive = true;
   if (isQueryCommand(command + ";", radioModel(s.radioId).menuDigits)) {
     const int32_t stamp = s.commandCount;
     askRadio(panel, command, Asker::kRelay,

@@ -51,7 +51,7 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
   PanelState& s = panel.state;
   const std::optional<int32_t> hertz = rigctld::parseHertz(hertzText);
   if (!hertz) return failure(rigctld::kInvalid);
-  s.relayActive = 1;
+  s.relayActive = true;
   const BasicString previous = s.lastFrequencyCommand;
   s.lastFrequencyCommand.clear();
   s.commandText = frequencyCommand(vfo == 'B' ? "FB" : "FA", *hertz);
@@ -104,7 +104,7 @@ Answer setMode(Panel& panel, const rigctld::Request& r) {
   if (mode == nullptr || (s.radioId != 0 && !modelHasMode(s.radioId, code))) {
     return failure(rigctld::kInvalid);
   }
-  s.relayActive = 1;
+  s.relayActive = true;
   sendText(panel, std::string("MD0") + code);
   takePassband(s, mode->panelMode, *passband);
   holdRadioMode(s, *mode);
@@ -120,7 +120,7 @@ Answer setPtt(Panel& panel, std::string_view value) {
   if (value == "0") {
     sendText(panel, "TX0");
     s.txState = 0;
-    s.tuneActive = 0;
+    s.tuneActive = false;
     s.relayKeyed = false;
     return {};
   }
@@ -139,7 +139,7 @@ Answer setSplit(Panel& panel, const rigctld::Request& r) {
   const int32_t on = r.args[0] == "1" ? 1 : 0;
   if (on == 1 && *txVfo != 'B') return failure(rigctld::kInvalid);
   if (on == s.vfoB) return {};
-  s.relayActive = 1;
+  s.relayActive = true;
   s.vfoB = on;
   sendText(panel, splitCommand(s.radioId, on == 1));
   // The VFO the panel works now, as last seen, until the next poll.
