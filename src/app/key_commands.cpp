@@ -76,9 +76,9 @@ void runTuner(Panel& panel, std::function<void(bool)> carrier) {
     carrier(true);
     return;
   }
-  if (s.tunerArmed == 0) {
+  if (!s.tunerArmed) {
     sendText(panel, "AC001");
-    s.tunerArmed = 1;
+    s.tunerArmed = true;
   }
   sendText(panel, "AC002");
   s.tickCount = 0;
@@ -177,7 +177,7 @@ void transmitKey(Panel& panel) {
   s.txState = s.swrOnTx + 10;
   s.swrOnTx = 0;
   s.swrHoldOff = 2;
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   sendText(panel, "TX1");
 }
 

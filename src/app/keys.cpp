@@ -68,12 +68,12 @@ void quitKey(Panel& panel) {
   if (s.quitCountdown > 0 || s.quitUnsaved) {
     // The radio may have stopped answering, or the banks cannot be saved: a
     // second Q ends at once.
-    s.running = 0;
-  } else if (s.connected != 0) {
+    s.running = false;
+  } else if (s.connected) {
     sendText(panel, "TX0");
     s.quitCountdown = 1;
   } else {
-    s.running = 0;
+    s.running = false;
   }
 }
 
@@ -105,7 +105,7 @@ bool preamble(Panel& panel) {
   }
   // Until the radio has answered and been set up it is not there (nor while
   // it is lost); once "connected" has been said, keys act.
-  if (s.connected == 0 || (s.frequency == 0 && s.frequencyReply.empty())) {
+  if (!s.connected || (s.frequency == 0 && s.frequencyReply.empty())) {
     playPhrase(panel, "nc");
     return false;
   }
@@ -391,7 +391,7 @@ void handleKeyRelease(Panel& panel) {
 
 void handleCloseRequest(Panel& panel) {
   endKeyActivities(panel);
-  panel.state.running = 0;
+  panel.state.running = false;
 }
 
 }  // namespace keldar

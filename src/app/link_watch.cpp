@@ -25,7 +25,7 @@ void loseRadio(Panel& panel) {
   PanelState& s = panel.state;
   s.linkLost = true;
   // The set-up runs again at the radio's next frequency answer.
-  s.connected = 0;
+  s.connected = false;
   s.deviceUnproven = true;
   s.lastRetryMs = panel.clock.tickMs();
   writeDebugLine(panel, "*** radio lost");
@@ -49,12 +49,12 @@ void watchLink(Panel& panel) {
   PanelState& s = panel.state;
   // No device to watch: the simulated radio, or no port configured.
   if (s.simulationMode == 1 || s.comPort <= 0) return;
-  if (!s.linkLost && s.connected == 1) {
+  if (!s.linkLost && s.connected) {
     if (radioGone(panel)) loseRadio(panel);
     return;
   }
   if (!s.linkLost && s.unansweredPolls < kSilentPolls) return;
-  if (s.connected == 1) {
+  if (s.connected) {
     // Set up again and "connected" said: watched as before.
     s.linkLost = false;
     s.unansweredPolls = 0;

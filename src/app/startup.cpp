@@ -152,8 +152,8 @@ void sayConfigRefused(Panel& panel, const ConfigOutcome& config) {
 
 void runEventLoop(Panel& panel) {
   PanelEventSink sink(panel);
-  panel.state.running = 1;
-  while (panel.state.running != 0) panel.screen.waitForEvents(sink, false);
+  panel.state.running = true;
+  while (panel.state.running) panel.screen.waitForEvents(sink, false);
 }
 
 }  // namespace

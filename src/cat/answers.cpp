@@ -140,7 +140,7 @@ std::string takeRadioBytes(Panel& panel, std::string_view bytes) {
     s.lastAnswerMs = panel.clock.tickMs();
     s.unansweredPolls = 0;
   }
-  if (learnFrequencyWidth(s, answers) && s.connected == 1) resendBandFrequency(panel);
+  if (learnFrequencyWidth(s, answers) && s.connected) resendBandFrequency(panel);
   return joined;
 }
 

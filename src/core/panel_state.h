@@ -54,7 +54,7 @@ struct PanelState {
   int32_t debugLog = 0;
 
   // ---- Program, files and fixed texts ----------------------------------------
-  int32_t running = 0;
+  bool running = false;
   int32_t simulationMode = 0;
   BasicString versionText = kVersion;
   BasicString bannerText = "*** Keldar V " + std::string(kVersion) + " ***";
@@ -87,7 +87,7 @@ struct PanelState {
   BasicString lastFrequencyCommand;
   BasicString debugLine;
   int32_t radioId = 0;
-  int32_t connected = 0;
+  bool connected = false;
   int32_t quitCountdown = 0;
   // 1 on the tick after a poll was sent: polls go out every other tick.
   int32_t replyPending = 0;
@@ -150,7 +150,7 @@ struct PanelState {
   int32_t bandIndex = 4;
   // Rows 1..14 at indices 1..14; index 0 is unused so that row i is band i.
   std::array<BasicString, kBandCount + 1> bandTable{};
-  int32_t bandRecordValid = 0;
+  bool bandRecordValid = false;
   // One of the PanelMode values while it is sound; see core/panel_mode.h.
   int32_t modeIndex = kLsb;
   // The radio's own mode code ('C': DATA-U) when it is one the panel has no
@@ -171,7 +171,7 @@ struct PanelState {
   int32_t widthIndex = 14;
   int32_t ssbWidthIndex = 14;
   int32_t cwWidthIndex = 11;
-  int32_t quietLimits = 1;
+  bool quietLimits = true;
   int32_t squelchLevel = 8;
   int32_t contourFrequency = 1200;
   int32_t processorLevel = 0;
@@ -191,7 +191,7 @@ struct PanelState {
   int32_t breakInOn = 0;
   int32_t voxOn = 0;
   int32_t monitorOn = 0;
-  int32_t tunerArmed = 0;
+  bool tunerArmed = false;
   int32_t levelTarget = 0;
 
   // ---- Transmit and meters -----------------------------------------------------

@@ -51,7 +51,7 @@ void drawFrequencyPanel(Panel& panel) {
   PanelState& s = panel.state;
   setFont(panel, largeFont());
   moveTextPosition(panel, kModeField.x, kModeField.y);
-  s.quietLimits = 1;
+  s.quietLimits = true;
   if (s.repeaterMode == 1) setRepeaterShift(panel);  // switches the shift off
   if (s.toneEntry) {
     send(panel, "CT00");

@@ -250,7 +250,7 @@ void selectBand(Panel& panel) {
   s.preampOn = r[25] == '0' ? 1 : 0;
   s.preampLevel = 1;
   setPreamp(panel);
-  s.quietLimits = 1;
+  s.quietLimits = true;
 }
 
 void saveBandState(Panel& panel) {
@@ -258,7 +258,7 @@ void saveBandState(Panel& panel) {
   // Only a reply that really carries a frequency says where the radio is.
   if (!isFrequencyReplyText(s.frequencyReply)) return;
   bandForFrequency(panel);
-  if (s.bandRecordValid == 0 || !validBand(s.bandIndex)) return;
+  if (!s.bandRecordValid || !validBand(s.bandIndex)) return;
   const std::string t = bandStateText(s);
   if (s.relayActive) return;
   BasicString& record = s.bandTable[s.bandIndex];

@@ -72,7 +72,7 @@ void connectRadio(Panel& panel) {
   radioSetup(panel, [&panel] {
     PanelState& st = panel.state;
     st.setupRunning = false;
-    st.connected = 1;
+    st.connected = true;
     st.everConnected = true;
     // The set-up has tuned the band: that is where the radio is now, and
     // keys pressed after "connected" act on it.
@@ -121,7 +121,7 @@ bool advanceQuit(Panel& panel) {
     playPhrase(panel, "notsaved");
     return false;
   }
-  s.running = 0;
+  s.running = false;
   return true;
 }
 
@@ -142,7 +142,7 @@ void announce(Panel& panel) {
 
 void handleFrequencyReply(Panel& panel, std::string_view reply) {
   PanelState& s = panel.state;
-  if (s.connected == 0) {
+  if (!s.connected) {
     // The set-up tunes the band and makes its frequency the panel's; without
     // a band frequency of its own, the next answer after it tells where the
     // radio is.
@@ -177,7 +177,7 @@ void followCommandedFrequency(Panel& panel, std::string_view command) {
 
 void bandForFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandRecordValid = 1;
+  s.bandRecordValid = true;
   const int32_t mhz = toInt32(textToNumber(rightText(s.frequencyReply, 9))) / 1000000;
   s.bandIndex = kGeneralCoverageBand;
   for (const BandRange& range : kBandRanges) {
@@ -187,8 +187,8 @@ void bandForFrequency(Panel& panel) {
     }
   }
   // FM-family modes only from 10 m up, C4FM only from 2 m up.
-  if (s.bandIndex < 10 && s.modeIndex > kAm) s.bandRecordValid = 0;
-  if (s.bandIndex < 12 && s.modeIndex == kC4fm) s.bandRecordValid = 0;
+  if (s.bandIndex < 10 && s.modeIndex > kAm) s.bandRecordValid = false;
+  if (s.bandIndex < 12 && s.modeIndex == kC4fm) s.bandRecordValid = false;
 }
 
 void rememberBandMode(Panel& panel) {

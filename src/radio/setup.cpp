@@ -240,7 +240,7 @@ void sendModeAndWidth(Panel& panel) {
   command(panel, radiosOwn ? std::string("MD0") + radioMode->code : own->str());
   command(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
   if (s.modeIndex > kCw) return;
-  s.quietLimits = 1;
+  s.quietLimits = true;
   sendWidth(panel);
 }
 
@@ -294,7 +294,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     }
     // Never more power while something may key the transmitter.
     if (!transmitterMayBeKeyed(s)) sendPowerLevel(panel);
-    s.tunerArmed = 0;
+    s.tunerArmed = false;
     readAfGain(panel);
     readMonitor(panel);
     readSpeechProcessor(panel);

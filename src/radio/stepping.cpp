@@ -79,7 +79,7 @@ void bandUp(Panel& panel) {
 
 void widthUp(Panel& panel) {
   PanelState& s = panel.state;
-  s.quietLimits = 0;
+  s.quietLimits = false;
   if (inSsb(s) && s.widthIndex == 21) s.widthIndex = 20;
   if (s.modeIndex == kCw && s.widthIndex > 12) s.widthIndex = 12;
   s.widthIndex += 1;
@@ -183,7 +183,7 @@ void bandDown(Panel& panel) {
 
 void widthDown(Panel& panel) {
   PanelState& s = panel.state;
-  s.quietLimits = 0;
+  s.quietLimits = false;
   if (inSsb(s) && s.widthIndex == 9) s.widthIndex = 10;
   if (s.modeIndex == kCw && s.widthIndex < 1) s.widthIndex = 0;
   s.widthIndex -= 1;
@@ -286,7 +286,7 @@ void sendPowerLevel(Panel& panel) {
 
 void sendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  const bool quiet = s.quietLimits != 0;
+  const bool quiet = s.quietLimits;
   if (inSsb(s)) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
     s.ssbWidthIndex = s.widthIndex;
@@ -303,7 +303,7 @@ void sendWidth(Panel& panel) {
   }
   if (s.widthIndex == 1 && !quiet) playPhrase(panel, "min");
   sendText(panel, "SH0" + padded(s.widthIndex, 2));
-  s.quietLimits = 0;
+  s.quietLimits = false;
 }
 
 void sendKeySpeed(Panel& panel) {

@@ -193,7 +193,7 @@ void toggleMonitor(Panel& panel) {
 
 void cycleTuner(Panel& panel) {
   PanelState& s = panel.state;
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   playPhrase(panel, "tuner");
   if (s.tunerSetting == 1) {
     sendText(panel, "AC001");

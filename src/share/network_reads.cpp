@@ -125,7 +125,7 @@ std::optional<Answer> answerWithoutRadio(const PanelState& s, char& vfo,
       return answer;
     }
     case Command::kGetPowerStat:
-      return valuesOf({{"Power Status", s.connected == 1 ? "1" : "0"}});
+      return valuesOf({{"Power Status", s.connected ? "1" : "0"}});
     case Command::kGetLockMode:
       // Hamlib's client asks before each mode setting and sets nothing
       // unless the answer is "not locked".
@@ -195,7 +195,7 @@ Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
   if (r.command == Command::kUnknown) return failure(rigctld::kNotImplemented);
   if (r.args.size() < rigctld::argumentCount(r.command)) return failure(rigctld::kInvalid);
   if (std::optional<Answer> answer = answerWithoutRadio(s, vfo, r)) return *answer;
-  if (s.connected == 0) return failure(rigctld::kTimedOut);
+  if (!s.connected) return failure(rigctld::kTimedOut);
   switch (r.command) {
     case Command::kGetFreq:
       return frequencyAnswer(s, vfo, "Frequency");

@@ -193,7 +193,7 @@ rigctld::Answer applySetting(Panel& panel, char vfo, const rigctld::Request& req
   if (request.args.size() < rigctld::argumentCount(request.command)) {
     return failure(rigctld::kInvalid);
   }
-  if (panel.state.connected == 0) return failure(rigctld::kTimedOut);
+  if (!panel.state.connected) return failure(rigctld::kTimedOut);
   switch (request.command) {
     case Command::kSetFreq:
       return commandFrequency(panel, vfo, request.args[0]);
