@@ -114,10 +114,8 @@ TEST(Exchange, EachQueryGetsItsOwnAnswerOrItsDeadline) {
   EXPECT_EQ(sc.state().bandTable[11], "01A050100000B0501000009990");
   EXPECT_EQ(sc.takePhrases(), (std::vector<std::string>{"invalid"}));
   // The other program's refused setting is kept for it, not spoken.
-  sc.panel.exchange.setsFrom = Asker::kRelay;
   sc.state().commandText = "FA060000000";
-  sendCommand(sc.panel);
-  sc.panel.exchange.setsFrom = Asker::kWork;
+  sendCommand(sc.panel, Asker::kRelay);
   sc.feedRadio("?;");
   serviceRadioLine(sc.panel);
   EXPECT_TRUE(sc.takePhrases().empty());

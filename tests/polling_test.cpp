@@ -41,8 +41,7 @@ void pollWithAnswer(Scenario& sc, const std::string& answer) {
 }
 
 void handle(Scenario& sc, const std::string& reply) {
-  sc.state().replyText = reply;
-  handleFrequencyReply(sc.panel);
+  handleFrequencyReply(sc.panel, reply);
 }
 
 // ---- The four-tick cycle -----------------------------------------------------

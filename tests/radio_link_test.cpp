@@ -177,6 +177,16 @@ TEST(CatReplyField, FindsTheMnemonicAndRefusesCutOrForeignFields) {
   EXPECT_EQ(replyField("", "AG", 3, 3), std::nullopt);
 }
 
+TEST(CatReplyWidth, EightDigitFrequencyAnswersGainTheirLeadingDigitAndNothingElseChanges) {
+  PanelState s;
+  s.frequencyDigits = 8;
+  EXPECT_EQ(widenedFrequencyReply(s, "FA14250000;"), "FA014250000;");
+  EXPECT_EQ(widenedFrequencyReply(s, "FB14500000;"), "FB014500000;");
+  EXPECT_EQ(widenedFrequencyReply(s, "SM0120;"), "SM0120;");
+  s.frequencyDigits = 9;
+  EXPECT_EQ(widenedFrequencyReply(s, "FA014250000;"), "FA014250000;");
+}
+
 TEST(CatDebugLog, KeyLinesHaveTheirOwnForms) {
   EXPECT_EQ(keyLineText(13), "*C/R");
   EXPECT_EQ(keyLineText(190), "*.");

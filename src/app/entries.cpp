@@ -99,7 +99,7 @@ void speakOtherFrequency(Panel& panel, const BasicString& saved) {
   s.speakingTxFrequency = 0;
   s.frequencyDisplay = saved;
   speakMode(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 // The FA command of a typed frequency, "" when the entry cannot be one.
@@ -119,7 +119,7 @@ void applyTypedBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   const BasicString& record = s.bandTable[s.bandIndex];
   const char mode = charAt(record, 2);
-  if (mode >= '1' && mode <= '7') s.modeIndex = mode - '0';
+  if (isPanelMode(mode - '0')) s.modeIndex = mode - '0';
   const int32_t split = charAt(record, 1) == '1' ? 1 : 0;
   if (split != s.vfoB) {
     s.vfoB = split;
@@ -162,10 +162,10 @@ void speakMenuReply(Panel& panel, std::string reply) {
 
 }  // namespace
 
-void ruleBandLetter(Panel& panel) {
+void chooseBandByLetter(Panel& panel) {
   PanelState& s = panel.state;
   const std::string_view coverage = s.bandCoverage;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   switch (s.keyCode) {
     case kKeyX:
       if (coverage != "1") {
@@ -197,7 +197,7 @@ void ruleBandLetter(Panel& panel) {
   }
 }
 
-void ruleNextChannel(Panel& panel) {
+void recallNextChannel(Panel& panel) {
   PanelState& s = panel.state;
   if (s.channelBank < 0 || s.channelBank > 9) return;
   // Ten steps come back to the slot itself; a bank without a usable channel
@@ -218,11 +218,11 @@ void ruleNextChannel(Panel& panel) {
   }
 }
 
-void ruleKeySpeedKey(Panel& panel) {
+void toggleKeySpeedEntry(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "ks");
-  if (s.pendingMode == 11) {
-    s.pendingMode = 0;
+  if (s.pendingMode == kEntryKeySpeed) {
+    s.pendingMode = kEntryNone;
     s.modeIndex = s.savedMode;
     drawFrequencyPanel(panel);
     playPhrase(panel, "off");
@@ -231,9 +231,9 @@ void ruleKeySpeedKey(Panel& panel) {
     return;
   }
   s.savedMode = s.modeIndex;
-  s.modeIndex = 3;
+  s.modeIndex = kCw;
   drawFrequencyPanel(panel);
-  s.pendingMode = 11;
+  s.pendingMode = kEntryKeySpeed;
   askRadio(panel, "KS", Asker::kWork, [&panel](const RadioAnswer& answer) {
     PanelState& st = panel.state;
     const auto speed = replyNumber(answer.text, "KS", 2, 3);
@@ -244,37 +244,37 @@ void ruleKeySpeedKey(Panel& panel) {
   });
 }
 
-void ruleEndKeySpeed(Panel& panel) {
+void endKeySpeedEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   s.modeIndex = s.savedMode;
   drawFrequencyPanel(panel);
   if (s.breakInOn == 1) sendText(panel, "BI1");
 }
 
-void ruleToneKey(Panel& panel) {
+void startOrClearTone(Panel& panel) {
   PanelState& s = panel.state;
-  s.freqEntryActive = 0;
-  s.pendingMode = 0;
-  if (s.toneEntry != 1) {
+  s.freqEntryActive = false;
+  s.pendingMode = kEntryNone;
+  if (!s.toneEntry) {
     playPhrase(panel, s.dcsAllowed == 1 ? "ecd" : "ec");
-    s.toneEntry = 1;
-    s.toneTyping = 1;
+    s.toneEntry = true;
+    s.toneTyping = true;
     s.toneCode = "";
     return;
   }
   sendText(panel, "CT00");
-  s.toneEntry = 0;
-  s.toneTyping = 0;
+  s.toneEntry = false;
+  s.toneTyping = false;
   playPhrase(panel, charAt(s.toneCode, 1) > '4' && s.toneIsDcs == 1 ? "dcs" : "ctcss");
   playPhrase(panel, "off");
   s.toneCode = "999";
 }
 
-void ruleToneEnter(Panel& panel) {
+void applyTypedTone(Panel& panel) {
   PanelState& s = panel.state;
   s.toneIsDcs = 0;
-  s.toneTyping = 0;
+  s.toneTyping = false;
   const int32_t v = toInt32(textToNumber(s.toneCode));
   // Codes 0 to 49 are CTCSS tone numbers, 500 to 603 DCS codes.
   bool refused =
@@ -282,42 +282,41 @@ void ruleToneEnter(Panel& panel) {
   if (v >= 500 && s.dcsAllowed == 0) refused = true;
   if (refused) {
     playPhrase(panel, "invalid");
-    s.toneEntry = 0;
+    s.toneEntry = false;
     s.toneCode = "999";
     drawStatusLine(panel);
     return;
   }
-  s.toneBeingApplied = 1;
+  s.toneBeingApplied = true;
   if (v >= 500) {
     s.toneIsDcs = 1;
   } else {
     s.toneCode = zeroPadded(v, 3);
   }
-  s.scratchValue = v;
   setToneSquelch(panel);
-  s.toneBeingApplied = 0;
+  s.toneBeingApplied = false;
 }
 
-void ruleMenuKey(Panel& panel) {
+void startMenuEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 8;
+  s.pendingMode = kEntryMenuNumber;
   s.menuNumber = "";
   playPhrase(panel, "mn");
 }
 
-void ruleMenuNumberEnter(Panel& panel) {
+void takeMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
-  s.pendingMode = 9;
+  s.pendingMode = kEntryMenuValue;
   if (static_cast<int>(s.menuNumber.size()) != radioModel(s.radioId).menuDigits) {
     playPhrase(panel, "invalid");
-    s.pendingMode = 0;
+    s.pendingMode = kEntryNone;
     return;
   }
   playPhrase(panel, "mp");
   s.menuValue = "";
 }
 
-void ruleMenuValueEnter(Panel& panel) {
+void writeOrReadMenu(Panel& panel) {
   PanelState& s = panel.state;
   if (!s.menuValue.empty()) {
     sendText(panel, "EX" + s.menuNumber + s.menuValue.str());
@@ -327,17 +326,17 @@ void ruleMenuValueEnter(Panel& panel) {
     askRadio(panel, "EX" + s.menuNumber, Asker::kWork,
              [&panel](const RadioAnswer& answer) { speakMenuReply(panel, answer.text); });
   }
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
-void ruleFrequencyKey(Panel& panel) {
+void startFrequencyEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryValue = 0;
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
   playPhrase(panel, "EF");
   s.freqEntryMhzDigits = 0;
-  s.freqEntryActive = 1;
-  s.freqEntryPointTyped = 0;
+  s.freqEntryActive = true;
+  s.freqEntryPointTyped = false;
 }
 
 // Whether the radio can be tuned anywhere within the megahertz typed.
@@ -346,26 +345,26 @@ bool megahertzAllowed(const PanelState& s, int32_t mhz) {
   return frequencyAllowed(s.radioId, low) || frequencyAllowed(s.radioId, low + 999999);
 }
 
-void rulePointKey(Panel& panel) {
+void takeFrequencyPoint(Panel& panel) {
   PanelState& s = panel.state;
   // A point needs an entry, megahertz before it, and only one of it.
-  if (s.freqEntryActive != 1 || s.freqEntryPointTyped == 1 || s.freqEntryValue >= 440 ||
+  if (!s.freqEntryActive || s.freqEntryPointTyped || s.freqEntryValue >= 440 ||
       s.freqEntryValue < 1 || !megahertzAllowed(s, s.freqEntryValue)) {
     playPhrase(panel, "invalid");
     return;
   }
   saveBandState(panel);
-  s.freqEntryPointTyped = 1;
+  s.freqEntryPointTyped = true;
   bandForTypedMhz(panel);
   s.freqEntryBand = s.bandIndex;
   playPhrase(panel, "point");
 }
 
-void ruleFrequencyEnter(Panel& panel) {
+void tuneTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.freqEntryActive == 0) return;
+  if (!s.freqEntryActive) return;
   s.tickCount = 0;
-  s.freqEntryActive = 0;
+  s.freqEntryActive = false;
   // A refused entry leaves band, mode and split alone, and sends nothing: a
   // frequency the radio cannot be tuned to is refused here, not by the radio.
   const std::string command = typedFrequencyCommand(s);
@@ -374,12 +373,11 @@ void ruleFrequencyEnter(Panel& panel) {
     playPhrase(panel, "invalid");
     s.freqEntryMhzDigits = 0;
     // The point chose the typed band; the radio is still where it was.
-    if (s.freqEntryPointTyped == 1 && isFrequencyReplyText(s.frequencyReply))
-      bandForFrequency(panel);
-    s.freqEntryPointTyped = 0;
+    if (s.freqEntryPointTyped && isFrequencyReplyText(s.frequencyReply)) bandForFrequency(panel);
+    s.freqEntryPointTyped = false;
     return;
   }
-  if (s.freqEntryPointTyped == 0) {
+  if (!s.freqEntryPointTyped) {
     saveBandState(panel);
     bandForTypedMhz(panel);
     s.freqEntryBand = s.bandIndex;
@@ -387,7 +385,7 @@ void ruleFrequencyEnter(Panel& panel) {
   s.bandIndex = s.freqEntryBand;
   if (s.bandIndex < 14) applyTypedBandRecord(panel);
   if (s.freqEntryValue < 25 && isFmMode(s.modeIndex)) {
-    s.modeIndex = 4;
+    s.modeIndex = kAm;
     drawFrequencyPanel(panel);
   }
   sendTypedFrequency(panel, command);
@@ -396,22 +394,22 @@ void ruleFrequencyEnter(Panel& panel) {
   s.preampLevel = 1;
   setPreamp(panel);
   playPhrase(panel, "ok");
-  s.freqEntryPointTyped = 0;
+  s.freqEntryPointTyped = false;
 }
 
-void ruleFrequencyReadout(Panel& panel) {
+void readOutFrequency(Panel& panel) {
   PanelState& s = panel.state;
   // F pressed again while the last reading still waits to be said: only the
   // newest is heard.
   Readout readout(panel, "frequency");
-  if (s.pendingMode == 14 && s.repeaterMode == 1) {
+  if (s.pendingMode == kEntryExtended && s.repeaterMode == 1) {
     const BasicString saved = s.frequencyDisplay;
     const int64_t tx = static_cast<int64_t>(s.frequency) + repeaterShiftHz(s);
     s.frequencyDisplay = displayFromDigits(nineDigits(tx));
     speakOtherFrequency(panel, saved);
     return;
   }
-  if (s.pendingMode == 14 && s.vfoB == 1) {
+  if (s.pendingMode == kEntryExtended && s.vfoB == 1) {
     const BasicString saved = s.frequencyDisplay;
     playPhrase(panel, "vfoa");
     const bool inTable = s.bandIndex >= 1 && s.bandIndex <= 14;
@@ -421,20 +419,20 @@ void ruleFrequencyReadout(Panel& panel) {
     speakOtherFrequency(panel, saved);
     return;
   }
-  s.pendingMode = 0;
-  s.tuneActive = 0;
+  s.pendingMode = kEntryNone;
+  s.tuneActive = false;
   speakFrequency(panel);
   speakMode(panel);
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     playPhrase(panel, charAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
     playCharacters(panel, s.toneCode, 1, 3);
   }
 }
 
-void ruleMicGain(Panel& panel) {
+void startMicGainEntry(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "micgain");
-  s.pendingMode = 12;
+  s.pendingMode = kEntryMicGain;
   s.tickCount = 0;
   playPhrase(panel, "lev");
   askRadio(panel, "MG", Asker::kWork, [&panel](const RadioAnswer& answer) {
@@ -451,18 +449,18 @@ void ruleMicGain(Panel& panel) {
   });
 }
 
-void ruleExtended(Panel& panel) {
+void prefixedKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode == kKeyM && s.modeIndex == 5) {
-    s.modeIndex = 7;
-    s.wideFm = 1;
-  } else if (s.keyCode == kKeyM && s.modeIndex == 7) {
-    s.modeIndex = 5;
-    s.wideFm = 0;
+  if (s.keyCode == kKeyM && s.modeIndex == kFmNarrow) {
+    s.modeIndex = kFmWide;
+    s.wideFm = true;
+  } else if (s.keyCode == kKeyM && s.modeIndex == kFmWide) {
+    s.modeIndex = kFmNarrow;
+    s.wideFm = false;
   }
   drawFrequencyPanel(panel);
   speakMode(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 }  // namespace keldar

@@ -50,14 +50,14 @@ void startCarrier(Panel& panel) {
 void stopTune(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerSetting < 1) {
-    s.tuneActive = 0;
+    s.tuneActive = false;
     return;
   }
   sendText(panel, "TX0");
   if (s.tunerSetting == 3) s.tunerSetting = 0;
   // Released now; the radio is back in receive before its power and mode
   // change.
-  s.tuneActive = 0;
+  s.tuneActive = false;
   pauseThen(panel, kReceiveSettleMs, [&panel] {
     sendPowerLevel(panel);
     drawFrequencyPanel(panel);
@@ -73,9 +73,9 @@ void runTuner(Panel& panel, std::function<void(bool)> carrier) {
     carrier(true);
     return;
   }
-  if (s.tunerArmed == 0) {
+  if (!s.tunerArmed) {
     sendText(panel, "AC001");
-    s.tunerArmed = 1;
+    s.tunerArmed = true;
   }
   sendText(panel, "AC002");
   s.tickCount = 0;
@@ -107,7 +107,7 @@ void squelchDown(Panel& panel) {
   sendText(panel, "SQ0" + zeroPadded(s.squelchLevel, 3));
 }
 
-// The frequency change of a final-step key; false when the key was a
+// The frequency change of a frequency key; false when the key was a
 // squelch key and nothing is to be sent after it.
 bool moveFrequency(Panel& panel) {
   PanelState& s = panel.state;
@@ -119,24 +119,24 @@ bool moveFrequency(Panel& panel) {
       f += s.keyCode == kPlus ? 1000000 : -1000000;
       break;
     case kPageUp:
-      f += s.modeIndex > 3 && upperBands ? 12500 : 10000;
+      f += s.modeIndex > kCw && upperBands ? 12500 : 10000;
       break;
     case kPageDown:
-      f -= s.modeIndex == 5 && upperBands ? 12500 : 10000;
+      f -= s.modeIndex == kFmNarrow && upperBands ? 12500 : 10000;
       break;
     case kRight:
       if (isFmMode(s.modeIndex)) {
         squelchUp(panel);
         return false;
       }
-      f += s.modeIndex == 3 ? 10 : 100;
+      f += s.modeIndex == kCw ? 10 : 100;
       break;
     case kLeft:
       if (isFmMode(s.modeIndex)) {
         squelchDown(panel);
         return false;
       }
-      f -= s.modeIndex == 3 ? 10 : 100;
+      f -= s.modeIndex == kCw ? 10 : 100;
       break;
     default:
       break;
@@ -156,7 +156,7 @@ void splitOn(Panel& panel) {
                      isDigitText(std::string_view(last).substr(1));
   s.splitFrequencyText = known ? last : "A" + nineDigits(s.frequency);
   sendText(panel, splitCommand(s.radioId, true));
-  if (s.relayActive != 1 && s.bandIndex >= 1 && s.bandIndex <= 14) {
+  if (!s.relayActive && s.bandIndex >= 1 && s.bandIndex <= 14) {
     BasicString& record = s.bandTable[s.bandIndex];
     const std::string rewritten =
         leftText(record, 12) + "B" + rightText(s.splitFrequencyText, 9) + midText(record, 23, 4);
@@ -174,13 +174,13 @@ void transmitKey(Panel& panel) {
   s.txState = s.swrOnTx + 10;
   s.swrOnTx = 0;
   s.swrHoldOff = 2;
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   sendText(panel, "TX1");
 }
 
 void releaseKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tuneActive == 1) {
+  if (s.tuneActive) {
     playEach(panel, {"tune", "off"});
     stopTune(panel);
   }
@@ -191,7 +191,7 @@ void releaseKey(Panel& panel) {
 
 void levelKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.levelTarget >= 1) s.pendingMode = 10;
+  if (s.levelTarget >= 1) s.pendingMode = kEntryFunctionLevel;
   static constexpr const char* kNames[] = {"", "preamp", "nb", "nr", "co", "spc"};
   if (s.levelTarget >= 1 && s.levelTarget <= 5) playPhrase(panel, kNames[s.levelTarget]);
   playPhrase(panel, "lev");
@@ -199,19 +199,19 @@ void levelKey(Panel& panel) {
 
 void c4fmKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (!radioModel(s.radioId).c4fm || s.modeIndex < 5) return;
+  if (!radioModel(s.radioId).c4fm || s.modeIndex < kFmNarrow) return;
   if (isFmMode(s.modeIndex)) {
     // Only a tone that is really set is brought back after C4FM.
-    s.savedToneCode = s.toneEntry == 1 ? s.toneCode.str() : "999";
-    s.modeIndex = 6;
+    s.savedToneCode = s.toneEntry ? s.toneCode.str() : "999";
+    s.modeIndex = kC4fm;
     drawFrequencyPanel(panel);
   } else {
-    s.modeIndex = s.wideFm == 1 ? 7 : 5;
+    s.modeIndex = s.wideFm ? kFmWide : kFmNarrow;
     drawFrequencyPanel(panel);
     if (isToneText(s.savedToneCode) && s.savedToneCode != "999") {
       s.toneCode = s.savedToneCode;
-      s.toneEntry = 1;
-      s.toneTyping = 0;
+      s.toneEntry = true;
+      s.toneTyping = false;
       restoreToneSquelch(panel);
     }
   }
@@ -231,8 +231,8 @@ void optionsReadout(Panel& panel) {
   onIf(s.notchOn == 1, "notch");
   if (s.contourState == 1) playPhrase(panel, "cod");
   if (s.contourState == 2) playPhrase(panel, "cop");
-  onIf(s.speechProcessor == 1 && (s.modeIndex == 1 || s.modeIndex == 2), "spc");
-  onIf(s.breakInOn == 1 && s.modeIndex == 3, "bkin");
+  onIf(s.speechProcessor == 1 && isSidebandMode(s.modeIndex), "spc");
+  onIf(s.breakInOn == 1 && s.modeIndex == kCw, "bkin");
   onIf(s.voxOn == 1, "vox");
   onIf(s.monitorOn == 1, "mon");
   if (s.toneCode != "999") {
@@ -250,8 +250,8 @@ void splitKey(Panel& panel) {
     playEach(panel, {"split", "invalid"});
     return;
   }
-  s.pendingMode = 0;
-  if (s.bandIndex > 9 && s.modeIndex >= 5 && s.modeIndex <= 7) {
+  s.pendingMode = kEntryNone;
+  if (s.bandIndex > 9 && s.modeIndex >= kFmNarrow && s.modeIndex <= kFmWide) {
     setRepeaterShift(panel);
     return;
   }
@@ -266,7 +266,7 @@ void splitKey(Panel& panel) {
 
 void zeroInKey(Panel& panel) {
   playEach(panel, {"0", "ok"});
-  if (panel.state.modeIndex == 3) {
+  if (panel.state.modeIndex == kCw) {
     sendText(panel, "ZI");
   } else {
     roundFrequencyToKhz(panel);
@@ -276,13 +276,13 @@ void zeroInKey(Panel& panel) {
 void tuneKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "tune");
-  if (s.tuneActive != 0) {
+  if (s.tuneActive) {
     playPhrase(panel, "off");
     stopTune(panel);
     return;
   }
   playPhrase(panel, "on");
-  s.tuneActive = 1;
+  s.tuneActive = true;
   const bool tunerInUse = s.tunerSetting == 0 || s.tunerSetting == 2;
   if (!tunerInUse) {
     // From here only S and T are taken until the next T.
@@ -304,24 +304,24 @@ void nextModeKey(Panel& panel) {
   PanelState& s = panel.state;
   // FM, C4FM and anything unknown go round to LSB; C4FM is reached with D.
   int32_t mode = s.modeIndex;
-  if (mode == 5 || mode == 7 || mode < 1 || mode > 7) {
-    mode = 1;
+  if (isFmMode(mode) || !isPanelMode(mode)) {
+    mode = kLsb;
   } else {
     mode += 1;
-    if (s.wideFm == 1 && mode == 8) mode = 1;
-    if (s.wideFm != 1 && mode >= 6) mode = 1;
-    if (mode == 5 && (s.bandIndex < 10 || s.frequency < 27000000)) mode = 1;
-    if (mode == 5 && s.wideFm == 1) mode = 7;
-    if (mode == 7 && s.wideFm != 1) mode = 5;
+    if (s.wideFm && mode > kFmWide) mode = kLsb;
+    if (!s.wideFm && mode >= kC4fm) mode = kLsb;
+    if (mode == kFmNarrow && (s.bandIndex < 10 || s.frequency < 27000000)) mode = kLsb;
+    if (mode == kFmNarrow && s.wideFm) mode = kFmWide;
+    if (mode == kFmWide && !s.wideFm) mode = kFmNarrow;
   }
   s.modeIndex = mode;
   drawFrequencyPanel(panel);
   speakMode(panel);
 }
 
-void finalStep(Panel& panel) {
+void frequencyOrSquelchKey(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.pendingMode != 0 && s.pendingMode != 2) return;
+  if (s.pendingMode != kEntryNone && s.pendingMode != kEntryWidth) return;
   if (!moveFrequency(panel)) return;
   sendFrequency(panel);
 }
@@ -329,7 +329,7 @@ void finalStep(Panel& panel) {
 void endKeyActivities(Panel& panel) {
   // Shutdown saves the band records: the key-speed entry's CW is not the
   // band's mode. (Shutdown itself unkeys a transmitter left on.)
-  if (panel.state.pendingMode == 11) ruleEndKeySpeed(panel);
+  if (panel.state.pendingMode == kEntryKeySpeed) endKeySpeedEntry(panel);
 }
 
 }  // namespace keldar

@@ -1,6 +1,6 @@
 // The single-key commands of the dispatcher that take more than a line:
-// transmit, split, C4FM, options, tune, the mode cycle and the final step's
-// frequency and squelch keys.
+// transmit, split, C4FM, options, tune, the mode cycle and the frequency
+// and squelch keys.
 #pragma once
 
 #include "core/panel.h"
@@ -18,9 +18,9 @@ void splitKey(Panel& panel);        // V
 void zeroInKey(Panel& panel);       // Z
 void tuneKey(Panel& panel);         // T
 void nextModeKey(Panel& panel);     // M
-// The last step every unclaimed key reaches: frequency and squelch keys,
+// What every key not taken before reaches: frequency and squelch keys,
 // then the frequency is sent again.
-void finalStep(Panel& panel);
+void frequencyOrSquelchKey(Panel& panel);
 
 // What a close request must not leave behind for shutdown to save: a
 // key-speed entry's temporary CW mode.

@@ -40,16 +40,16 @@ void quitKey(Panel& panel) {
   PanelState& s = panel.state;
   playPhrase(panel, "quit");
   // The key-speed entry's CW must not be saved as the band's mode.
-  if (s.pendingMode == 11) ruleEndKeySpeed(panel);
-  if (s.quitCountdown > 0 || s.quitUnsaved == 1) {
+  if (s.pendingMode == kEntryKeySpeed) endKeySpeedEntry(panel);
+  if (s.quitCountdown > 0 || s.quitUnsaved) {
     // The radio may have stopped answering, or the banks cannot be saved: a
     // second Q ends at once.
-    s.running = 0;
-  } else if (s.connected != 0) {
+    s.running = false;
+  } else if (s.connected) {
     sendText(panel, "TX0");
     s.quitCountdown = 1;
   } else {
-    s.running = 0;
+    s.running = false;
   }
 }
 
@@ -62,7 +62,7 @@ bool preamble(Panel& panel) {
   if (isHeld(s, k) || isModifierKey(k)) return false;
   s.keyCode = k;
   setHeld(s, k, true);
-  s.relayActive = 0;
+  s.relayActive = false;
   writeKeyLine(panel);
   // Space and T always receive: whether or not the radio answers now, a
   // transmitter the panel may have keyed is released.
@@ -70,18 +70,18 @@ bool preamble(Panel& panel) {
     releaseKey(panel);
     return false;
   }
-  if (s.tuneActive == 1 && k != key('S') && k != key('T')) {
+  if (s.tuneActive && k != key('S') && k != key('T')) {
     playPhrase(panel, "ton");
     return false;
   }
-  if (s.toneEntry == 1 && s.toneCode == "999" && k != kEnter && !isDigitKey(k)) s.toneEntry = 0;
+  if (s.toneEntry && s.toneCode == "999" && k != kEnter && !isDigitKey(k)) s.toneEntry = false;
   if (k == key('Q')) {
     quitKey(panel);
     return false;
   }
   // Until the radio has answered and been set up it is not there (nor while
   // it is lost); once "connected" has been said, keys act.
-  if (s.connected == 0 || (s.frequency == 0 && s.frequencyReply.empty())) {
+  if (!s.connected || (s.frequency == 0 && s.frequencyReply.empty())) {
     playPhrase(panel, "nc");
     return false;
   }
@@ -101,11 +101,12 @@ void endAlcReadout(Panel& panel) {
   playPhrase(panel, "off");
   // The entry is over: Up and Down no longer change the gain, and the
   // frequency keys act again.
-  if (s.pendingMode == 12) s.pendingMode = 0;
+  if (s.pendingMode == kEntryMicGain) s.pendingMode = kEntryNone;
 }
 
-// Steps 1 to 10: the checks every key passes first. False when it ends.
-bool earlySteps(Panel& panel) {
+// The checks every key passes first, and the band and channel keys. False
+// when the key ends here.
+bool firstChecks(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == kF9) toggleMonitor(panel);
   if (s.keyCode == kShift || s.keyCode == kCtrl || s.keyCode == kInsert ||
@@ -118,16 +119,18 @@ bool earlySteps(Panel& panel) {
   }
   if (s.keyCode >= kPadZero && s.keyCode <= kPadNine) s.keyCode -= kPadZero - '0';
   if (s.keyCode == kPadPoint) s.keyCode = kPoint;
-  if (s.pendingMode == 11 && s.keyCode != key('K') && s.keyCode != kUp && s.keyCode != kDown) {
-    ruleEndKeySpeed(panel);
+  if (s.pendingMode == kEntryKeySpeed && s.keyCode != key('K') && s.keyCode != kUp &&
+      s.keyCode != kDown) {
+    endKeySpeedEntry(panel);
   }
   const int32_t k = s.keyCode;
-  if (s.pendingMode == 1 && (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
-    ruleBandLetter(panel);
+  if (s.pendingMode == kEntryBand &&
+      (k == key('X') || k == key('T') || k == key('S') || k == key('U'))) {
+    chooseBandByLetter(panel);
     return false;
   }
   if (k == key('U')) {
-    ruleNextChannel(panel);
+    recallNextChannel(panel);
     return false;
   }
   if (k != key('S') && k != key('F')) s.channelBank = 99;
@@ -136,7 +139,7 @@ bool earlySteps(Panel& panel) {
       playPhrase(panel, "bank");
       s.memoryBankStep = -1;
     } else {
-      s.pendingMode = 1;
+      s.pendingMode = kEntryBand;
       playPhrase(panel, "band");
       speakBand(panel);
     }
@@ -149,9 +152,9 @@ bool earlySteps(Panel& panel) {
   return true;
 }
 
-// The letters of steps 11 to 21 that act at once (each key is tested once,
-// so their order among the entry steps does not matter). False when it ends.
-bool letterSteps(Panel& panel) {
+// The letters that act at once (each key is tested once, so their order
+// among the entry keys does not matter). False when the key ends here.
+bool immediateLetters(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   switch (k) {
@@ -162,7 +165,7 @@ bool letterSteps(Panel& panel) {
       levelKey(panel);
       return false;
     case key('K'):
-      ruleKeySpeedKey(panel);
+      toggleKeySpeedEntry(panel);
       return false;
     case key('D'):
       c4fmKey(panel);
@@ -179,7 +182,7 @@ bool letterSteps(Panel& panel) {
       playPhrase(panel, k == key('C') ? "sch" : "gch");
       return false;
     case key('A'):
-      s.pendingMode = 7;
+      s.pendingMode = kEntryAfGain;
       playPhrase(panel, "af");
       return false;
     default:
@@ -188,37 +191,37 @@ bool letterSteps(Panel& panel) {
   return true;
 }
 
-// Steps 15 to 24: the tone, menu and frequency entries and split. False
-// when the key ends.
-bool entrySteps(Panel& panel) {
+// The tone, menu and frequency entries and split. False when the key ends
+// here.
+bool entryKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
-  if (k == key('I') && (s.modeIndex == 5 || s.modeIndex == 7)) {
-    ruleToneKey(panel);
+  if (k == key('I') && isFmMode(s.modeIndex)) {
+    startOrClearTone(panel);
     return false;
   }
-  if (k == key('N') && s.toneEntry != 1) {
-    ruleMenuKey(panel);
+  if (k == key('N') && !s.toneEntry) {
+    startMenuEntry(panel);
     return false;
   }
-  if (k == kEnter && (s.pendingMode == 8 || s.pendingMode == 9)) {
-    if (s.pendingMode == 8) {
-      ruleMenuNumberEnter(panel);
+  if (k == kEnter && (s.pendingMode == kEntryMenuNumber || s.pendingMode == kEntryMenuValue)) {
+    if (s.pendingMode == kEntryMenuNumber) {
+      takeMenuNumber(panel);
     } else {
-      ruleMenuValueEnter(panel);
+      writeOrReadMenu(panel);
     }
     return false;
   }
-  if (k == key('E')) ruleFrequencyKey(panel);
+  if (k == key('E')) startFrequencyEntry(panel);
   if (k == kPoint) {
-    rulePointKey(panel);
+    takeFrequencyPoint(panel);
     return false;
   }
   if (k == kEnter) {
-    if (s.toneEntry == 1 && s.freqEntryActive == 0) {
-      ruleToneEnter(panel);
+    if (s.toneEntry && !s.freqEntryActive) {
+      applyTypedTone(panel);
     } else {
-      ruleFrequencyEnter(panel);
+      tuneTypedFrequency(panel);
     }
     return false;
   }
@@ -229,30 +232,30 @@ bool entrySteps(Panel& panel) {
   return true;
 }
 
-// Steps 33 to 41: readouts, value entries, tune and the prefix X. False
-// when the key ends.
-bool readoutSteps(Panel& panel) {
+// Readouts, value entries, tune and the prefix X. False when the key ends
+// here.
+bool readoutKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   switch (k) {
     case key('F'):
-      ruleFrequencyReadout(panel);
+      readOutFrequency(panel);
       return false;
     case key('P'):
       playPhrase(panel, "Power");
-      s.pendingMode = 3;
+      s.pendingMode = kEntryPower;
       speakPower(panel);
       return false;
     case kF11:
-      ruleMicGain(panel);
+      startMicGainEntry(panel);
       return false;
     case key('R'):
       playPhrase(panel, "rf");
-      s.pendingMode = 4;
+      s.pendingMode = kEntryRfGain;
       break;
     case key('S'): {
       Readout readout(panel, "meter");
-      if (s.txState == 0 && s.tuneActive != 1) {
+      if (s.txState == 0 && !s.tuneActive) {
         speakSMeter(panel);
       } else {
         speakSwr(panel);
@@ -263,28 +266,28 @@ bool readoutSteps(Panel& panel) {
       tuneKey(panel);
       return false;
     case key('W'):
-      if (s.modeIndex != 4 && s.modeIndex != 5 && s.modeIndex != 7) {
-        s.pendingMode = 2;
+      if (s.modeIndex != kAm && !isFmMode(s.modeIndex)) {
+        s.pendingMode = kEntryWidth;
         speakBandwidth(panel);
       }
       return false;
     case key('X'):
       playPhrase(panel, "extcm");
-      s.pendingMode = s.pendingMode == 14 ? 0 : 14;
-      playPhrase(panel, s.pendingMode == 14 ? "on" : "off");
+      s.pendingMode = s.pendingMode == kEntryExtended ? kEntryNone : kEntryExtended;
+      playPhrase(panel, s.pendingMode == kEntryExtended ? "on" : "off");
       return false;
     default:
       break;
   }
-  if (s.pendingMode == 14) {
-    ruleExtended(panel);
+  if (s.pendingMode == kEntryExtended) {
+    prefixedKey(panel);
     return false;
   }
   return true;
 }
 
-// Steps 25 to 41: the function keys, digits and readouts. False when it ends.
-bool functionSteps(Panel& panel) {
+// The function keys, digits and readouts. False when the key ends here.
+bool functionKeys(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t k = s.keyCode;
   if (k == key('Z')) {
@@ -306,7 +309,7 @@ bool functionSteps(Panel& panel) {
   if (k == kF5) toggleNotch(panel);
   if (k == kF6) cycleContour(panel);
   if (k == kF7) {
-    if (s.modeIndex == 1 || s.modeIndex == 2) {
+    if (isSidebandMode(s.modeIndex)) {
       toggleSpeechProcessor(panel);
     } else {
       playPhrase(panel, "na");
@@ -314,7 +317,7 @@ bool functionSteps(Panel& panel) {
     return false;
   }
   if (k == kF8) {
-    if (s.modeIndex == 3) {
+    if (s.modeIndex == kCw) {
       toggleBreakIn(panel);
     } else {
       toggleVox(panel);
@@ -324,11 +327,12 @@ bool functionSteps(Panel& panel) {
     cycleTuner(panel);
     return false;
   }
-  return readoutSteps(panel);
+  return readoutKeys(panel);
 }
 
-// Steps 42 to 44: the mode cycle, the arrows and the final step.
-void lateSteps(Panel& panel) {
+// The mode cycle, the arrows, and the frequency and squelch keys any key
+// not taken before reaches.
+void modeAndArrowKeys(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode == key('M')) {
     nextModeKey(panel);
@@ -336,23 +340,23 @@ void lateSteps(Panel& panel) {
   }
   if (s.keyCode == kUp) stepUp(panel);
   if (s.keyCode == kDown) stepDown(panel);
-  finalStep(panel);
+  frequencyOrSquelchKey(panel);
 }
 
-void runKeySteps(Panel& panel) {
+void runKey(Panel& panel) {
   if (!preamble(panel)) return;
-  if (!earlySteps(panel)) return;
-  if (!letterSteps(panel)) return;
-  if (!entrySteps(panel)) return;
-  if (!functionSteps(panel)) return;
-  lateSteps(panel);
+  if (!firstChecks(panel)) return;
+  if (!immediateLetters(panel)) return;
+  if (!entryKeys(panel)) return;
+  if (!functionKeys(panel)) return;
+  modeAndArrowKeys(panel);
 }
 
 }  // namespace
 
 void handleKey(Panel& panel) {
   const bool repeat = isHeld(panel.state, panel.state.currentWParam);
-  runKeySteps(panel);
+  runKey(panel);
   // The window shows the entry as typed, and the transmitter keyed at once.
   noteEntryKey(panel, repeat);
   drawTransmitFields(panel);
@@ -364,7 +368,7 @@ void handleKeyRelease(Panel& panel) {
 
 void handleCloseRequest(Panel& panel) {
   endKeyActivities(panel);
-  panel.state.running = 0;
+  panel.state.running = false;
 }
 
 }  // namespace keldar

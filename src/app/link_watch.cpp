@@ -23,10 +23,10 @@ bool radioGone(Panel& panel) {
 
 void loseRadio(Panel& panel) {
   PanelState& s = panel.state;
-  s.linkLost = 1;
+  s.linkLost = true;
   // The set-up runs again at the radio's next frequency answer.
-  s.connected = 0;
-  s.deviceUnproven = 1;
+  s.connected = false;
+  s.deviceUnproven = true;
   s.lastRetryMs = panel.clock.tickMs();
   writeDebugLine(panel, "*** radio lost");
   playPhrase(panel, "lost");
@@ -39,8 +39,8 @@ void loseRadio(Panel& panel) {
 void openRadioPort(Panel& panel) {
   PanelState& s = panel.state;
   panel.serial.closePort(s.comPort);
-  s.radioPortOpen = panel.serial.openPort(s.comPort, s.baudRate) == 1 ? 1 : 0;
-  s.deviceUnproven = 1;
+  s.radioPortOpen = panel.serial.openPort(s.comPort, s.baudRate) == 1;
+  s.deviceUnproven = true;
   panel.serial.setReadTimeouts(s.comPort, -1);
   panel.serial.setLineFormat(s.comPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
@@ -49,14 +49,14 @@ void watchLink(Panel& panel) {
   PanelState& s = panel.state;
   // No device to watch: the simulated radio, or no port configured.
   if (s.simulationMode == 1 || s.comPort <= 0) return;
-  if (s.linkLost == 0 && s.connected == 1) {
+  if (!s.linkLost && s.connected) {
     if (radioGone(panel)) loseRadio(panel);
     return;
   }
-  if (s.linkLost == 0 && s.unansweredPolls < kSilentPolls) return;
-  if (s.connected == 1) {
+  if (!s.linkLost && s.unansweredPolls < kSilentPolls) return;
+  if (s.connected) {
     // Set up again and "connected" said: watched as before.
-    s.linkLost = 0;
+    s.linkLost = false;
     s.unansweredPolls = 0;
     s.lastAnswerMs = panel.clock.tickMs();
     writeDebugLine(panel, "*** radio found");
@@ -68,11 +68,11 @@ void watchLink(Panel& panel) {
   if (panel.clock.tickMs() - s.lastRetryMs < kRetryMs) return;
   // A radio that has just answered is being set up over the port as it is:
   // opening it again now would cut that set-up off.
-  if (s.setupRunning == 1 || panel.clock.tickMs() - s.lastAnswerMs < kRetryMs) return;
+  if (s.setupRunning || panel.clock.tickMs() - s.lastAnswerMs < kRetryMs) return;
   // A port that is open and whole (a radio switched off behind a cable or a
   // network link) is asked again as it is: reopening it would drop what is
   // on its way back.
-  if (s.radioPortOpen == 1 && !panel.serial.portLost(s.comPort)) return;
+  if (s.radioPortOpen && !panel.serial.portLost(s.comPort)) return;
   s.lastRetryMs = panel.clock.tickMs();
   openRadioPort(panel);
 }

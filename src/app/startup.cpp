@@ -103,7 +103,7 @@ void setDefaultTables(PanelState& s) {
   s.modeCommandFmNarrow = "MD0B";
   s.modeCommandC4fm = "MD0E";
   s.modeCommandFmWide = "MD04";
-  s.modeIndex = 1;
+  s.modeIndex = kLsb;
   s.serialDataBits = 8;
   s.serialParity = 0;
   s.serialStopBits = 2;
@@ -152,8 +152,8 @@ void sayConfigRefused(Panel& panel, const ConfigOutcome& config) {
 
 void runEventLoop(Panel& panel) {
   PanelEventSink sink(panel);
-  panel.state.running = 1;
-  while (panel.state.running != 0) panel.screen.waitForEvents(sink, false);
+  panel.state.running = true;
+  while (panel.state.running) panel.screen.waitForEvents(sink, false);
 }
 
 }  // namespace
@@ -225,7 +225,7 @@ void tuneStartBand(Panel& panel) {
   // Shown at once; the radio is tuned by its set-up, once it has answered.
   s.frequencyDisplay = startFrequencyDisplay("F" + midText(row, 3, 10));
   s.modeIndex = cutToInt32(textToNumber(midText(row, 2, 1)));
-  if (s.modeIndex == 7) s.wideFm = 1;
+  if (s.modeIndex == kFmWide) s.wideFm = true;
   s.savedMode = s.modeIndex;
 }
 

@@ -94,8 +94,7 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, Poll
   }
   if (text.starts_with("FA") || text.starts_with("FB")) {
     if (stamp != s.commandCount && s.connected == 1) return;
-    s.replyText = text;
-    handleFrequencyReply(panel);
+    handleFrequencyReply(panel, text);
     return;
   }
   if (text.starts_with("MD")) {

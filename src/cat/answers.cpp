@@ -65,8 +65,8 @@ std::vector<std::string> withoutEchoes(PanelState& s, std::vector<std::string> a
   std::size_t next = 0;
   for (std::string& answer : answers) {
     const auto echo = std::find(sent.begin() + static_cast<long>(next), sent.end(), answer);
-    if (echo != sent.end() && isPollEcho(answer)) s.linkEchoes = 1;
-    if (echo != sent.end() && (s.linkEchoes == 1 || isPollEcho(answer))) {
+    if (echo != sent.end() && isPollEcho(answer)) s.linkEchoes = true;
+    if (echo != sent.end() && (s.linkEchoes || isPollEcho(answer))) {
       next = static_cast<std::size_t>(echo - sent.begin()) + 1;
       continue;
     }
@@ -140,7 +140,7 @@ std::string takeRadioBytes(Panel& panel, std::string_view bytes) {
     s.lastAnswerMs = panel.clock.tickMs();
     s.unansweredPolls = 0;
   }
-  if (learnFrequencyWidth(s, answers) && s.connected == 1) resendBandFrequency(panel);
+  if (learnFrequencyWidth(s, answers) && s.connected) resendBandFrequency(panel);
   return joined;
 }
 

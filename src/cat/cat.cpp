@@ -37,7 +37,7 @@ bool narrowFrequencyCommand(std::string& text) {
 
 // True when `command` (";" included) is not to be written yet.
 bool heldFromDevice(const PanelState& s, std::string_view command) {
-  if (s.deviceUnproven == 0) return false;
+  if (!s.deviceUnproven) return false;
   // Unkeying is never held back; waking a radio switched off is configured.
   static constexpr std::array<std::string_view, 4> kAlways = {"ID;", "TX0;", "PS1;", "Power on;"};
   return std::find(kAlways.begin(), kAlways.end(), command) == kAlways.end();
@@ -46,6 +46,10 @@ bool heldFromDevice(const PanelState& s, std::string_view command) {
 }  // namespace
 
 bool sendCommand(Panel& panel) {
+  return sendCommand(panel, Asker::kWork);
+}
+
+bool sendCommand(Panel& panel, Asker setter) {
   PanelState& s = panel.state;
   std::string text = s.commandText.str();
   if (s.vfoB == 1 && text.starts_with("FA")) text.replace(0, 2, "FB");
@@ -78,17 +82,16 @@ bool sendCommand(Panel& panel) {
   } else {
     panel.serial.writePort(s.comPort, text.data(), static_cast<int>(text.size()));
     noteCommandSent(s, text);
-    noteWritten(panel, text);
+    noteWritten(panel, text, setter);
   }
   if (!held) writeDebugLine(panel, "TX=" + text);
   noteSentCommand(panel, frequencySetting ? s.lastFrequencyCommand.str() : text);
   return !held;
 }
 
-void widenFrequencyReply(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!usesEightDigits(s) || !isFrequencyMnemonic(s.replyText)) return;
-  s.replyText = leftText(s.replyText, 2) + "0" + midText(s.replyText, 3, 9);
+std::string widenedFrequencyReply(const PanelState& s, std::string_view reply) {
+  if (!usesEightDigits(s) || !isFrequencyMnemonic(reply)) return std::string(reply);
+  return leftText(reply, 2) + "0" + midText(reply, 3, 9);
 }
 
 std::optional<std::string> replyField(std::string_view reply, std::string_view mnemonic,

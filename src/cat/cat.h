@@ -21,8 +21,12 @@ namespace keldar {
 // command is then noted in the log and not written, and the set-up brings the
 // radio to the panel's state once it answers. False when it was not written.
 bool sendCommand(Panel& panel);
-// The rule for eight-digit radios' answers: "FA14250000;" -> "FA014250000;".
-void widenFrequencyReply(Panel& panel);
+// The same for a command of `setter`'s: a refusal of the other program's
+// setting (Asker::kRelay) is passed back to it rather than spoken.
+bool sendCommand(Panel& panel, Asker setter);
+// An eight-digit radio's frequency answer widened to nine digits:
+// "FA14250000;" -> "FA014250000;". Other answers are returned as they are.
+std::string widenedFrequencyReply(const PanelState& state, std::string_view reply);
 
 // Reply fields: the text of `length` characters at position p + offset,
 // where p is the 1-based position of the first `mnemonic` in the reply.

@@ -48,7 +48,7 @@ void takeCommandedFrequency(Panel& panel, std::string_view command) {
   const std::string digits = midText(command, 3, 9);
   // Until the radio has answered, its frequency is not the panel's to know
   // (keys say "nc" while there is none).
-  if (s.connected == 0 || digits.size() != 9 || !isDigitText(digits)) return;
+  if (!s.connected || digits.size() != 9 || !isDigitText(digits)) return;
   const bool onB = command.starts_with("FB");
   if (onB) {
     s.vfoBText = "B" + digits;

@@ -103,10 +103,8 @@ void dispatch(Panel& panel, const std::string& raw, const NewsHandler& news) {
   answer.raw = raw;
   answer.refused = raw == "?;";
   PanelState& s = panel.state;
-  s.replyText = raw;
-  widenFrequencyReply(panel);
-  answer.text = s.replyText.str();
-  s.replyText.clear();
+  // Cut to the length of a reply field, as every text of the panel is.
+  answer.text = widenedFrequencyReply(s, ReplyBuffer(raw).str());
   if (answer.refused && refusesSetting(panel, answer)) return;
   auto query = exchange.out.begin();
   if (!answer.refused) {
@@ -213,16 +211,13 @@ bool readRadioLine(Panel& panel, const NewsHandler& news) {
   return any;
 }
 
-void noteWritten(Panel& panel, std::string_view command) {
+void noteWritten(Panel& panel, std::string_view command, Asker setter) {
   ExchangeQueue& exchange = panel.exchange;
   exchange.written += 1;
   if (isQueryCommand(command, radioModel(panel.state.radioId).menuDigits)) return;
   if (exchange.sets.size() >= kMaxSets) exchange.sets.pop_front();
-  ExchangeQueue::SetWritten set{std::string(command),
-                                exchange.setsFrom,
-                                exchange.written,
-                                panel.clock.tickMs() + kAnswerTimeoutMs,
-                                {}};
+  ExchangeQueue::SetWritten set{
+      std::string(command), setter, exchange.written, panel.clock.tickMs() + kAnswerTimeoutMs, {}};
   if (command.starts_with("FA") || command.starts_with("FB")) {
     for (const BasicString& record : panel.state.bandTable) set.bandsBefore.push_back(record.str());
   }

@@ -29,8 +29,8 @@ using NewsHandler = std::function<void(const RadioAnswer&)>;
 // True when something arrived.
 bool readRadioLine(Panel& panel, const NewsHandler& news);
 // Every command written to the radio is noted here, in order (sendCommand
-// does it): a setting may be refused.
-void noteWritten(Panel& panel, std::string_view command);
+// does it), with whose it is: a setting may be refused.
+void noteWritten(Panel& panel, std::string_view command, Asker setter);
 // Queries of one asker still waiting.
 int queriesOut(const Panel& panel, Asker asker);
 // The link is gone: every wait ends unanswered now.

@@ -58,8 +58,6 @@ struct ExchangeQueue {
   };
   std::deque<SetWritten> sets;
   uint64_t written = 0;
-  // Who the settings written now are from (the relay marks its own).
-  Asker setsFrom = Asker::kWork;
   // Refusals of the other program's settings, for the relay to pass back.
   std::string forRelay;
   // The simulated radio's answers, read like bytes from a port.

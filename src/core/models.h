@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/panel_mode.h"
+
 namespace keldar {
 
 // Which configured repeater shift a menu write carries.
@@ -89,11 +91,6 @@ bool bandFitted(int32_t radioId, int32_t band);
 // The number of an "ID" answer: four digits as the radios send it, or three
 // (leading zero dropped) as some simulated radios do. Nothing otherwise.
 std::optional<int32_t> radioIdFromReply(std::string_view reply);
-
-// FM narrow (5) and FM wide (7): the modes that take tones and a squelch.
-inline bool isFmMode(int32_t mode) {
-  return mode == 5 || mode == 7;
-}
 
 // The radios that take and give eight-digit frequencies.
 inline bool isEightDigitRadio(int32_t radioId) {

@@ -8,6 +8,8 @@
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "core/entry_mode.h"
+#include "core/panel_mode.h"
 #include "keldar/version.h"
 
 namespace keldar {
@@ -52,7 +54,7 @@ struct PanelState {
   int32_t debugLog = 0;
 
   // ---- Program, files and fixed texts ----------------------------------------
-  int32_t running = 0;
+  bool running = false;
   int32_t simulationMode = 0;
   BasicString versionText = kVersion;
   BasicString bannerText = "*** Keldar V " + std::string(kVersion) + " ***";
@@ -64,9 +66,9 @@ struct PanelState {
   FileHandle listingFile;
   // savmem.dat or memory.txt was found not to be a plain file: neither is
   // read or written this run.
-  int32_t bankFilesRefused = 0;
+  bool bankFilesRefused = false;
   // A quit whose save failed: the next Q ends, saved or not.
-  int32_t quitUnsaved = 0;
+  bool quitUnsaved = false;
   int32_t serialDataBits = 8;
   int32_t serialParity = 0;
   int32_t serialStopBits = 2;
@@ -85,14 +87,14 @@ struct PanelState {
   BasicString lastFrequencyCommand;
   BasicString debugLine;
   int32_t radioId = 0;
-  int32_t connected = 0;
+  bool connected = false;
   int32_t quitCountdown = 0;
   // 1 on the tick after a poll was sent: polls go out every other tick.
   int32_t replyPending = 0;
   int32_t pollPhase = 0;
   int32_t tickCount = 0;
-  // 1 while the set-up of a radio that has just answered is under way.
-  int32_t setupRunning = 0;
+  // True while the set-up of a radio that has just answered is under way.
+  bool setupRunning = false;
   // Meter polls in a row the radio left unanswered, and when one was last
   // tried after the meter was given up on.
   int32_t meterPollsUnanswered = 0;
@@ -101,16 +103,16 @@ struct PanelState {
   int32_t modePollsUnanswered = 0;
   uint32_t modeRetryMs = 0;
   uint32_t modePollMs = 0;
-  int32_t relayActive = 0;
+  bool relayActive = false;
   BasicString relayPending;
   BasicString relayChunk;
   int32_t relayPos = 0;
   // The unfinished end of the last poll read, completed by the next one.
   BasicString pollReplyTail;
   int32_t relayFaPos = 0;
-  // 1 while the other program has keyed the transmitter through the relay:
+  // True while the other program has keyed the transmitter through the relay:
   // its own unkeying cannot reach the radio once the panel is gone.
-  int32_t relayKeyed = 0;
+  bool relayKeyed = false;
   // Commands sent that move the radio (frequency, mode, band, VFO). Each
   // query keeps the count of its moment: a frequency answer to one older
   // than the latest command is stale.
@@ -118,24 +120,24 @@ struct PanelState {
   // Digits of the radio's frequency answers as it has shown them: 8 or 9, 0
   // while none has come (the model table then gives the first guess).
   int32_t frequencyDigits = 0;
-  // 1 once the link has echoed the panel's own "FA;" back.
-  int32_t linkEchoes = 0;
+  // True once the link has echoed the panel's own "FA;" back.
+  bool linkEchoes = false;
   // Commands written since the last read, ";" each: what an echo may repeat.
   BasicString sentSinceRead;
-  // The link watch: 1 from "lost" until the radio answers and is set up again.
-  int32_t linkLost = 0;
+  // The link watch: true from "lost" until the radio answers and is set up again.
+  bool linkLost = false;
   int32_t unansweredPolls = 0;
   // Clock ticks (ms) of the last answer and of the last try to reopen.
   uint32_t lastAnswerMs = 0;
   uint32_t lastRetryMs = 0;
-  // 1 while the radio's port is open as far as the panel knows.
-  int32_t radioPortOpen = 0;
-  // 1 from opening the port (or losing the radio) until what is there has
+  // True while the radio's port is open as far as the panel knows.
+  bool radioPortOpen = false;
+  // True from opening the port (or losing the radio) until what is there has
   // answered as a radio: until then it is asked only who it is.
-  int32_t deviceUnproven = 0;
-  // 1 once a radio has been connected in this run: a later set-up brings it
+  bool deviceUnproven = false;
+  // True once a radio has been connected in this run: a later set-up brings it
   // back to the panel's state rather than to the band's stored one.
-  int32_t everConnected = 0;
+  bool everConnected = false;
 
   // ---- Frequency, band and mode ------------------------------------------------
   int32_t frequency = 0;
@@ -148,16 +150,17 @@ struct PanelState {
   int32_t bandIndex = 4;
   // Rows 1..14 at indices 1..14; index 0 is unused so that row i is band i.
   std::array<BasicString, kBandCount + 1> bandTable{};
-  int32_t bandRecordValid = 0;
-  int32_t modeIndex = 1;
+  bool bandRecordValid = false;
+  // One of the PanelMode values while it is sound; see core/panel_mode.h.
+  int32_t modeIndex = kLsb;
   // The radio's own mode code ('C': DATA-U) when it is one the panel has no
   // key for; it holds while modeIndex is still radioModeOf, its nearest mode.
   char radioModeCode = 0;
   int32_t radioModeOf = 0;
-  int32_t wideFm = 0;
+  bool wideFm = false;
   int32_t savedMode = 0;
   int32_t repeaterMode = 0;
-  int32_t announceOnReply = 0;
+  bool announceOnReply = false;
   int32_t frequencyTracking = 0;
 
   // ---- Levels --------------------------------------------------------------------
@@ -168,7 +171,7 @@ struct PanelState {
   int32_t widthIndex = 14;
   int32_t ssbWidthIndex = 14;
   int32_t cwWidthIndex = 11;
-  int32_t quietLimits = 1;
+  bool quietLimits = true;
   int32_t squelchLevel = 8;
   int32_t contourFrequency = 1200;
   int32_t processorLevel = 0;
@@ -188,18 +191,18 @@ struct PanelState {
   int32_t breakInOn = 0;
   int32_t voxOn = 0;
   int32_t monitorOn = 0;
-  int32_t tunerArmed = 0;
+  bool tunerArmed = false;
   int32_t levelTarget = 0;
 
   // ---- Transmit and meters -----------------------------------------------------
   int32_t txState = 0;
-  int32_t tuneActive = 0;
+  bool tuneActive = false;
   int32_t swrHoldOff = 0;
   BasicString swrText;
   int32_t sMeterReading = 0;
-  // 1 once the radio has answered an S-meter query: until then there is no
+  // True once the radio has answered an S-meter query: until then there is no
   // reading to speak or show.
-  int32_t sMeterAnswered = 0;
+  bool sMeterAnswered = false;
   int32_t alcAnnounce = 0;
   int32_t alcPeak = 0;
   // Meter readings for network clients: the query ("RM4") the next meter
@@ -216,16 +219,17 @@ struct PanelState {
   // ---- Keys and multi-key entries ------------------------------------------------
   int32_t keyCode = 0;
   int32_t keyDown = 0;
-  int32_t pendingMode = 0;
-  int32_t toneEntry = 0;
+  // An EntryMode (core/entry_mode.h).
+  int32_t pendingMode = kEntryNone;
+  bool toneEntry = false;
   BasicString toneCode = "999";
   BasicString savedToneCode;
   int32_t toneIsDcs = 0;
-  int32_t toneBeingApplied = 0;
-  int32_t freqEntryActive = 0;
+  bool toneBeingApplied = false;
+  bool freqEntryActive = false;
   int32_t freqEntryValue = 999;
   int32_t freqEntryMhzDigits = 0;
-  int32_t freqEntryPointTyped = 0;
+  bool freqEntryPointTyped = false;
   int32_t freqEntryBand = 0;
   BasicString menuNumber;
   BasicString menuValue;
@@ -237,8 +241,8 @@ struct PanelState {
   // Keys held down now, by virtual-key code: a key-down of a held key is its
   // auto-repeat and does nothing.
   std::array<uint8_t, 256> keysHeld{};
-  // 1 from I until its Enter: tone digits are collected only then.
-  int32_t toneTyping = 0;
+  // True from I until its Enter: tone digits are collected only then.
+  bool toneTyping = false;
   // The keys of the entry open now, as typed ("E 14.2"), for the window.
   BasicString typedEntry;
 

@@ -10,25 +10,25 @@ namespace {
 
 // The codes are those of the FT-series CAT manuals; Hamlib's names for them.
 constexpr std::array<RadioModeRow, 15> kRadioModes{{
-    {'1', "LSB", 1, false, "LSB     "},
-    {'2', "USB", 2, false, "USB     "},
-    {'3', "CW", 3, false, "CW      "},
-    {'4', "FM", 7, false, "FM      "},
-    {'5', "AM", 4, false, "AM      "},
-    {'6', "RTTY", 1, true, "RTTY    "},
-    {'7', "CWR", 3, false, "CW-R    "},
-    {'8', "PKTLSB", 1, true, "LSB data"},
-    {'9', "RTTYR", 2, true, "RTTY-R  "},
-    {'A', "PKTFM", 7, true, "FM data "},
-    {'B', "FMN", 5, false, "FMN     "},
-    {'C', "PKTUSB", 2, true, "USB data"},
-    {'D', "AMN", 4, false, "AM-N    "},
-    {'E', "C4FM", 6, false, "C4FM    "},
-    {'F', "PKTFMN", 5, true, "FMN data"},
+    {'1', "LSB", kLsb, false, "LSB     "},
+    {'2', "USB", kUsb, false, "USB     "},
+    {'3', "CW", kCw, false, "CW      "},
+    {'4', "FM", kFmWide, false, "FM      "},
+    {'5', "AM", kAm, false, "AM      "},
+    {'6', "RTTY", kLsb, true, "RTTY    "},
+    {'7', "CWR", kCw, false, "CW-R    "},
+    {'8', "PKTLSB", kLsb, true, "LSB data"},
+    {'9', "RTTYR", kUsb, true, "RTTY-R  "},
+    {'A', "PKTFM", kFmWide, true, "FM data "},
+    {'B', "FMN", kFmNarrow, false, "FMN     "},
+    {'C', "PKTUSB", kUsb, true, "USB data"},
+    {'D', "AMN", kAm, false, "AM-N    "},
+    {'E', "C4FM", kC4fm, false, "C4FM    "},
+    {'F', "PKTFMN", kFmNarrow, true, "FMN data"},
 }};
 
-// Panel modes 1..7 as the radio codes of their own mode commands.
-constexpr std::array<char, 8> kPlainCodes{0, '1', '2', '3', '5', 'B', 'E', '4'};
+// By PanelMode: the radio codes of the panel's own mode commands.
+constexpr std::array<char, kPanelModeCount + 1> kPlainCodes{0, '1', '2', '3', '5', 'B', 'E', '4'};
 
 }  // namespace
 
@@ -46,8 +46,29 @@ const RadioModeRow* radioModeByName(std::string_view hamlibName) {
   return nullptr;
 }
 
+const BasicString* modeCommandOf(const PanelState& s, int32_t panelMode) {
+  switch (panelMode) {
+    case kLsb:
+      return &s.modeCommandLsb;
+    case kUsb:
+      return &s.modeCommandUsb;
+    case kCw:
+      return &s.modeCommandCw;
+    case kAm:
+      return &s.modeCommandAm;
+    case kFmNarrow:
+      return &s.modeCommandFmNarrow;
+    case kC4fm:
+      return &s.modeCommandC4fm;
+    case kFmWide:
+      return &s.modeCommandFmWide;
+    default:
+      return nullptr;
+  }
+}
+
 char plainModeCode(int32_t panelMode) {
-  return panelMode >= 1 && panelMode <= 7 ? kPlainCodes[static_cast<std::size_t>(panelMode)] : 0;
+  return isPanelMode(panelMode) ? kPlainCodes[static_cast<std::size_t>(panelMode)] : 0;
 }
 
 const RadioModeRow* currentRadioMode(const PanelState& s) {
@@ -62,8 +83,8 @@ void holdRadioMode(PanelState& s, const RadioModeRow& mode) {
   const bool own = plainModeCode(mode.panelMode) == mode.code;
   s.radioModeCode = own ? 0 : mode.code;
   s.radioModeOf = own ? 0 : mode.panelMode;
-  if (mode.panelMode == 5) s.wideFm = 0;
-  if (mode.panelMode == 7) s.wideFm = 1;
+  if (mode.panelMode == kFmNarrow) s.wideFm = false;
+  if (mode.panelMode == kFmWide) s.wideFm = true;
 }
 
 bool takeModeAnswer(PanelState& s, std::string_view answer) {

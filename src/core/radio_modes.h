@@ -13,13 +13,16 @@ namespace keldar {
 struct RadioModeRow {
   char code;                    // after "MD0"
   std::string_view hamlibName;  // as rigctld names it: "PKTUSB"
-  int32_t panelMode;            // the nearest of the panel's 1..7
+  int32_t panelMode;            // the nearest of the panel's modes
   bool data;                    // spoken and shown with "data"
   std::string_view shown;       // the mode field's text
 };
 
 const RadioModeRow* radioModeByCode(char code);
 const RadioModeRow* radioModeByName(std::string_view hamlibName);
+// The configured command of one of the panel's modes ("MD02" for USB);
+// nothing for a number that is no mode.
+const BasicString* modeCommandOf(const PanelState& state, int32_t panelMode);
 // The code the panel's own mode command carries ('2' for USB); 0 for none.
 char plainModeCode(int32_t panelMode);
 // The radio's mode as the panel holds it: the radio's code while it still

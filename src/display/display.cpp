@@ -1,5 +1,6 @@
 #include "display/display.h"
 
+#include <iterator>
 #include <string>
 
 #include "core/radio_modes.h"
@@ -20,20 +21,18 @@ struct ModeRow {
   WidthRule width;
 };
 
-// Rows 1..7 are modeIndex 1..7.
+// By PanelMode; row 0 is no mode.
 constexpr ModeRow kModes[] = {
     {"", WidthRule::kUnchanged},        {"LSB    ", WidthRule::kSsb},
     {"USB    ", WidthRule::kSsb},       {"CW      ", WidthRule::kCw},
     {"AM     ", WidthRule::kUnchanged}, {"FMN     ", WidthRule::kUnchanged},
     {"C4FM  ", WidthRule::kUnchanged},  {"FM      ", WidthRule::kUnchanged},
 };
-constexpr int kModeCount = 7;
-
-constexpr int kCw = 3;
+static_assert(std::size(kModes) == kPanelModeCount + 1);
 
 // A damaged band record can carry any mode digit; such a mode is not applied.
 const ModeRow* modeRow(int32_t modeIndex) {
-  if (modeIndex < 1 || modeIndex > kModeCount) return nullptr;
+  if (!isPanelMode(modeIndex)) return nullptr;
   return &kModes[modeIndex];
 }
 
@@ -60,7 +59,7 @@ constexpr StatusField kStatusFields[] = {
      [](const PanelState& s) -> std::string_view { return s.contourState > 0 ? "Cont." : ""; }},
     {550, 7,
      [](const PanelState& s) -> std::string_view {
-       const bool sideband = s.modeIndex == 1 || s.modeIndex == 2;
+       const bool sideband = isSidebandMode(s.modeIndex);
        return s.speechProcessor > 0 && sideband ? "spc" : "";
      }},
     {620, 5,
@@ -119,7 +118,7 @@ std::string toneFieldText(const PanelState& state) {
   const std::string& code = state.toneCode.str();
   // Tone 000 (67.0 Hz) set is shown like any other; a band record's "000"
   // that was not applied means no tone.
-  if (code == "999" || (code == "000" && state.toneEntry != 1)) return spaceText(30);
+  if (code == "999" || (code == "000" && !state.toneEntry)) return spaceText(30);
   if (charAt(code, 1) > '4') {  // a DCS code
     return state.toneIsDcs == 1 ? "dcs=" + code + spaceText(14) : spaceText(28);
   }

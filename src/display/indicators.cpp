@@ -29,8 +29,8 @@ FontSpec inverse(FontSpec font) {
 // An entry is open from its first key until its Enter (or the last digit
 // of a channel) ends it.
 bool entryOpen(const PanelState& s) {
-  return s.freqEntryActive == 1 || s.pendingMode == 8 || s.pendingMode == 9 || s.memoryMode >= 1 ||
-         (s.toneEntry == 1 && s.toneTyping == 1);
+  return s.freqEntryActive || s.pendingMode == kEntryMenuNumber ||
+         s.pendingMode == kEntryMenuValue || s.memoryMode >= 1 || (s.toneEntry && s.toneTyping);
 }
 
 // The key as the entry shows it: letters start a group, Enter ends one.
@@ -68,7 +68,7 @@ void drawHelpLines(Panel& panel) {
 }
 
 bool transmitterKeyed(const PanelState& s) {
-  return s.txState != 0 || s.tuneActive == 1 || s.relayKeyed == 1;
+  return s.txState != 0 || s.tuneActive || s.relayKeyed;
 }
 
 void drawTransmitFields(Panel& panel) {

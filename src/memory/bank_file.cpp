@@ -175,7 +175,7 @@ bool refuseOddBankFiles(Panel& panel) {
   for (std::string_view name : {kBankFile, kListingFile}) {
     const std::string kind = nonFileKind(panel.path(name));
     if (kind.empty()) continue;
-    panel.state.bankFilesRefused = 1;
+    panel.state.bankFilesRefused = true;
     reportMemoryProblem(panel, std::string(name) + " is " + kind +
                                    ", not a plain file: refused; no channels are loaded and "
                                    "neither savmem.dat nor memory.txt is written this run");
@@ -258,7 +258,7 @@ void loadMemoryBanks(Panel& panel) {
 
 bool saveMemoryBanks(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.bankFilesRefused == 1) {
+  if (s.bankFilesRefused) {
     reportMemoryProblem(panel, "savmem.dat not saved: refused at start, not a plain file");
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/panel_mode.h"
 #include "memory/durable_file.h"
 #include "memory/records.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 constexpr std::string_view kListingFile = "memory.txt";
 
-// Mode texts by mode code 1..7.
+// Mode texts by the record's mode digit, LSB first.
 constexpr std::string_view kModeTexts[] = {"  LSB", "  USB",  "  CW", "  AM",
                                            "  FMN", "  C4FM", "  FMW"};
 
@@ -38,7 +39,7 @@ std::string frequencyAt(std::string_view record, long position) {
 
 std::string modeText(std::string_view record) {
   const int32_t code = toInt32(textToNumber(midText(record, 2, 1)));
-  return code >= 1 && code <= 7 ? std::string(kModeTexts[code - 1]) : std::string();
+  return isPanelMode(code) ? std::string(kModeTexts[code - kLsb]) : std::string();
 }
 
 // The repeater offset in kHz without its leading zeros ("00000600" -> "600").

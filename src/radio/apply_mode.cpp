@@ -7,6 +7,7 @@
 #include "cat/cat.h"
 #include "cat/exchange.h"
 #include "cat/send_text.h"
+#include "core/radio_modes.h"
 #include "core/window.h"
 #include "display/display.h"
 #include "radio/frequency_reply.h"
@@ -17,21 +18,6 @@ namespace keldar {
 
 namespace {
 
-// Index 1..7 are modeIndex 1..7.
-constexpr BasicString PanelState::*kModeCommands[] = {
-    nullptr,
-    &PanelState::modeCommandLsb,
-    &PanelState::modeCommandUsb,
-    &PanelState::modeCommandCw,
-    &PanelState::modeCommandAm,
-    &PanelState::modeCommandFmNarrow,
-    &PanelState::modeCommandC4fm,
-    &PanelState::modeCommandFmWide,
-};
-
-constexpr int kCw = 3;
-constexpr int kFmNarrow = 5;
-constexpr int kFmWide = 7;
 // In CW a width index below this means the narrow filter.
 constexpr int kCwNarrowBelow = 11;
 
@@ -61,21 +47,21 @@ void drawFrequencyPanel(Panel& panel) {
   PanelState& s = panel.state;
   setFont(panel, largeFont());
   moveTextPosition(panel, kModeField.x, kModeField.y);
-  s.quietLimits = 1;
+  s.quietLimits = true;
   if (s.repeaterMode == 1) setRepeaterShift(panel);  // switches the shift off
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     sendText(panel, "CT00");
     s.toneCode = "999";
-    s.toneEntry = 0;
+    s.toneEntry = false;
   }
   const bool known = panelModeKnown(s.modeIndex);
   if (known) {
     takeOverModeWidth(s);
-    s.commandText = s.*(kModeCommands[s.modeIndex]);
+    s.commandText = *modeCommandOf(s, s.modeIndex);
     printText(panel, modeFieldText(s));
     // A mode set by the program on the relay port has reached the radio
     // already; the panel's own command is one of its seven modes.
-    if (s.relayActive != 1) {
+    if (!s.relayActive) {
       sendCommand(panel);
       s.radioModeCode = 0;
     }
@@ -84,14 +70,14 @@ void drawFrequencyPanel(Panel& panel) {
   // setting carries the selector digit too.
   sendText(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
   drawStatusLine(panel);
-  if (s.modeIndex == kFmNarrow || s.modeIndex == kFmWide) {
+  if (isFmMode(s.modeIndex)) {
     readSquelchLevel(panel);
     return;
   }
   // Before the first frequency answer the frequency is not known; the start
   // band has just been tuned.
   if (s.frequency != 0) sendFrequency(panel);
-  if (s.modeIndex >= 1 && s.modeIndex <= kCw) sendWidth(panel);
+  if (s.modeIndex >= kLsb && s.modeIndex <= kCw) sendWidth(panel);
   if (known) rememberBandMode(panel);
 }
 

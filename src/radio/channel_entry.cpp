@@ -30,7 +30,7 @@ char digitChar(int32_t value) {
 // The mode digit for a record: the current mode, or the record's own when
 // the current one is not a mode number.
 char recordModeDigit(const PanelState& s, std::string_view record) {
-  if (s.modeIndex >= 1 && s.modeIndex <= 7) return digitChar(s.modeIndex);
+  if (isPanelMode(s.modeIndex)) return digitChar(s.modeIndex);
   const char own = charAt(record, 2);
   return own >= '1' && own <= '7' ? own : '1';
 }
@@ -83,8 +83,8 @@ namespace {
 void applyBandTone(Panel& panel) {
   PanelState& s = panel.state;
   if (!isFmMode(s.modeIndex) || s.toneCode == "999" || s.toneCode == "000") return;
-  s.toneEntry = 1;
-  s.toneTyping = 0;
+  s.toneEntry = true;
+  s.toneTyping = false;
   restoreToneSquelch(panel);
   playPhrase(panel, s.toneIsDcs == 1 ? "dcs" : "ctcss");
   for (long i = 1; i <= 3; ++i) playPhrase(panel, std::string(1, charAt(s.toneCode, i)));
@@ -94,7 +94,7 @@ void frequencyDigit(Panel& panel, int32_t d) {
   PanelState& s = panel.state;
   // A leading zero adds nothing to the value, so it is no megahertz digit.
   if (!(s.freqEntryValue == 0 && d == 0)) {
-    if (s.freqEntryPointTyped == 0) s.freqEntryMhzDigits += 1;
+    if (!s.freqEntryPointTyped) s.freqEntryMhzDigits += 1;
     s.freqEntryValue = toInt32(10.0 * s.freqEntryValue + d);
   }
   playPhrase(panel, std::string(1, digitChar(d)));
@@ -106,7 +106,7 @@ void bandNumberDigit(Panel& panel, int32_t d) {
   s.bandIndex = d == 0 ? 10 : d;
   // selectBand ends split itself, telling the radio.
   selectBand(panel);
-  s.pendingMode = 0;
+  s.pendingMode = kEntryNone;
 }
 
 void toneDigit(Panel& panel, int32_t d) {
@@ -152,7 +152,7 @@ std::string bandStateText(const PanelState& s) {
 void handleDigitKey(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < vk::key('0') || s.keyCode > vk::key('9')) return;
-  if (s.pendingMode == 0 && s.freqEntryActive == 0 && s.memoryMode == 0 && s.toneEntry == 0) {
+  if (s.pendingMode == kEntryNone && !s.freqEntryActive && s.memoryMode == 0 && !s.toneEntry) {
     return;
   }
   s.commandText = "";
@@ -162,19 +162,19 @@ void handleDigitKey(Panel& panel) {
     s.memoryBankStep = d;
     playPhrase(panel, digit);
     playPhrase(panel, "channel");
-  } else if (s.pendingMode == 8 || s.pendingMode == 9) {
-    BasicString& text = s.pendingMode == 8 ? s.menuNumber : s.menuValue;
+  } else if (s.pendingMode == kEntryMenuNumber || s.pendingMode == kEntryMenuValue) {
+    BasicString& text = s.pendingMode == kEntryMenuNumber ? s.menuNumber : s.menuValue;
     text = text.str() + digit;
     playPhrase(panel, digit);
   } else if (s.memoryMode == 1) {
     storeChannel(panel, d);
   } else if (s.memoryMode == 2) {
     recallChannel(panel, d);
-  } else if (s.pendingMode == 0 && s.freqEntryActive == 1) {
+  } else if (s.pendingMode == kEntryNone && s.freqEntryActive) {
     frequencyDigit(panel, d);
-  } else if (s.pendingMode == 1) {
+  } else if (s.pendingMode == kEntryBand) {
     bandNumberDigit(panel, d);
-  } else if (s.toneEntry == 1 && s.toneTyping == 1) {
+  } else if (s.toneEntry && s.toneTyping) {
     // Digits join the code only between I and its Enter.
     toneDigit(panel, d);
   }
@@ -183,10 +183,10 @@ void handleDigitKey(Panel& panel) {
 void bandForTypedMhz(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex = 14;
-  if (s.toneEntry == 1) {
+  if (s.toneEntry) {
     sendText(panel, "CT00");
-    s.toneEntry = 0;
-    s.toneTyping = 0;
+    s.toneEntry = false;
+    s.toneTyping = false;
     s.toneCode = "999";
   }
   const int32_t m = s.freqEntryValue;
@@ -226,8 +226,8 @@ void selectBand(Panel& panel) {
   }
   s.tickCount = 0;
   endSplit(panel);
-  if (s.toneEntry == 1) {
-    s.toneEntry = 0;
+  if (s.toneEntry) {
+    s.toneEntry = false;
     s.toneCode = "999";
     sendText(panel, "CT00");
   }
@@ -251,7 +251,7 @@ void selectBand(Panel& panel) {
   s.preampOn = r[25] == '0' ? 1 : 0;
   s.preampLevel = 1;
   setPreamp(panel);
-  s.quietLimits = 1;
+  s.quietLimits = true;
 }
 
 void saveBandState(Panel& panel) {
@@ -259,9 +259,9 @@ void saveBandState(Panel& panel) {
   // Only a reply that really carries a frequency says where the radio is.
   if (!isFrequencyReplyText(s.frequencyReply)) return;
   bandForFrequency(panel);
-  if (s.bandRecordValid == 0 || !validBand(s.bandIndex)) return;
+  if (!s.bandRecordValid || !validBand(s.bandIndex)) return;
   const std::string t = bandStateText(s);
-  if (s.relayActive == 1) return;
+  if (s.relayActive) return;
   BasicString& record = s.bandTable[s.bandIndex];
   const std::string ownTone = midText(record, 23, 3);
   record = t + recordTone(s, isToneText(ownTone) ? ownTone : "999") +
@@ -279,7 +279,7 @@ void splitOff(Panel& panel) {
       known ? std::string(split.substr(1)) : storedDigits(record, 4, nineDigits(s.frequency));
   // VFO A goes back to the frequency it had when split was switched on.
   sendText(panel, "FA" + digits);
-  if (s.relayActive == 1 || !validBand(s.bandIndex)) return;
+  if (s.relayActive || !validBand(s.bandIndex)) return;
   const std::string ownTone = midText(record, 23, 3);
   s.bandTable[s.bandIndex] = std::string("0") + recordModeDigit(s, record) + "A" + digits + "B" +
                              storedDigits(record, 14, digits) +

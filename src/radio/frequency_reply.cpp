@@ -65,15 +65,15 @@ bool isWellFormedFrequencyReply(std::string_view reply) {
 // "connected" acts.
 void connectRadio(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.setupRunning == 1) return;
-  s.setupRunning = 1;
+  if (s.setupRunning) return;
+  s.setupRunning = true;
   // It has answered as a radio: the set-up may write to it.
-  s.deviceUnproven = 0;
+  s.deviceUnproven = false;
   radioSetup(panel, [&panel] {
     PanelState& st = panel.state;
-    st.setupRunning = 0;
-    st.connected = 1;
-    st.everConnected = 1;
+    st.setupRunning = false;
+    st.connected = true;
+    st.everConnected = true;
     // The set-up has tuned the band: that is where the radio is now, and
     // keys pressed after "connected" act on it.
     if (!st.lastFrequencyCommand.empty()) takeCommandedFrequency(panel, st.lastFrequencyCommand);
@@ -117,18 +117,18 @@ bool advanceQuit(Panel& panel) {
   if (!saved) {
     // Ending now would lose the channels held only in memory: stay, say so;
     // the next Q ends, saved or not.
-    s.quitUnsaved = 1;
+    s.quitUnsaved = true;
     playPhrase(panel, "notsaved");
     return false;
   }
-  s.running = 0;
+  s.running = false;
   return true;
 }
 
 void announce(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.announceOnReply == 1) {
-    s.announceOnReply = 0;
+  if (s.announceOnReply) {
+    s.announceOnReply = false;
     speakFrequency(panel);
     speakMode(panel);
     playPhrase(panel, "preamp");
@@ -140,17 +140,17 @@ void announce(Panel& panel) {
 
 }  // namespace
 
-void handleFrequencyReply(Panel& panel) {
+void handleFrequencyReply(Panel& panel, std::string_view reply) {
   PanelState& s = panel.state;
-  if (s.connected == 0) {
+  if (!s.connected) {
     // The set-up tunes the band and makes its frequency the panel's; without
     // a band frequency of its own, the next answer after it tells where the
     // radio is.
     connectRadio(panel);
     return;
   }
-  if (!isWellFormedFrequencyReply(s.replyText)) return;
-  s.frequencyReply = leftText(s.replyText, 11);
+  if (!isWellFormedFrequencyReply(reply)) return;
+  s.frequencyReply = leftText(reply, 11);
   const std::string digits = midText(s.frequencyReply, 3, 9);
   if (s.frequencyReply.str().starts_with("FA")) s.vfoAText = "A" + digits;
   if (s.frequencyReply.str().starts_with("FB")) s.vfoBText = "B" + digits;
@@ -158,7 +158,6 @@ void handleFrequencyReply(Panel& panel) {
   s.frequency = toInt32(textToNumber(digits));
   s.frequencyDisplay = displayText(digits);
   drawFrequency(panel);
-  s.replyText.clear();
   drawStatusLine(panel);
   if (advanceQuit(panel)) return;
   announce(panel);
@@ -178,7 +177,7 @@ void followCommandedFrequency(Panel& panel, std::string_view command) {
 
 void bandForFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandRecordValid = 1;
+  s.bandRecordValid = true;
   const int32_t mhz = toInt32(textToNumber(rightText(s.frequencyReply, 9))) / 1000000;
   s.bandIndex = kGeneralCoverageBand;
   for (const BandRange& range : kBandRanges) {
@@ -188,17 +187,17 @@ void bandForFrequency(Panel& panel) {
     }
   }
   // FM-family modes only from 10 m up, C4FM only from 2 m up.
-  if (s.bandIndex < 10 && s.modeIndex > 4) s.bandRecordValid = 0;
-  if (s.bandIndex < 12 && s.modeIndex == 6) s.bandRecordValid = 0;
+  if (s.bandIndex < 10 && s.modeIndex > kAm) s.bandRecordValid = false;
+  if (s.bandIndex < 12 && s.modeIndex == kC4fm) s.bandRecordValid = false;
 }
 
 void rememberBandMode(Panel& panel) {
-  if (panel.state.relayActive != 0) return;
+  if (panel.state.relayActive) return;
   storeBandMode(panel.state);
 }
 
 void storeBandMode(PanelState& s) {
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount || s.modeIndex < 1 || s.modeIndex > 7) return;
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount || !isPanelMode(s.modeIndex)) return;
   BasicString& record = s.bandTable[static_cast<std::size_t>(s.bandIndex)];
   // Only the mode digit changes; the record keeps its length and layout.
   if (record.size() < 2) return;
@@ -208,11 +207,9 @@ void storeBandMode(PanelState& s) {
 }
 
 void takeRadioNews(Panel& panel, const RadioAnswer& answer) {
-  PanelState& s = panel.state;
   const std::string& text = answer.text;
   if (text.starts_with("FA") || text.starts_with("FB")) {
-    s.replyText = text;
-    handleFrequencyReply(panel);
+    handleFrequencyReply(panel, text);
   } else if (text.starts_with("ID")) {
     takeIdentity(panel, text);
   }
@@ -222,7 +219,7 @@ void takeIdentity(Panel& panel, std::string_view answer) {
   PanelState& s = panel.state;
   const std::optional<int32_t> id = radioIdFromReply(answer);
   if (!id) return;
-  if (s.deviceUnproven == 0) {
+  if (!s.deviceUnproven) {
     // An unknown model is filled in; a known one stays as the set-up read it.
     if (s.radioId == 0) s.radioId = *id;
     return;

@@ -7,7 +7,9 @@
 
 namespace keldar {
 
-void handleFrequencyReply(Panel& panel);
+// A frequency answer ("FA014250000;"), nine digits: before the radio is
+// connected it starts the set-up; after, it is the panel's frequency.
+void handleFrequencyReply(Panel& panel, std::string_view reply);
 // Sets the radio up (once at a time); "connected" when it is done.
 void connectRadio(Panel& panel);
 // An identity answer ("ID0670;"): a device not yet known as a radio has

@@ -54,7 +54,7 @@ std::string channelRecord(const PanelState& s) {
       parts = a + b;
     }
   }
-  const std::string tone = s.toneEntry == 1 ? recordTone(s, "999") : "999";
+  const std::string tone = s.toneEntry ? recordTone(s, "999") : "999";
   return head + band + parts + tone + (s.preampOn == 1 ? "1" : "0");
 }
 
@@ -73,17 +73,16 @@ void sendRecalledFrequencies(Panel& panel, const std::string& record) {
 void applyRecalledTone(Panel& panel, const std::string& record) {
   PanelState& s = panel.state;
   s.toneCode = midText(record, 25, 3);
-  if ((s.modeIndex == 5 || s.modeIndex == 7) && s.toneCode != "999") {
+  if (isFmMode(s.modeIndex) && s.toneCode != "999") {
     const int32_t value = toInt32(textToNumber(s.toneCode));
-    s.toneEntry = 1;
-    s.toneTyping = 0;
+    s.toneEntry = true;
+    s.toneTyping = false;
     s.toneIsDcs = value > 499 ? 1 : 0;
-    s.toneBeingApplied = 0;
-    s.scratchValue = value;
+    s.toneBeingApplied = false;
     setToneSquelch(panel);
     return;
   }
-  s.toneEntry = 0;
+  s.toneEntry = false;
   s.toneCode = "999";
   sendText(panel, "CT00");
 }
@@ -144,7 +143,7 @@ void recallChannel(Panel& panel, int32_t d) {
     s.repeaterMode = 0;
     setRepeaterShift(panel);
   }
-  s.announceOnReply = 1;
+  s.announceOnReply = true;
   applyRecalledTone(panel, record);
   s.preampOn = record[27] == '1' ? 1 : 0;
   sendText(panel, std::string("PA0") + (s.preampOn == 1 ? "1" : "0"));

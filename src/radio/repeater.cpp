@@ -51,7 +51,7 @@ void setRepeaterShift(Panel& panel) {
   const std::string command = shiftCommand(s);
   if (!command.empty()) sendText(panel, command);
   playPhrase(panel, "on");
-  if (s.toneEntry == 1) sendText(panel, s.toneIsDcs == 1 ? "CT03" : "CT01");
+  if (s.toneEntry) sendText(panel, s.toneIsDcs == 1 ? "CT03" : "CT01");
 }
 
 std::string dcsCodeCommand(int32_t value, std::string_view toneCode) {
@@ -66,14 +66,14 @@ void setToneSquelch(Panel& panel) {
     sendText(panel, charAt(s.toneCode, 1) > '6' ? "EX0863" : "EX0860");
     playPhrase(panel, "dcs");
     playPhrase(panel, "on");
-    sendText(panel, dcsCodeCommand(s.scratchValue, s.toneCode));
+    sendText(panel, dcsCodeCommand(toInt32(textToNumber(s.toneCode)), s.toneCode));
     // Announced "on", so switched on: DCS squelch, as CT01 is for a tone.
     sendText(panel, "CT03");
     return;
   }
   playPhrase(panel, "ctcss");
   const std::string command = "CN00" + s.toneCode;
-  if (s.toneBeingApplied == 1) {
+  if (s.toneBeingApplied) {
     playPhrase(panel, "on");
   } else {
     for (long i = 1; i <= 3; ++i) {
@@ -89,8 +89,7 @@ void restoreToneSquelch(Panel& panel) {
   PanelState& s = panel.state;
   if (isDcsText(s.toneCode)) {
     s.toneIsDcs = 1;
-    s.scratchValue = toInt32(textToNumber(s.toneCode));
-    sendText(panel, dcsCodeCommand(s.scratchValue, s.toneCode));
+    sendText(panel, dcsCodeCommand(toInt32(textToNumber(s.toneCode)), s.toneCode));
     sendText(panel, "CT03");
     return;
   }

@@ -9,6 +9,8 @@
 namespace keldar {
 
 void setRepeaterShift(Panel& panel);
+// Switches on the tone squelch of toneCode: a CTCSS tone, or a DCS code
+// when toneIsDcs is set.
 void setToneSquelch(Panel& panel);
 
 // The DCS code command ("523" gives "CN01023", "603" gives "CN01103"): the

@@ -100,16 +100,16 @@ void tuneBandFrequency(Panel& panel) {
 void restoreRepeaterAndTone(Panel& panel) {
   PanelState& s = panel.state;
   s.toneCode = "999";
-  s.toneEntry = 0;
+  s.toneEntry = false;
   s.toneIsDcs = 0;
-  if (s.modeIndex < 5 || s.modeIndex > 7) return;
+  if (s.modeIndex < kFmNarrow || s.modeIndex > kFmWide) return;
   const std::string record(bandRecord(s));
   if (charAt(record, 1) != '5') s.repeaterMode = 2;
   setRepeaterShift(panel);
   const std::string code = midText(record, 23, 3);
   if (code.size() != 3 || !allDigits(code) || code == "999") return;
   s.toneCode = code;
-  s.toneEntry = 1;
+  s.toneEntry = true;
   s.scratchValue = toInt32(textToNumber(code));
   s.toneIsDcs = s.scratchValue > 499 ? 1 : 0;
   setToneSquelch(panel);
@@ -229,64 +229,42 @@ void openRelayPort(Panel& panel) {
   panel.serial.setLineFormat(s.relayPort, s.serialDataBits, s.serialParity, s.serialStopBits);
 }
 
-// The radio command of the current mode ("MD02" for USB), or nothing.
-const BasicString* modeCommandOf(const PanelState& s) {
-  switch (s.modeIndex) {
-    case 1:
-      return &s.modeCommandLsb;
-    case 2:
-      return &s.modeCommandUsb;
-    case 3:
-      return &s.modeCommandCw;
-    case 4:
-      return &s.modeCommandAm;
-    case 5:
-      return &s.modeCommandFmNarrow;
-    case 6:
-      return &s.modeCommandC4fm;
-    case 7:
-      return &s.modeCommandFmWide;
-    default:
-      return nullptr;
-  }
-}
-
 // The mode, filter and width the panel holds: a radio that starts or comes
 // back in another mode would otherwise be spoken and shown wrongly.
 void sendModeAndWidth(Panel& panel) {
   PanelState& s = panel.state;
-  const BasicString* own = modeCommandOf(s);
+  const BasicString* own = modeCommandOf(s, s.modeIndex);
   if (own == nullptr) return;
   const RadioModeRow* radioMode = currentRadioMode(s);
   const bool radiosOwn = s.radioModeCode != 0 && radioMode != nullptr;
   command(panel, radiosOwn ? std::string("MD0") + radioMode->code : own->str());
-  command(panel, s.modeIndex == 3 && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
-  if (s.modeIndex > 3) return;
-  s.quietLimits = 1;
+  command(panel, s.modeIndex == kCw && s.widthIndex < kCwNarrowBelow ? "NA01" : "NA00");
+  if (s.modeIndex > kCw) return;
+  s.quietLimits = true;
   sendWidth(panel);
 }
 
 }  // namespace
 
 bool transmitterMayBeKeyed(const PanelState& s) {
-  return s.txState > 0 || s.tuneActive == 1 || s.relayKeyed != 0;
+  return s.txState > 0 || s.tuneActive || s.relayKeyed;
 }
 
 void releaseTransmitter(Panel& panel) {
   PanelState& s = panel.state;
   if (!transmitterMayBeKeyed(s)) return;
   command(panel, "TX0");
-  if (s.tuneActive == 1) {
+  if (s.tuneActive) {
     // The tune carrier went out as 5 W of AM: the operator's power and mode
     // come back, as T itself would bring them.
     if (s.tunerSetting == 3) s.tunerSetting = 0;
     sendPowerLevel(panel);
-    if (const BasicString* mode = modeCommandOf(s)) command(panel, *mode);
+    if (const BasicString* mode = modeCommandOf(s, s.modeIndex)) command(panel, *mode);
   }
   if (s.txState > 0) s.swrOnTx = s.txState - 10;
   s.txState = 0;
-  s.tuneActive = 0;
-  s.relayKeyed = 0;
+  s.tuneActive = false;
+  s.relayKeyed = false;
 }
 
 void radioSetup(Panel& panel, std::function<void()> done) {
@@ -305,7 +283,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     writeRepeaterShifts(panel);
     command(panel, "VS0");
     // The first time the band's stored state; after a reconnect the panel's.
-    const bool again = s.everConnected == 1;
+    const bool again = s.everConnected;
     if (!again || !tunePanelFrequencies(panel)) tuneBandFrequency(panel);
     sendModeAndWidth(panel);
     restoreRepeaterAndTone(panel);
@@ -316,7 +294,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
     }
     // Never more power while something may key the transmitter.
     if (!transmitterMayBeKeyed(s)) sendPowerLevel(panel);
-    s.tunerArmed = 0;
+    s.tunerArmed = false;
     readAfGain(panel);
     readMonitor(panel);
     readSpeechProcessor(panel);
@@ -329,7 +307,7 @@ void radioSetup(Panel& panel, std::function<void()> done) {
       // setPreamp, run right after, switches to the opposite: the stored
       // state, or after a reconnect the panel's own.
       const std::string_view record = bandRecord(st);
-      if (st.everConnected == 1) {
+      if (st.everConnected) {
         st.preampOn = st.preampOn == 1 ? 0 : 1;
       } else {
         st.preampOn = (!record.empty() && record.back() == '0') ? 1 : 0;

@@ -17,11 +17,8 @@ namespace keldar {
 
 namespace {
 
-constexpr int32_t kModeUsb = 2;
-constexpr int32_t kModeCw = 3;
-
 bool inSsb(const PanelState& s) {
-  return s.modeIndex == 1 || s.modeIndex == kModeUsb;
+  return isSidebandMode(s.modeIndex);
 }
 
 // The value as fixed-width digits after a command's mnemonic.
@@ -82,11 +79,11 @@ void bandUp(Panel& panel) {
 
 void widthUp(Panel& panel) {
   PanelState& s = panel.state;
-  s.quietLimits = 0;
+  s.quietLimits = false;
   if (inSsb(s) && s.widthIndex == 21) s.widthIndex = 20;
-  if (s.modeIndex == kModeCw && s.widthIndex > 12) s.widthIndex = 12;
+  if (s.modeIndex == kCw && s.widthIndex > 12) s.widthIndex = 12;
   s.widthIndex += 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 11)
+  if (s.modeIndex == kCw && s.widthIndex == 11)
     sendText(panel, "NA00");  // the setting, not the query "NA0"
   sendWidth(panel);
 }
@@ -186,11 +183,11 @@ void bandDown(Panel& panel) {
 
 void widthDown(Panel& panel) {
   PanelState& s = panel.state;
-  s.quietLimits = 0;
+  s.quietLimits = false;
   if (inSsb(s) && s.widthIndex == 9) s.widthIndex = 10;
-  if (s.modeIndex == kModeCw && s.widthIndex < 1) s.widthIndex = 0;
+  if (s.modeIndex == kCw && s.widthIndex < 1) s.widthIndex = 0;
   s.widthIndex -= 1;
-  if (s.modeIndex == kModeCw && s.widthIndex == 10) sendText(panel, "NA01");
+  if (s.modeIndex == kCw && s.widthIndex == 10) sendText(panel, "NA01");
   sendWidth(panel);
 }
 
@@ -267,8 +264,8 @@ void roundFrequencyToKhz(Panel& panel) {
   PanelState& s = panel.state;
   const int32_t remainder = s.frequency % 1000;
   s.frequency -= remainder;
-  if (remainder == 0 || s.modeIndex == kModeUsb) {
-    s.frequency += s.modeIndex == kModeUsb ? 1000 : -1000;
+  if (remainder == 0 || s.modeIndex == kUsb) {
+    s.frequency += s.modeIndex == kUsb ? 1000 : -1000;
   }
   // Nothing below 0 Hz exists to tune to.
   s.frequency = std::max<int32_t>(s.frequency, 0);
@@ -289,13 +286,13 @@ void sendPowerLevel(Panel& panel) {
 
 void sendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  const bool quiet = s.quietLimits != 0;
+  const bool quiet = s.quietLimits;
   if (inSsb(s)) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
     s.ssbWidthIndex = s.widthIndex;
     if (s.widthIndex == 21 && !quiet) playPhrase(panel, "max");
     if (s.widthIndex == 9 && !quiet) playPhrase(panel, "min");
-  } else if (s.modeIndex == kModeCw) {
+  } else if (s.modeIndex == kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
     s.cwWidthIndex = s.widthIndex;
     if (s.widthIndex > 11 && !quiet) playPhrase(panel, "max");
@@ -306,7 +303,7 @@ void sendWidth(Panel& panel) {
   }
   if (s.widthIndex == 1 && !quiet) playPhrase(panel, "min");
   sendText(panel, "SH0" + padded(s.widthIndex, 2));
-  s.quietLimits = 0;
+  s.quietLimits = false;
 }
 
 void sendKeySpeed(Panel& panel) {
@@ -324,31 +321,31 @@ void readProcessorLevel(Panel& panel) {
 void stepUp(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
-    case 0:
-      s.frequency += s.modeIndex == kModeCw ? 500 : 1000;
+    case kEntryNone:
+      s.frequency += s.modeIndex == kCw ? 500 : 1000;
       break;
-    case 1:
+    case kEntryBand:
       bandUp(panel);
       break;
-    case 2:
+    case kEntryWidth:
       widthUp(panel);
       break;
-    case 3:
+    case kEntryPower:
       powerUp(panel);
       break;
-    case 4:
+    case kEntryRfGain:
       rfGainUp(panel);
       break;
-    case 7:
+    case kEntryAfGain:
       afGainUp(panel);
       break;
-    case 10:
+    case kEntryFunctionLevel:
       functionLevelUp(panel);
       break;
-    case 11:
+    case kEntryKeySpeed:
       keySpeedUp(panel);
       break;
-    case 12:
+    case kEntryMicGain:
       micGainUp(panel);
       break;
     default:
@@ -359,33 +356,33 @@ void stepUp(Panel& panel) {
 void stepDown(Panel& panel) {
   PanelState& s = panel.state;
   switch (s.pendingMode) {
-    case 0:
-      s.frequency = std::max<int32_t>(s.frequency - (s.modeIndex == kModeCw ? 500 : 1000), 0);
+    case kEntryNone:
+      s.frequency = std::max<int32_t>(s.frequency - (s.modeIndex == kCw ? 500 : 1000), 0);
       break;
-    case 1:
+    case kEntryBand:
       bandDown(panel);
       break;
-    case 2:
+    case kEntryWidth:
       widthDown(panel);
       break;
-    case 3:
+    case kEntryPower:
       powerDown(panel);
       break;
-    case 4:
+    case kEntryRfGain:
       s.rfGain = std::max(s.rfGain - 10, 0);
       sendRfGain(panel);
       break;
-    case 7:
+    case kEntryAfGain:
       s.afGain = std::max(s.afGain - 10, 0);
       sendAfGain(panel);
       break;
-    case 10:
+    case kEntryFunctionLevel:
       functionLevelDown(panel);
       break;
-    case 11:
+    case kEntryKeySpeed:
       keySpeedDown(panel);
       break;
-    case 12:
+    case kEntryMicGain:
       micGainDown(panel);
       break;
     default:

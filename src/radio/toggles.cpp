@@ -138,7 +138,7 @@ void cycleContour(Panel& panel) {
     playPhrase(panel, "cop");
   } else {
     s.levelTarget = 0;
-    s.pendingMode = 0;
+    s.pendingMode = kEntryNone;
     playPhrase(panel, "co");
     playPhrase(panel, "off");
     s.contourState = 0;
@@ -193,7 +193,7 @@ void toggleMonitor(Panel& panel) {
 
 void cycleTuner(Panel& panel) {
   PanelState& s = panel.state;
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   playPhrase(panel, "tuner");
   if (s.tunerSetting == 1) {
     sendText(panel, "AC001");

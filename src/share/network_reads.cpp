@@ -125,7 +125,7 @@ std::optional<Answer> answerWithoutRadio(const PanelState& s, char& vfo,
       return answer;
     }
     case Command::kGetPowerStat:
-      return valuesOf({{"Power Status", s.connected == 1 ? "1" : "0"}});
+      return valuesOf({{"Power Status", s.connected ? "1" : "0"}});
     case Command::kGetLockMode:
       // Hamlib's client asks before each mode setting and sets nothing
       // unless the answer is "not locked".
@@ -175,7 +175,7 @@ std::string meterQueryOf(std::string_view level) {
 }
 
 bool meterPolled(const PanelState& s, std::string_view query) {
-  if (query == "RM6") return s.tuneActive == 1 || s.txState > 0;
+  if (query == "RM6") return s.tuneActive || s.txState > 0;
   if (query == "RM4") return s.alcAnnounce >= 1;
   return false;
 }
@@ -195,7 +195,7 @@ Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
   if (r.command == Command::kUnknown) return failure(rigctld::kNotImplemented);
   if (r.args.size() < rigctld::argumentCount(r.command)) return failure(rigctld::kInvalid);
   if (std::optional<Answer> answer = answerWithoutRadio(s, vfo, r)) return *answer;
-  if (s.connected == 0) return failure(rigctld::kTimedOut);
+  if (!s.connected) return failure(rigctld::kTimedOut);
   switch (r.command) {
     case Command::kGetFreq:
       return frequencyAnswer(s, vfo, "Frequency");
@@ -204,7 +204,7 @@ Answer answerRead(Panel& panel, char& vfo, const rigctld::Request& r) {
     case Command::kGetMode:
       return valuesOf({{"Mode", modeText(s)}, {"Passband", widthText(s)}});
     case Command::kGetPtt: {
-      const bool keyed = s.txState > 0 || s.tuneActive == 1 || s.relayKeyed == 1;
+      const bool keyed = s.txState > 0 || s.tuneActive || s.relayKeyed;
       return valuesOf({{"PTT", keyed ? "1" : "0"}});
     }
     case Command::kGetSplitVfo:

@@ -108,7 +108,7 @@ void NetworkShare::receive(Panel& panel, Client& client, const std::string& byte
 bool NetworkShare::meterReady(Panel& panel, Client& client, const rigctld::Request& request) {
   PanelState& s = panel.state;
   const std::string query = meterQueryOf(request.args[0]);
-  if (s.connected == 0) return true;
+  if (!s.connected) return true;
   if (!client.meterAsked) {
     if (meterPolled(s, query) && meterAnswer(s, request.args[0])) return true;
     s.meterWanted = query;

@@ -9,6 +9,7 @@
 #include "cat/cat.h"
 #include "cat/exchange.h"
 #include "core/models.h"
+#include "core/radio_modes.h"
 #include "display/display.h"
 #include "radio/apply_mode.h"
 #include "radio/frequency_reply.h"
@@ -25,13 +26,9 @@ constexpr int kCommandsPerService = 32;
 // The mode a command such as "MD0B" sets, read back through the panel's own
 // mode command table; nothing for a code the panel has no mode for.
 std::optional<int32_t> modeForCommand(const PanelState& s, std::string_view command) {
-  const std::array<const BasicString*, 7> commands{
-      &s.modeCommandLsb,      &s.modeCommandUsb,  &s.modeCommandCw,     &s.modeCommandAm,
-      &s.modeCommandFmNarrow, &s.modeCommandC4fm, &s.modeCommandFmWide,
-  };
   const std::string code = leftText(command, 4);
-  for (std::size_t i = 0; i < commands.size(); ++i) {
-    if (commands[i]->str() == code) return static_cast<int32_t>(i) + 1;
+  for (int32_t mode = kLsb; mode <= kFmWide; ++mode) {
+    if (modeCommandOf(s, mode)->str() == code) return mode;
   }
   return std::nullopt;
 }
@@ -91,17 +88,16 @@ void passAnswerBack(Panel& panel, const RadioAnswer& answer, int32_t stamp) {
   panel.serial.writePort(s.relayPort, answer.raw.data(), static_cast<int>(answer.raw.size()));
   const std::string& text = answer.text;
   if (text.starts_with("FA") && text.size() > 5 && stamp == s.commandCount) {
-    s.relayActive = 1;
-    s.replyText = text;
-    handleFrequencyReply(panel);
+    s.relayActive = true;
+    handleFrequencyReply(panel, text);
   }
 }
 
 // Follows the transmitter as the other program keys and releases it.
 void noteRelayKeying(PanelState& s) {
   const std::string_view sent = s.commandText;
-  if (sent == "TX1;" || sent == "TX2;") s.relayKeyed = 1;
-  if (sent == "TX0;") s.relayKeyed = 0;
+  if (sent == "TX1;" || sent == "TX2;") s.relayKeyed = true;
+  if (sent == "TX0;") s.relayKeyed = false;
 }
 
 // Forwards the first complete command waiting; false when there is none.
@@ -118,16 +114,14 @@ bool forwardCommand(Panel& panel) {
   writeDebugLine(panel, "***VRX1=" + s.relayPending);
   const std::string command = leftText(s.relayPending, s.relayPos - 1);
   s.relayPending = midText(s.relayPending, s.relayPos + 1);
-  s.relayActive = 1;
+  s.relayActive = true;
   if (isQueryCommand(command + ";", radioModel(s.radioId).menuDigits)) {
     const int32_t stamp = s.commandCount;
     askRadio(panel, command, Asker::kRelay,
              [&panel, stamp](const RadioAnswer& answer) { passAnswerBack(panel, answer, stamp); });
   } else {
     s.commandText = command;
-    panel.exchange.setsFrom = Asker::kRelay;
-    sendCommand(panel);
-    panel.exchange.setsFrom = Asker::kWork;
+    sendCommand(panel, Asker::kRelay);
     noteRelayKeying(s);
     followModeSetting(panel);
   }

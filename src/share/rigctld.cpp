@@ -336,21 +336,21 @@ std::string modeNameOf(char code) {
 
 int32_t passbandHertz(int32_t modeIndex, int32_t widthIndex) {
   switch (modeIndex) {
-    case 1:
-    case 2: {
+    case kLsb:
+    case kUsb: {
       // 1.8 and 1.9 kHz, then 2.1 .. 3.1 kHz.
       const int32_t w = std::clamp(widthIndex, 9, 21);
       return w <= 10 ? 1800 + (w - 9) * 100 : 2000 + (w - 10) * 100;
     }
-    case 3: {
+    case kCw: {
       const int32_t w = std::clamp(widthIndex, 1, 12);
       return w == 11 ? 800 : w == 12 ? 1200 : w * 50;
     }
-    case 4:
+    case kAm:
       return 6000;
-    case 5:
+    case kFmNarrow:
       return 9000;
-    case 6:
+    case kC4fm:
       return 12500;
     default:
       return 16000;
@@ -358,7 +358,7 @@ int32_t passbandHertz(int32_t modeIndex, int32_t widthIndex) {
 }
 
 int32_t widthForPassband(int32_t modeIndex, int32_t hertz) {
-  const bool cw = modeIndex == 3;
+  const bool cw = modeIndex == kCw;
   int32_t best = cw ? 1 : 9;
   for (int32_t w = best; w <= (cw ? 12 : 21); ++w) {
     if (std::abs(passbandHertz(modeIndex, w) - hertz) <

@@ -51,7 +51,7 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
   PanelState& s = panel.state;
   const std::optional<int32_t> hertz = rigctld::parseHertz(hertzText);
   if (!hertz) return failure(rigctld::kInvalid);
-  s.relayActive = 1;
+  s.relayActive = true;
   const BasicString previous = s.lastFrequencyCommand;
   s.lastFrequencyCommand.clear();
   s.commandText = frequencyCommand(vfo == 'B' ? "FB" : "FA", *hertz);
@@ -83,11 +83,11 @@ Answer commandFrequency(Panel& panel, char vfo, std::string_view hertzText) {
 // width number (SSB 2.4 kHz, CW 500 Hz); other modes have one width.
 void takePassband(PanelState& s, int32_t mode, int32_t passband) {
   if (passband < 0) return;
-  const bool ssb = mode == 1 || mode == 2;
-  if (!ssb && mode != 3) return;
+  const bool ssb = isSidebandMode(mode);
+  if (!ssb && mode != kCw) return;
   const int32_t hertz = passband > 0 ? passband : ssb ? 2400 : 500;
   if (ssb) s.ssbWidthIndex = rigctld::widthForPassband(mode, hertz);
-  if (mode == 3) s.cwWidthIndex = rigctld::widthForPassband(mode, hertz);
+  if (mode == kCw) s.cwWidthIndex = rigctld::widthForPassband(mode, hertz);
 }
 
 // As a mode setting through the relay: the mode command first, then the
@@ -104,7 +104,7 @@ Answer setMode(Panel& panel, const rigctld::Request& r) {
   if (mode == nullptr || (s.radioId != 0 && !modelHasMode(s.radioId, code))) {
     return failure(rigctld::kInvalid);
   }
-  s.relayActive = 1;
+  s.relayActive = true;
   sendText(panel, std::string("MD0") + code);
   takePassband(s, mode->panelMode, *passband);
   holdRadioMode(s, *mode);
@@ -120,13 +120,13 @@ Answer setPtt(Panel& panel, std::string_view value) {
   if (value == "0") {
     sendText(panel, "TX0");
     s.txState = 0;
-    s.tuneActive = 0;
-    s.relayKeyed = 0;
+    s.tuneActive = false;
+    s.relayKeyed = false;
     return {};
   }
   if (value != "1" && value != "2" && value != "3") return failure(rigctld::kInvalid);
   sendText(panel, "TX1");
-  s.relayKeyed = 1;
+  s.relayKeyed = true;
   return {};
 }
 
@@ -139,7 +139,7 @@ Answer setSplit(Panel& panel, const rigctld::Request& r) {
   const int32_t on = r.args[0] == "1" ? 1 : 0;
   if (on == 1 && *txVfo != 'B') return failure(rigctld::kInvalid);
   if (on == s.vfoB) return {};
-  s.relayActive = 1;
+  s.relayActive = true;
   s.vfoB = on;
   sendText(panel, splitCommand(s.radioId, on == 1));
   // The VFO the panel works now, as last seen, until the next poll.
@@ -193,7 +193,7 @@ rigctld::Answer applySetting(Panel& panel, char vfo, const rigctld::Request& req
   if (request.args.size() < rigctld::argumentCount(request.command)) {
     return failure(rigctld::kInvalid);
   }
-  if (panel.state.connected == 0) return failure(rigctld::kTimedOut);
+  if (!panel.state.connected) return failure(rigctld::kTimedOut);
   switch (request.command) {
     case Command::kSetFreq:
       return commandFrequency(panel, vfo, request.args[0]);

@@ -63,26 +63,26 @@ void speakFrequency(Panel& panel) {
 
 void speakMode(Panel& panel) {
   switch (panel.state.modeIndex) {
-    case 1:
+    case kLsb:
       playPhrase(panel, "lsb.wav");
       break;
-    case 2:
+    case kUsb:
       playPhrase(panel, "usb.wav");
       break;
-    case 3:
+    case kCw:
       playPhrase(panel, "cw.wav");
       break;
-    case 4:
+    case kAm:
       playPhrase(panel, "am.wav");
       break;
-    case 5:
+    case kFmNarrow:
       playPhrase(panel, "fm.wav");
       playPhrase(panel, "nar.wav");
       break;
-    case 6:
+    case kC4fm:
       playPhrase(panel, "c4fm.wav");
       break;
-    case 7:
+    case kFmWide:
       playPhrase(panel, "fm.wav");
       break;
     default:
@@ -141,7 +141,7 @@ void speakHertzWidth(Panel& panel, int32_t w) {
 
 void speakBandwidth(Panel& panel) {
   playPhrase(panel, "bw");
-  if (panel.state.modeIndex < 3) {
+  if (panel.state.modeIndex < kCw) {
     speakSsbWidth(panel, panel.state.widthIndex);
   } else {
     speakHertzWidth(panel, panel.state.widthIndex);
@@ -195,7 +195,7 @@ constexpr int32_t kSNinePlusAbove = 156;
 void speakSMeter(Panel& panel) {
   const int32_t r = panel.state.sMeterReading;
   moveTextPosition(panel, 750, 45);
-  if (panel.state.sMeterAnswered == 0) {
+  if (!panel.state.sMeterAnswered) {
     // A meter the radio never answered has no reading: none is shown or said.
     printText(panel, "    ");
     playPhrase(panel, "na");
