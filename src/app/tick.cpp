@@ -28,7 +28,7 @@ void takeSMeterReading(Panel& panel, std::string_view answer) {
   const std::optional<int32_t> reading = replyNumber(answer, "SM", 3, 3);
   if (!reading) return;
   s.sMeterReading = *reading;
-  s.sMeterAnswered = 1;
+  s.sMeterAnswered = true;
   refreshSMeterSilently(panel);
 }
 
@@ -93,12 +93,12 @@ void takePollAnswer(Panel& panel, const RadioAnswer& answer, int32_t stamp, Poll
     return;
   }
   if (text.starts_with("FA") || text.starts_with("FB")) {
-    if (stamp != s.commandCount && s.connected == 1) return;
+    if (stamp != s.commandCount && s.connected) return;
     handleFrequencyReply(panel, text);
     return;
   }
   if (text.starts_with("MD")) {
-    if (stamp == s.commandCount && s.connected == 1) takeModeReading(panel, text);
+    if (stamp == s.commandCount && s.connected) takeModeReading(panel, text);
     return;
   }
   takeMeterAnswer(s, text);
@@ -122,7 +122,7 @@ bool givenUp(Panel& panel, int32_t unanswered, uint32_t& retryMs) {
 // About once a second the meter's turn reads the radio's mode instead.
 bool modeDue(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.connected == 0) return false;
+  if (!s.connected) return false;
   // The first a second after the polls begin.
   if (s.modePollMs == 0) s.modePollMs = panel.clock.tickMs();
   if (panel.clock.tickMs() - s.modePollMs < kModePollMs) return false;
@@ -135,7 +135,7 @@ Poll pollKind(Panel& panel) {
   PanelState& s = panel.state;
   // Whatever appears under the port is asked only who it is, until it
   // answers as a radio.
-  if (s.deviceUnproven == 1) return Poll::kIdentity;
+  if (s.deviceUnproven) return Poll::kIdentity;
   if (s.pollPhase == 0) return Poll::kFrequency;
   if (modeDue(panel)) return Poll::kMode;
   if (givenUp(panel, s.meterPollsUnanswered, s.meterRetryMs)) return Poll::kFrequency;
@@ -144,7 +144,7 @@ Poll pollKind(Panel& panel) {
 
 const char* meterQuery(const PanelState& s) {
   if (s.alcAnnounce >= 1) return "RM4";
-  if (s.tuneActive == 1 || s.txState > 0) return "RM6";
+  if (s.tuneActive || s.txState > 0) return "RM6";
   return "SM0";
 }
 
