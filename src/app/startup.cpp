@@ -10,6 +10,7 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "cat/cat.h"
+#include "cat/send_text.h"
 #include "cat/work.h"
 #include "core/window.h"
 #include "display/display.h"
@@ -28,11 +29,6 @@ constexpr int kTimerId = 1;
 constexpr int kTimerPeriodMs = 50;
 constexpr uint32_t kWakeMs = 600;
 constexpr uint32_t kPowerOnMs = 1100;
-
-void send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  sendCommand(panel);
-}
 
 void greet(Panel& panel) {
   playPhrase(panel, "keldar.wav");
@@ -117,9 +113,9 @@ void switchRadioOn(Panel& panel, std::function<void()> done) {
     done();
     return;
   }
-  send(panel, "Power on");
+  sendText(panel, "Power on");
   pauseThen(panel, kWakeMs, [&panel, done = std::move(done)]() mutable {
-    send(panel, "PS1");
+    sendText(panel, "PS1");
     pauseThen(panel, kPowerOnMs, std::move(done));
   });
 }
@@ -243,7 +239,7 @@ void shutDown(Panel& panel) {
   panel.screen.closeWindow();
   s.panelWindow.open = false;
   if (s.powerSwitch == 1) {
-    send(panel, "PS0");
+    sendText(panel, "PS0");
     // The loop has ended: nothing else is left to serve meanwhile.
     panel.clock.waitMs(kSettleMs);
   }
