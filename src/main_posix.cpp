@@ -83,14 +83,7 @@ int main(int argc, char** argv) {
   }
   // The trace file is named from where keldar was started, before -C.
   std::ofstream traceOut;
-  if (!line.traceFile.empty()) {
-    traceOut.open(line.traceFile, std::ios::out | std::ios::trunc);
-    if (!traceOut) {
-      std::cerr << "keldar: cannot write the trace file " << line.traceFile << ": "
-                << std::strerror(errno) << '\n';
-      return 2;
-    }
-  }
+  if (!keldar::openTraceFile(line, traceOut, std::cerr)) return 2;
   if (!line.directory.empty() && ::chdir(line.directory.c_str()) != 0) {
     std::cerr << "keldar: cannot run in " << line.directory << ": " << std::strerror(errno) << '\n';
     return 2;

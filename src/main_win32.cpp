@@ -81,15 +81,7 @@ int main(int argc, char** argv) {
   }
   // The trace file is named from where keldar was started, before -C.
   std::ofstream traceOut;
-  if (!line.traceFile.empty()) {
-    // Binary: the lines end in LF as on every platform, for the tools
-    // that read traces.
-    traceOut.open(line.traceFile, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!traceOut) {
-      std::cerr << "keldar: cannot write the trace file " << line.traceFile << '\n';
-      return 2;
-    }
-  }
+  if (!keldar::openTraceFile(line, traceOut, std::cerr)) return 2;
   if (!line.directory.empty() && SetCurrentDirectoryA(line.directory.c_str()) == 0) {
     std::cerr << "keldar: cannot run in " << line.directory << ": "
               << keldar::windowsErrorText(GetLastError()) << '\n';

@@ -1,6 +1,9 @@
 #include "app/run_panel.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <ostream>
 
@@ -57,6 +60,17 @@ std::optional<int> answerWithoutPanel(const CommandLine& line, const OfferedOpti
     return 0;
   }
   return std::nullopt;
+}
+
+bool openTraceFile(const CommandLine& line, std::ofstream& traceOut, std::ostream& err) {
+  if (line.traceFile.empty()) return true;
+  // Binary: the lines end in LF on every platform, for the tools that read
+  // traces.
+  traceOut.open(line.traceFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (traceOut) return true;
+  err << "keldar: cannot write the trace file " << line.traceFile << ": " << std::strerror(errno)
+      << '\n';
+  return false;
 }
 
 bool listenForClients(const CommandLine& line, ListeningServer& server, std::ostream& err) {

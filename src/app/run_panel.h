@@ -3,6 +3,7 @@
 // entry built for its platform.
 #pragma once
 
+#include <fstream>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -19,6 +20,10 @@ namespace keldar {
 // err without a panel: the exit status. None when the panel is to run.
 std::optional<int> answerWithoutPanel(const CommandLine& line, const OfferedOptions& offered,
                                       std::ostream& out, std::ostream& err);
+
+// Opens --trace's file, if one is asked for. False (said on err) when it
+// cannot be written.
+bool openTraceFile(const CommandLine& line, std::ofstream& traceOut, std::ostream& err);
 
 // Listens where --rigctld asks, before the panel starts, so that a port
 // that cannot be had is said at once, and says on err where the radio is

@@ -40,16 +40,6 @@ std::string answerIn(std::string_view piece) {
   return piece.ends_with("?;") ? "?;" : "";
 }
 
-std::vector<std::string> splitSent(std::string_view sent) {
-  std::vector<std::string> commands;
-  for (std::size_t start = 0; start < sent.size();) {
-    const std::size_t end = std::min(sent.find(';', start), sent.size() - 1);
-    commands.emplace_back(sent.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return commands;
-}
-
 bool isPollEcho(std::string_view answer) {
   return answer == "FA;" || answer == "FB;";
 }
@@ -60,7 +50,7 @@ bool isPollEcho(std::string_view answer) {
 // queries are taken for echoes, so a real answer that happens to equal an
 // earlier setting is never lost.
 std::vector<std::string> withoutEchoes(PanelState& s, std::vector<std::string> answers) {
-  const std::vector<std::string> sent = splitSent(s.sentSinceRead);
+  const std::vector<std::string> sent = splitCommands(s.sentSinceRead);
   std::vector<std::string> kept;
   std::size_t next = 0;
   for (std::string& answer : answers) {
@@ -107,6 +97,16 @@ void resendBandFrequency(Panel& panel) {
 }
 
 }  // namespace
+
+std::vector<std::string> splitCommands(std::string_view text) {
+  std::vector<std::string> pieces;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size() - 1);
+    pieces.emplace_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return pieces;
+}
 
 FoundAnswers findAnswers(std::string_view text) {
   FoundAnswers found;

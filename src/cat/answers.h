@@ -26,6 +26,10 @@ FoundAnswers findAnswers(std::string_view text);
 // learned, the link noted alive. Returns the answers, joined.
 std::string takeRadioBytes(Panel& panel, std::string_view bytes);
 
+// Commands or answers run together ("FA;MD0;"), each with its ";"; a last
+// one without it is kept as it is.
+std::vector<std::string> splitCommands(std::string_view text);
+
 // The radio's answer to a command it would not take ("?;"): a setting
 // refused, a frequency it cannot be tuned to, a command it does not know.
 bool isRefusal(std::string_view answer);

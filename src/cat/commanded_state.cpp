@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/record_checks.h"
+#include "display/display.h"
 
 namespace keldar {
 
@@ -11,16 +12,6 @@ namespace {
 
 bool isFrequencyAnswer(std::string_view text) {
   return text.starts_with("FA") || text.starts_with("FB");
-}
-
-// The display text as a frequency answer draws it: ' 14.250000'.
-std::string displayText(std::string_view nineDigits) {
-  std::string text = leftText(nineDigits, 3) + "." + rightText(nineDigits, 6);
-  for (char& c : text) {
-    if (c != '0') break;
-    c = ' ';
-  }
-  return text;
 }
 
 }  // namespace
@@ -58,7 +49,7 @@ void takeCommandedFrequency(Panel& panel, std::string_view command) {
   if (onB != (s.vfoB == 1)) return;
   s.frequencyReply = leftText(command, 11);
   s.frequency = toInt32(textToNumber(digits));
-  s.frequencyDisplay = displayText(digits);
+  s.frequencyDisplay = frequencyFieldText(digits);
 }
 
 }  // namespace keldar

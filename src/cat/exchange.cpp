@@ -41,16 +41,6 @@ bool before(uint32_t a, uint32_t b) {
   return static_cast<int32_t>(a - b) < 0;
 }
 
-std::vector<std::string> answersOf(std::string_view text) {
-  std::vector<std::string> answers;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find(';', start), text.size() - 1);
-    answers.emplace_back(text.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return answers;
-}
-
 void callHandler(Panel& panel, const AnswerHandler& handler, const RadioAnswer& answer) {
   if (!handler) return;
   panel.steps.beginContinuation();
@@ -203,7 +193,7 @@ bool readRadioLine(Panel& panel, const NewsHandler& news) {
     const std::string arrived = readArrived(panel);
     if (arrived.empty()) break;
     any = true;
-    for (const std::string& answer : answersOf(arrived)) {
+    for (const std::string& answer : splitCommands(arrived)) {
       if (answer.size() > 1 && answer.back() == ';') dispatch(panel, answer, news);
     }
   }

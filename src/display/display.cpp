@@ -114,6 +114,15 @@ FontSpec statusFont() {
   return FontSpec{kFaceName, 20, 20, 0};
 }
 
+std::string frequencyFieldText(std::string_view nineDigits) {
+  std::string text = leftText(nineDigits, 3) + "." + rightText(nineDigits, 6);
+  for (char& c : text) {
+    if (c != '0') break;
+    c = ' ';
+  }
+  return text;
+}
+
 std::string toneFieldText(const PanelState& state) {
   const std::string& code = state.toneCode.str();
   // Tone 000 (67.0 Hz) set is shown like any other; a band record's "000"

@@ -52,6 +52,10 @@ FontSpec statusFont();
 // 15 points: 20 pixels high at 96 dpi, and the longest help line fits.
 FontSpec helpFont();
 
+// The frequency field's text: ' 14.250000' from "014250000", leading zeros
+// blank.
+std::string frequencyFieldText(std::string_view nineDigits);
+
 // The tone field of the status line for the current tone: blanks when none is
 // set or a DCS code is not in use.
 std::string toneFieldText(const PanelState& state);

@@ -86,16 +86,6 @@ void connectRadio(Panel& panel) {
 
 namespace {
 
-// ' 14.250000' from "014250000": leading zeros become blanks.
-std::string displayText(std::string_view nineDigits) {
-  std::string text = leftText(nineDigits, 3) + "." + rightText(nineDigits, 6);
-  for (char& c : text) {
-    if (c != '0') break;
-    c = ' ';
-  }
-  return text;
-}
-
 void drawFrequency(Panel& panel) {
   PanelState& s = panel.state;
   moveTextPosition(panel, kVfoMarkX, kFrequencyY);
@@ -156,7 +146,7 @@ void handleFrequencyReply(Panel& panel, std::string_view reply) {
   if (s.frequencyReply.str().starts_with("FB")) s.vfoBText = "B" + digits;
   saveBandState(panel);
   s.frequency = toInt32(textToNumber(digits));
-  s.frequencyDisplay = displayText(digits);
+  s.frequencyDisplay = frequencyFieldText(digits);
   drawFrequency(panel);
   drawStatusLine(panel);
   if (advanceQuit(panel)) return;
